@@ -1,0 +1,19 @@
+import QtQuick
+import QtQuick.Controls
+
+ApplicationWindow {
+    id: window
+    width: 480
+    height: 860
+    visible: true
+    title: "Vexlo"
+    LayoutMirroring.enabled: true
+    LayoutMirroring.childrenInherit: true
+
+    Label {
+        anchors.centerIn: parent
+        text: "Vexlo \uF8FF"
+        font.pixelSize: 34
+        color: Qt.rgba(0.1, 0.5, 0.8, 1)
+    }
+}

@@ -1,0 +1,21 @@
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QtQml/QQmlExtensionPlugin>
+
+Q_IMPORT_QML_PLUGIN(VexloPlugin)
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("vexlo"));
+    QGuiApplication::setOrganizationName(QStringLiteral("vexlo"));
+    // The interface is Arabic whatever the system locale.
+    QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+
+    QQmlApplicationEngine engine;
+    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
+                     [] { QCoreApplication::exit(EXIT_FAILURE); }, Qt::QueuedConnection);
+    engine.load(QUrl(QStringLiteral("qrc:/Vexlo/app/MyApp.qml")));
+    return QGuiApplication::exec();
+}

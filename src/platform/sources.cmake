@@ -1,0 +1,4 @@
+target_sources(vexlocore PRIVATE
+    platform/datadir.h platform/datadir.cpp
+    platform/networkaccess.h platform/networkaccess.cpp
+)

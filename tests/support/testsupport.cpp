@@ -1,0 +1,160 @@
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QTest>
+
+TestServer::TestServer(QObject *parent)
+    : QAbstractHttpServer(parent)
+{
+    m_port = listen(QHostAddress::LocalHost, 0);
+    Q_ASSERT(m_port != 0);
+}
+
+TestServer::~TestServer() = default;
+
+QString TestServer::baseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/").arg(m_port);
+}
+
+QString TestServer::url(const QString &path) const
+{
+    return baseUrl() + path;
+}
+
+void TestServer::serve(const QString &path, Answer answer)
+{
+    m_answers.insert(path, std::move(answer));
+}
+
+void TestServer::serve(const QString &path, const QByteArray &body, int status)
+{
+    Answer a;
+    a.body = body;
+    a.status = status;
+    serve(path, std::move(a));
+}
+
+bool TestServer::serveFile(const QString &path, const QString &filePath)
+{
+    QFile f(filePath);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    serve(path, f.readAll());
+    return true;
+}
+
+void TestServer::setHolding(bool holding)
+{
+    m_holding = holding;
+}
+
+void TestServer::release(const QStringList &order)
+{
+    QList<Held> held = std::move(m_held);
+    m_held.clear();
+    if (!order.isEmpty()) {
+        QList<Held> sorted;
+        for (const QString &p : order) {
+            for (auto it = held.begin(); it != held.end(); ++it) {
+                if (it->path == p) {
+                    sorted.append(std::move(*it));
+                    held.erase(it);
+                    break;
+                }
+            }
+        }
+        sorted.append(held);
+        held = std::move(sorted);
+    }
+    for (Held &h : held) {
+        answer(h.path, *h.responder);
+        // Give the client a chance to see each answer before the next one.
+        QCoreApplication::processEvents();
+    }
+}
+
+int TestServer::requestCount(const QString &path) const
+{
+    return m_counts.value(path);
+}
+
+bool TestServer::waitForRequests(int n, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return m_total >= n; }, timeoutMs);
+}
+
+bool TestServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    QString path = request.url().path();
+    if (path.startsWith(u'/'))
+        path.remove(0, 1);
+    ++m_total;
+    ++m_counts[path];
+    Q_EMIT requestArrived(path);
+
+    auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
+    if (m_answers.value(path).stall) {
+        m_stalled.append(responder);
+        return true;
+    }
+    if (m_holding) {
+        m_held.append({path, responder});
+        return true;
+    }
+    answer(path, *responder);
+    return true;
+}
+
+void TestServer::missingHandler(const QHttpServerRequest &, QTcpSocket *)
+{
+}
+
+void TestServer::answer(const QString &path, QHttpServerResponder &responder)
+{
+    const auto it = m_answers.constFind(path);
+    if (it == m_answers.cend()) {
+        responder.write(QByteArrayLiteral("<html><body>Not Found</body></html>"), "text/html",
+                        QHttpServerResponder::StatusCode::NotFound);
+        return;
+    }
+    responder.write(it->body, it->contentType, QHttpServerResponder::StatusCode(it->status));
+}
+
+TempDataDir::TempDataDir()
+{
+    m_hadPrevious = qEnvironmentVariableIsSet("VEXLO_DATA_DIR");
+    m_previous = qgetenv("VEXLO_DATA_DIR");
+    qputenv("VEXLO_DATA_DIR", m_dir.path().toLocal8Bit());
+}
+
+TempDataDir::~TempDataDir()
+{
+    if (m_hadPrevious)
+        qputenv("VEXLO_DATA_DIR", m_previous);
+    else
+        qunsetenv("VEXLO_DATA_DIR");
+}
+
+QString TestData::corpusReposDir()
+{
+    QString shared = qEnvironmentVariable("VEXLO_SHARED_DIR");
+    const QString repos = QDir(shared).filePath(QStringLiteral("corpus/repos"));
+    return !shared.isEmpty() && QDir(repos).exists() ? QDir(repos).absolutePath() : QString();
+}
+
+QByteArray TestData::readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray TestData::fixture(const QString &name)
+{
+    return readFile(QStringLiteral(FIXTURES_DIR "/") + name);
+}

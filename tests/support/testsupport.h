@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QAbstractHttpServer>
+#include <QByteArray>
+#include <QHash>
+#include <QHttpServerResponder>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+// A real HTTP server on 127.0.0.1 for tests. Every path is answered from a table; answers
+// can be held back (to control the order in which clients see them) or never given.
+class TestServer : public QAbstractHttpServer
+{
+    Q_OBJECT
+public:
+    struct Answer
+    {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "text/plain; charset=utf-8";
+        bool stall = false; // accept the request and never answer
+    };
+
+    explicit TestServer(QObject *parent = nullptr);
+    ~TestServer() override;
+
+    // Base address with a trailing slash, e.g. "http://127.0.0.1:41234/".
+    [[nodiscard]] QString baseUrl() const;
+    [[nodiscard]] QString url(const QString &path) const; // path without leading slash
+
+    void serve(const QString &path, Answer answer);
+    void serve(const QString &path, const QByteArray &body, int status = 200);
+    bool serveFile(const QString &path, const QString &filePath);
+
+    // While holding, requests are queued instead of answered; release() answers them in
+    // the order given (paths), or in arrival order when no order is given.
+    void setHolding(bool holding);
+    void release(const QStringList &order = {});
+
+    [[nodiscard]] int requestCount(const QString &path) const;
+    [[nodiscard]] int totalRequests() const { return m_total; }
+    [[nodiscard]] int heldCount() const { return int(m_held.size()); }
+    // Spins the event loop until at least n requests arrived in all (or timeout).
+    bool waitForRequests(int n, int timeoutMs = 10'000);
+
+Q_SIGNALS:
+    void requestArrived(const QString &path);
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+
+private:
+    struct Held
+    {
+        QString path;
+        std::shared_ptr<QHttpServerResponder> responder;
+    };
+    void answer(const QString &path, QHttpServerResponder &responder);
+
+    quint16 m_port = 0;
+    QHash<QString, Answer> m_answers;
+    QHash<QString, int> m_counts;
+    QList<Held> m_held;
+    QList<std::shared_ptr<QHttpServerResponder>> m_stalled;
+    bool m_holding = false;
+    int m_total = 0;
+};
+
+// Points the application's data folder (VEXLO_DATA_DIR) at a fresh temporary folder for the
+// lifetime of the object, so no test touches the user's real data.
+class TempDataDir
+{
+public:
+    TempDataDir();
+    ~TempDataDir();
+    [[nodiscard]] QString path() const { return m_dir.path(); }
+    [[nodiscard]] QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+    bool m_hadPrevious = false;
+};
+
+namespace TestData {
+// Folder of the real-world indexes (…/shared/corpus/repos), or empty when not present.
+[[nodiscard]] QString corpusReposDir();
+// A fixture file of this project (tests/fixtures/NAME).
+[[nodiscard]] QByteArray fixture(const QString &name);
+[[nodiscard]] QByteArray readFile(const QString &path);
+} // namespace TestData
+
+// Skips the current test with a message when the shared corpus is absent.
+#define REQUIRE_CORPUS(dirVar)                                                                 \
+    const QString dirVar = TestData::corpusReposDir();                                         \
+    if (dirVar.isEmpty())                                                                      \
+        QSKIP("shared corpus of real indexes not found (set VEXLO_SHARED_DIR); skipped")
