@@ -1,7 +1,82 @@
+#include "commands.h"
+
 #include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+const char16_t usage[] = uR"(Usage: vexlo-cli [--data-dir DIR] COMMAND [ARGS]
+
+Runs Vexlo's core without a window. The stored source list is read from, and written to,
+DIR, or $VEXLO_DATA_DIR, or the application's data folder.
+
+Commands:
+  sources [--json]            List the stored sources (the seven defaults when nothing
+                              readable is stored): name, address, package count, last
+                              refresh. --json prints the stored JSON document form.
+  parse FILE [--repo-url URL] [--count]
+                              Parse a local Packages index (plain or compressed) and print
+                              its packages as a JSON array in index order. --repo-url is the
+                              base address for download links (default https://example.org/);
+                              --count prints only the number of packages. Exits 3 when the
+                              file is not UTF-8.
+  refresh                     Refresh every stored source, print failures, write the store.
+                              Exits 1 when any source failed.
+  add ADDRESS...              Add sources by their base addresses. Messages go to standard
+                              error; exits 1 when any address failed.
+  packages [--source NAME] [--search TEXT] [--arch ARCH] [--json]
+                              List the packages of the stored sources, filtered as the
+                              screens filter.
+  --help                      Show this text.
+)";
+
+} // namespace
+
+QTextStream &Cli::out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &Cli::err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setApplicationName(QStringLiteral("vexlo"));
+    QCoreApplication::setOrganizationName(QStringLiteral("vexlo"));
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() >= 2 && args.first() == u"--data-dir") {
+        qputenv("VEXLO_DATA_DIR", args.at(1).toLocal8Bit());
+        args = args.mid(2);
+    }
+    if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h") {
+        Cli::out() << QString::fromUtf16(usage) << Qt::flush;
+        return args.isEmpty() ? 2 : 0;
+    }
+
+    const QString command = args.takeFirst();
+    int status = 2;
+    if (command == u"sources")
+        status = Cli::sources(args);
+    else if (command == u"parse")
+        status = Cli::parse(args);
+    else if (command == u"refresh")
+        status = Cli::refresh(args);
+    else if (command == u"add")
+        status = Cli::add(args);
+    else if (command == u"packages")
+        status = Cli::packages(args);
+    else
+        Cli::err() << "vexlo-cli: unknown command " << command << " (see --help)\n";
+    Cli::out().flush();
+    Cli::err().flush();
+    return status;
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// Each command of vexlo-cli takes the arguments after its name and returns the exit status.
+// Exit statuses: 0 success, 1 the operation failed (a source or address failed), 2 usage error,
+// 3 input that is not UTF-8.
+namespace Cli {
+
+int sources(const QStringList &args);
+int parse(const QStringList &args);
+int refresh(const QStringList &args);
+int add(const QStringList &args);
+int packages(const QStringList &args);
+
+// Standard output and standard error as UTF-8 text streams.
+QTextStream &out();
+QTextStream &err();
+
+} // namespace Cli
