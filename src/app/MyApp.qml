@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Vexlo
 
 ApplicationWindow {
     id: window
@@ -10,6 +11,7 @@ ApplicationWindow {
     LayoutMirroring.enabled: true
     LayoutMirroring.childrenInherit: true
 
+    SymbolIcon { anchors.horizontalCenter: parent.horizontalCenter; y: 100; name: "star.fill"; color: "gold"; size: 40 }
     Label {
         anchors.centerIn: parent
         text: "Vexlo \uF8FF"

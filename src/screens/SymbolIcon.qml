@@ -1,0 +1,29 @@
+import QtQuick
+import Vexlo
+
+// One symbol of the icon table, drawn as a glyph of the bundled icon font.
+Item {
+    id: root
+    property string name
+    property color color: palette.text
+    property real size: 20
+
+    implicitWidth: size
+    implicitHeight: size
+
+    Text {
+        anchors.centerIn: parent
+        font.family: SymbolIcons.fontFamily
+        font.pixelSize: root.size
+        color: root.color
+        text: SymbolIcons.glyph(root.name)
+    }
+    Rectangle {
+        visible: SymbolIcons.isSlashed(root.name)
+        anchors.centerIn: parent
+        width: root.size * 1.15
+        height: Math.max(1.5, root.size / 10)
+        rotation: -45
+        color: root.color
+    }
+}
