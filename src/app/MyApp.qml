@@ -1,7 +1,10 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Controls.Material
 import Vexlo
 
+// The one window: the main screen at the root of a navigation stack.
 ApplicationWindow {
     id: window
     width: 480
@@ -10,12 +13,32 @@ ApplicationWindow {
     title: "Vexlo"
     LayoutMirroring.enabled: true
     LayoutMirroring.childrenInherit: true
+    color: Theme.groupedBackground
+    Material.theme: Material.Light
+    Material.accent: Theme.accent
+    Material.primary: Theme.accent
 
-    SymbolIcon { anchors.horizontalCenter: parent.horizontalCenter; y: 100; name: "star.fill"; color: "gold"; size: 40 }
-    Label {
-        anchors.centerIn: parent
-        text: "Vexlo \uF8FF"
-        font.pixelSize: 34
-        color: Qt.rgba(0.1, 0.5, 0.8, 1)
+    ContentViewModel {
+        id: contentModel
+    }
+
+    StackView {
+        id: stack
+        anchors.fill: parent
+        initialItem: ContentView {
+            model: contentModel
+            onRepoOpened: repoId => stack.push(repoPage, { title: contentModel.repoName(repoId) })
+            onProfileRequested: contentModel.openProfile()
+        }
+    }
+
+    Component {
+        id: repoPage
+        Page {
+            header: ToolBar {
+                ToolButton { text: "‹"; onClicked: stack.pop() }
+                Label { anchors.centerIn: parent; text: parent.parent.title; font.bold: true }
+            }
+        }
     }
 }

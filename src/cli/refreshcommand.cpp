@@ -1,9 +1,53 @@
 #include "commands.h"
 
+#include "model/defaultrepos.h"
+#include "model/repostore.h"
+#include "platform/console.h"
+#include "sources/refreshoutcome.h"
+#include "sources/reporefresher.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QTextStream>
 
-int Cli::refresh(const QStringList &)
+int Cli::refresh(const QStringList &args)
 {
-    err() << "vexlo-cli: refresh is not available yet\n";
-    return 2;
+    if (!args.isEmpty()) {
+        err() << "vexlo-cli: refresh takes no arguments\n";
+        return 2;
+    }
+    RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
+    const auto find = [&repos](const QUuid &id) -> Repo * {
+        for (Repo &repo : repos) {
+            if (repo.id == id)
+                return &repo;
+        }
+        return nullptr;
+    };
+
+    bool allSucceeded = true;
+    RepoRefresher refresher;
+    QObject::connect(&refresher, &RepoRefresher::succeeded, [&](const QUuid &id, const PackageList &packages) {
+        if (Repo *repo = find(id))
+            RefreshOutcome::succeed(*repo, packages);
+    });
+    QObject::connect(&refresher, &RepoRefresher::failed, [&](const QUuid &id) {
+        allSucceeded = false;
+        if (Repo *repo = find(id)) {
+            Console::printLine(RefreshOutcome::consoleLine(*repo));
+            RefreshOutcome::fail(*repo);
+            err() << RefreshOutcome::alertMessage(*repo) << Qt::endl;
+        }
+    });
+    QEventLoop loop;
+    QObject::connect(&refresher, &RepoRefresher::idle, &loop, &QEventLoop::quit);
+    refresher.refresh(repos);
+    if (!refresher.isIdle())
+        loop.exec();
+
+    if (!RepoStore::saveRepos(repos)) {
+        err() << "vexlo-cli: the source list could not be written\n";
+        return 1;
+    }
+    return allSucceeded ? 0 : 1;
 }

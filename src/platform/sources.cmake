@@ -1,4 +1,5 @@
 target_sources(vexlocore PRIVATE
+    platform/console.h platform/console.cpp
     platform/datadir.h platform/datadir.cpp
     platform/networkaccess.h platform/networkaccess.cpp
 )

@@ -1,0 +1,166 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Vexlo
+
+// The main screen: pinned sources and other sources in two sections, the search over them,
+// the toolbar and the one alert for every message of the application.
+Page {
+    id: page
+    required property ContentViewModel model
+    // Pushes the detail screen of a source onto the navigation stack.
+    signal repoOpened(string repoId)
+    signal profileRequested()
+
+    background: Rectangle { color: Theme.groupedBackground }
+
+    StackView.onActivated: model.appear()
+
+    header: ToolBar {
+        background: Rectangle { color: Theme.groupedBackground }
+        implicitHeight: 64
+        RowLayout {
+            anchors.fill: parent
+            anchors.leftMargin: 12
+            anchors.rightMargin: 12
+            spacing: 4
+
+            // Leading: the profile link, then the add button.
+            ToolButton {
+                objectName: "profileLink"
+                implicitWidth: 30; implicitHeight: 30
+                padding: 0
+                background: null
+                contentItem: Text {
+                    text: "🆇"
+                    font.pixelSize: 30
+                    color: Theme.accent
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+                onClicked: page.profileRequested()
+            }
+            ToolButton {
+                objectName: "addButton"
+                implicitWidth: 30; implicitHeight: 30
+                padding: 0
+                background: null
+                contentItem: SymbolIcon { name: "plus"; size: 20; color: Theme.accent }
+                onClicked: page.model.showingAddRepo = !page.model.showingAddRepo
+            }
+            Label {
+                objectName: "principalTitle"
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignHCenter
+                text: "Vexlo \uF8FF"
+                font.pixelSize: Theme.largeTitle
+                font.bold: true
+                color: Theme.accent
+            }
+            ToolButton {
+                objectName: "refreshButton"
+                implicitWidth: 30; implicitHeight: 30
+                padding: 0
+                background: null
+                contentItem: SymbolIcon { name: "arrow.clockwise"; size: 20; color: Theme.accent }
+                onClicked: page.model.updateAllRepos()
+            }
+            ToolButton {
+                objectName: "allPackagesButton"
+                implicitWidth: 30; implicitHeight: 30
+                padding: 0
+                background: null
+                contentItem: SymbolIcon { name: "square.grid.2x2.fill"; size: 20; color: Theme.accent }
+                onClicked: page.model.showAllPackages = !page.model.showAllPackages
+            }
+        }
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        SearchField {
+            objectName: "searchField"
+            Layout.fillWidth: true
+            Layout.leftMargin: 16
+            Layout.rightMargin: 16
+            Layout.topMargin: 4
+            placeholderText: "ابحث عن السورسات"
+            text: page.model.searchText
+            onTextEdited: page.model.searchText = text
+        }
+
+        ScrollView {
+            id: scroll
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            contentWidth: availableWidth
+
+            ColumnLayout {
+                width: scroll.availableWidth
+                spacing: 0
+
+                SectionHeader {
+                    objectName: "pinnedHeader"
+                    text: "المثبتة (" + page.model.pinnedCount + ")"
+                }
+                RepoGroup {
+                    objectName: "pinnedSection"
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    model: page.model.pinnedRepos
+                    pinnedSection: true
+                    onRepoOpened: id => page.repoOpened(id)
+                    onPinToggled: id => page.model.togglePin(id)
+                }
+                SectionHeader {
+                    objectName: "sourcesHeader"
+                    text: "السورسات (" + page.model.otherCount + ")"
+                }
+                RepoGroup {
+                    objectName: "sourcesSection"
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 16
+                    Layout.rightMargin: 16
+                    model: page.model.otherRepos
+                    pinnedSection: false
+                    onRepoOpened: id => page.repoOpened(id)
+                    onPinToggled: id => page.model.togglePin(id)
+                    onDeleteRequested: id => page.model.deleteRepo(id)
+                }
+                Item { Layout.preferredHeight: 24 }
+            }
+        }
+    }
+
+    Dialog {
+        id: alert
+        objectName: "alert"
+        anchors.centerIn: parent
+        width: Math.min(page.width - 64, 300)
+        modal: true
+        title: "تنبيه"
+        visible: page.model.showAlert
+        closePolicy: Popup.NoAutoClose
+        onClosed: page.model.showAlert = false
+
+        Label {
+            objectName: "alertMessage"
+            width: parent.width
+            text: page.model.alertMessage
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "alertButton"
+                text: "حسنًا"
+                flat: true
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+        }
+    }
+}

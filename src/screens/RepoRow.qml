@@ -1,0 +1,84 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Vexlo
+
+// One source in the main screen's list: icon, name, package count, last refresh, a progress
+// bar while it refreshes and a red note when it has no packages.
+ColumnLayout {
+    id: row
+    required property string name
+    required property string imageURL
+    required property int packageCount
+    required property string lastUpdatedText
+    required property bool isUpdating
+    required property real updateProgress
+    signal tapped()
+
+    spacing: 6
+
+    Item {
+        Layout.fillWidth: true
+        implicitHeight: content.implicitHeight + 16
+
+        RowLayout {
+            id: content
+            anchors.fill: parent
+            anchors.topMargin: 8
+            anchors.bottomMargin: 8
+            spacing: 8
+
+            RoundedImage {
+                url: row.imageURL
+                radius: 10
+                Layout.preferredWidth: 50
+                Layout.preferredHeight: 50
+            }
+            ColumnLayout {
+                Layout.fillWidth: true
+                spacing: 2
+                Label {
+                    Layout.fillWidth: true
+                    text: row.name
+                    horizontalAlignment: Text.AlignLeft
+                    wrapMode: Text.Wrap
+                    font.pixelSize: Theme.headline
+                    font.weight: Font.DemiBold
+                    color: Theme.primary
+                }
+                Label {
+                    text: "عدد الحزم: " + row.packageCount
+                    font.pixelSize: Theme.subheadline
+                    color: Theme.secondary
+                }
+                Label {
+                    text: "آخر تحديث: " + row.lastUpdatedText
+                    font.pixelSize: Theme.caption
+                    color: Theme.secondary
+                }
+            }
+        }
+        TapHandler {
+            onTapped: row.tapped()
+        }
+    }
+    ProgressBar {
+        objectName: "updateProgressBar"
+        visible: row.isUpdating
+        Layout.fillWidth: true
+        Layout.leftMargin: 16
+        Layout.rightMargin: 16
+        from: 0
+        to: 1
+        value: row.updateProgress
+    }
+    Label {
+        objectName: "emptyNote"
+        visible: row.packageCount === 0
+        text: "لا توجد حزم في هذا السورس"
+        font.pixelSize: Theme.caption
+        color: Theme.red
+        Layout.alignment: Qt.AlignHCenter
+    }
+}

@@ -1,0 +1,13 @@
+import QtQuick
+import QtQuick.Controls
+import Vexlo
+
+// Header of a grouped list section.
+Label {
+    leftPadding: 20
+    rightPadding: 20
+    topPadding: 18
+    bottomPadding: 6
+    font.pixelSize: Theme.subheadline
+    color: Theme.primary
+}

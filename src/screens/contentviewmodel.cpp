@@ -1,0 +1,276 @@
+#include "contentviewmodel.h"
+
+#include "model/asyncrepostore.h"
+#include "model/defaultrepos.h"
+#include "buildconfig.h"
+#include "platform/platformservices.h"
+#include "reposectionmodel.h"
+#include "platform/console.h"
+#include "sources/refreshoutcome.h"
+#include "sources/reporefresher.h"
+
+using namespace Qt::StringLiterals;
+
+ContentViewModel::ContentViewModel(QObject *parent)
+    : QObject(parent)
+    , m_repos(defaultRepos())
+    , m_pinned(new RepoSectionModel(&m_repos, this))
+    , m_other(new RepoSectionModel(&m_repos, this))
+    , m_refresher(new RepoRefresher(this))
+    , m_store(new AsyncRepoStore(this))
+{
+    connect(m_refresher, &RepoRefresher::started, this, [this](const QUuid &id) {
+        const int i = positionOf(id);
+        if (i < 0)
+            return;
+        RefreshOutcome::begin(m_repos[i]);
+        sourceChanged(i);
+    });
+    connect(m_refresher, &RepoRefresher::succeeded, this, [this](const QUuid &id, const PackageList &packages) {
+        const int i = positionOf(id);
+        if (i < 0)
+            return; // the source was deleted or the list reloaded without it
+        RefreshOutcome::succeed(m_repos[i], packages);
+        sourceChanged(i);
+        saveRepos();
+    });
+    connect(m_refresher, &RepoRefresher::failed, this, [this](const QUuid &id) {
+        const int i = positionOf(id);
+        if (i < 0)
+            return;
+        Console::printLine(RefreshOutcome::consoleLine(m_repos[i]));
+        RefreshOutcome::fail(m_repos[i]);
+        sourceChanged(i);
+        alert(RefreshOutcome::alertMessage(m_repos[i]));
+    });
+    refreshSections();
+}
+
+ContentViewModel::~ContentViewModel()
+{
+    waitForPendingWrites();
+}
+
+void ContentViewModel::setRepos(RepoList repos)
+{
+    m_repos = std::move(repos);
+    refreshSections();
+    Q_EMIT reposChanged();
+}
+
+void ContentViewModel::setShowingAddRepo(bool showing)
+{
+    if (m_showingAddRepo == showing)
+        return;
+    m_showingAddRepo = showing;
+    Q_EMIT showingAddRepoChanged();
+}
+
+void ContentViewModel::setShowAlert(bool show)
+{
+    if (m_showAlert == show)
+        return;
+    m_showAlert = show;
+    Q_EMIT showAlertChanged();
+}
+
+void ContentViewModel::setAlertMessage(const QString &message)
+{
+    if (m_alertMessage == message)
+        return;
+    m_alertMessage = message;
+    Q_EMIT alertMessageChanged();
+}
+
+void ContentViewModel::setSearchText(const QString &text)
+{
+    if (m_searchText == text)
+        return;
+    m_searchText = text;
+    refreshSections(false);
+    Q_EMIT searchTextChanged();
+}
+
+void ContentViewModel::setShowAllPackages(bool show)
+{
+    if (m_showAllPackages == show)
+        return;
+    m_showAllPackages = show;
+    Q_EMIT showAllPackagesChanged();
+}
+
+int ContentViewModel::pinnedCount() const
+{
+    return int(std::count_if(m_repos.cbegin(), m_repos.cend(), [](const Repo &r) { return r.isPinned; }));
+}
+
+int ContentViewModel::otherCount() const
+{
+    return int(m_repos.size()) - pinnedCount();
+}
+
+bool ContentViewModel::matchesSearch(const Repo &repo) const
+{
+    return m_searchText.isEmpty()
+        || QString::fromStdString(repo.name).contains(m_searchText, Qt::CaseInsensitive)
+        || QString::fromStdString(repo.url).contains(m_searchText, Qt::CaseInsensitive);
+}
+
+QList<int> ContentViewModel::filteredRepos() const
+{
+    QList<int> positions;
+    for (int i = 0; i < m_repos.size(); ++i) {
+        if (matchesSearch(m_repos.at(i)))
+            positions.append(i);
+    }
+    return positions;
+}
+
+void ContentViewModel::appear()
+{
+    // The refresh decision waits for the reload, so that it reads the stored first source.
+    m_store->load(this, [this](std::optional<RepoList> loaded) {
+        if (loaded)
+            applyLoaded(std::move(*loaded));
+        if (!m_hasUpdatedRepos || shouldUpdateRepos()) {
+            updateAllRepos();
+            if (!m_hasUpdatedRepos) {
+                m_hasUpdatedRepos = true;
+                Q_EMIT hasUpdatedReposChanged();
+            }
+        }
+        Q_EMIT appeared();
+    });
+}
+
+void ContentViewModel::loadRepos()
+{
+    m_store->load(this, [this](std::optional<RepoList> loaded) {
+        if (loaded)
+            applyLoaded(std::move(*loaded));
+    });
+}
+
+void ContentViewModel::applyLoaded(RepoList loaded)
+{
+    // A refresh still running keeps showing on its rows; its result will be applied by id.
+    for (Repo &repo : loaded) {
+        if (m_refresher->isRefreshing(repo.id)) {
+            RefreshOutcome::begin(repo);
+        }
+    }
+    m_store->dispose(std::exchange(m_repos, std::move(loaded)));
+    refreshSections();
+    Q_EMIT reposChanged();
+}
+
+void ContentViewModel::saveRepos()
+{
+    m_store->save(m_repos);
+}
+
+bool ContentViewModel::shouldUpdateRepos() const
+{
+    if (m_repos.isEmpty())
+        return true;
+    return ReferenceDate::now() - m_repos.constFirst().lastUpdated > UPDATE_INTERVAL;
+}
+
+void ContentViewModel::updateAllRepos()
+{
+    m_refresher->refresh(m_repos);
+}
+
+void ContentViewModel::togglePin(const QString &repoId)
+{
+    const int i = positionOf(QUuid::fromString(repoId));
+    if (i < 0)
+        return;
+    m_repos[i].isPinned = !m_repos[i].isPinned;
+    refreshSections(false);
+    Q_EMIT reposChanged();
+    saveRepos();
+}
+
+void ContentViewModel::deleteRepo(const QString &repoId)
+{
+    const int i = positionOf(QUuid::fromString(repoId));
+    if (i < 0)
+        return;
+    m_store->dispose(RepoList{m_repos.takeAt(i)});
+    refreshSections(false);
+    Q_EMIT reposChanged();
+    saveRepos();
+}
+
+void ContentViewModel::deleteRepoAt(const QList<int> &sectionRows)
+{
+    QList<QUuid> ids;
+    for (int row : sectionRows) {
+        if (row >= 0 && row < m_other->rowCount())
+            ids.append(m_repos.at(m_other->listPosition(row)).id);
+    }
+    RepoList removed;
+    for (const QUuid &id : ids) {
+        const int i = positionOf(id);
+        if (i >= 0 && !m_repos.at(i).isFixed)
+            removed.append(m_repos.takeAt(i));
+    }
+    m_store->dispose(std::move(removed));
+    refreshSections(false);
+    Q_EMIT reposChanged();
+    saveRepos();
+}
+
+std::optional<Repo> ContentViewModel::repo(const QString &repoId) const
+{
+    const int i = positionOf(QUuid::fromString(repoId));
+    return i < 0 ? std::nullopt : std::optional<Repo>(m_repos.at(i));
+}
+
+QString ContentViewModel::repoName(const QString &repoId) const
+{
+    const int i = positionOf(QUuid::fromString(repoId));
+    return i < 0 ? QString() : QString::fromStdString(m_repos.at(i).name);
+}
+
+void ContentViewModel::openProfile()
+{
+    const QUrl url(QStringLiteral(VEXLO_PROFILE_URL), QUrl::StrictMode);
+    if (url.isValid() && !url.scheme().isEmpty())
+        PlatformServices::instance()->openUrl(url);
+}
+
+void ContentViewModel::waitForPendingWrites()
+{
+    m_store->waitForIdle();
+}
+
+int ContentViewModel::positionOf(const QUuid &id) const
+{
+    for (int i = 0; i < m_repos.size(); ++i) {
+        if (m_repos.at(i).id == id)
+            return i;
+    }
+    return -1;
+}
+
+void ContentViewModel::alert(const QString &message)
+{
+    setAlertMessage(message);
+    // Re-raise even when already shown, so a second message is seen as a new one.
+    m_showAlert = false;
+    setShowAlert(true);
+}
+
+void ContentViewModel::refreshSections(bool rowsChanged)
+{
+    m_pinned->update([this](const Repo &r) { return r.isPinned && matchesSearch(r); }, rowsChanged);
+    m_other->update([this](const Repo &r) { return !r.isPinned && matchesSearch(r); }, rowsChanged);
+}
+
+void ContentViewModel::sourceChanged(int position)
+{
+    m_pinned->sourceChanged(position);
+    m_other->sourceChanged(position);
+}

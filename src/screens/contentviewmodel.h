@@ -1,0 +1,115 @@
+#pragma once
+
+#include "model/repo.h"
+#include "reposectionmodel.h"
+
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+
+class RepoRefresher;
+class AsyncRepoStore;
+
+// Seconds after which the first source's last refresh makes an appearance refresh again.
+inline constexpr double UPDATE_INTERVAL = 86400.0;
+
+// State and operations of the main screen. It owns the list of sources for the whole run;
+// every change to it happens here, on the main thread.
+class ContentViewModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(bool showingAddRepo READ showingAddRepo WRITE setShowingAddRepo NOTIFY showingAddRepoChanged)
+    Q_PROPERTY(bool showAlert READ showAlert WRITE setShowAlert NOTIFY showAlertChanged)
+    Q_PROPERTY(QString alertMessage READ alertMessage WRITE setAlertMessage NOTIFY alertMessageChanged)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(bool hasUpdatedRepos READ hasUpdatedRepos NOTIFY hasUpdatedReposChanged)
+    Q_PROPERTY(bool showAllPackages READ showAllPackages WRITE setShowAllPackages NOTIFY showAllPackagesChanged)
+    Q_PROPERTY(RepoSectionModel *pinnedRepos READ pinnedRepos CONSTANT)
+    Q_PROPERTY(RepoSectionModel *otherRepos READ otherRepos CONSTANT)
+    Q_PROPERTY(int pinnedCount READ pinnedCount NOTIFY reposChanged)
+    Q_PROPERTY(int otherCount READ otherCount NOTIFY reposChanged)
+
+public:
+    explicit ContentViewModel(QObject *parent = nullptr);
+    ~ContentViewModel() override;
+
+    [[nodiscard]] const RepoList &repos() const { return m_repos; }
+    void setRepos(RepoList repos);
+
+    [[nodiscard]] bool showingAddRepo() const { return m_showingAddRepo; }
+    void setShowingAddRepo(bool showing);
+    [[nodiscard]] bool showAlert() const { return m_showAlert; }
+    void setShowAlert(bool show);
+    [[nodiscard]] QString alertMessage() const { return m_alertMessage; }
+    void setAlertMessage(const QString &message);
+    [[nodiscard]] QString searchText() const { return m_searchText; }
+    void setSearchText(const QString &text);
+    [[nodiscard]] bool hasUpdatedRepos() const { return m_hasUpdatedRepos; }
+    [[nodiscard]] bool showAllPackages() const { return m_showAllPackages; }
+    void setShowAllPackages(bool show);
+
+    [[nodiscard]] RepoSectionModel *pinnedRepos() const { return m_pinned; }
+    [[nodiscard]] RepoSectionModel *otherRepos() const { return m_other; }
+    [[nodiscard]] int pinnedCount() const;
+    [[nodiscard]] int otherCount() const;
+
+    // Positions in `repos` of the sources that the search keeps, in list order.
+    [[nodiscard]] QList<int> filteredRepos() const;
+    [[nodiscard]] bool matchesSearch(const Repo &repo) const;
+
+    // The start-up sequence, run on every appearance of the screen: reload the stored list,
+    // then refresh on the first appearance of the run or when one is due.
+    Q_INVOKABLE void appear();
+    void loadRepos();
+    void saveRepos();
+    [[nodiscard]] bool shouldUpdateRepos() const;
+    Q_INVOKABLE void updateAllRepos();
+
+    Q_INVOKABLE void togglePin(const QString &repoId);
+    // The delete button of a row: removes exactly that source, fixed or not.
+    Q_INVOKABLE void deleteRepo(const QString &repoId);
+    // The list's delete action: rows of the sources section; fixed sources stay.
+    Q_INVOKABLE void deleteRepoAt(const QList<int> &sectionRows);
+
+    [[nodiscard]] Q_INVOKABLE QString repoName(const QString &repoId) const;
+    // Opens the maker's profile page; does nothing while no profile address is configured.
+    Q_INVOKABLE void openProfile();
+
+    // A copy of one source, for the screens pushed from a row.
+    [[nodiscard]] std::optional<Repo> repo(const QString &repoId) const;
+    // Blocks until pending writes of the store have completed (used at quit).
+    void waitForPendingWrites();
+
+Q_SIGNALS:
+    void showingAddRepoChanged();
+    void showAlertChanged();
+    void alertMessageChanged();
+    void searchTextChanged();
+    void hasUpdatedReposChanged();
+    void showAllPackagesChanged();
+    void reposChanged();
+    // The store finished loading for an appearance (tests wait on it).
+    void appeared();
+
+private:
+    [[nodiscard]] int positionOf(const QUuid &id) const;
+    void alert(const QString &message);
+    void refreshSections(bool rowsChanged = true);
+    void sourceChanged(int position);
+    void applyLoaded(RepoList loaded);
+
+    RepoList m_repos;
+    bool m_showingAddRepo = false;
+    bool m_showAlert = false;
+    QString m_alertMessage;
+    QString m_searchText;
+    bool m_hasUpdatedRepos = false;
+    bool m_showAllPackages = false;
+
+    RepoSectionModel *m_pinned;
+    RepoSectionModel *m_other;
+    RepoRefresher *m_refresher;
+    AsyncRepoStore *m_store;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/repo.h"
+
+#include <QString>
+
+// What a refresh does to a source at each step, and the texts of a failed refresh; shared by
+// the main screen and the command line.
+namespace RefreshOutcome {
+
+void begin(Repo &repo);
+void succeed(Repo &repo, const PackageList &packages);
+void fail(Repo &repo);
+
+[[nodiscard]] QString consoleLine(const Repo &repo); // "فشل في تحديث السورس: " + name
+[[nodiscard]] QString alertMessage(const Repo &repo); // "فشل في جلب الحزم من السورس: " + name
+
+} // namespace RefreshOutcome
