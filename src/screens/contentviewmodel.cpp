@@ -173,7 +173,7 @@ bool ContentViewModel::shouldUpdateRepos() const
 {
     if (m_repos.isEmpty())
         return true;
-    return ReferenceDate::now() - m_repos.constFirst().lastUpdated > UPDATE_INTERVAL;
+    return m_now() - m_repos.constFirst().lastUpdated > UPDATE_INTERVAL;
 }
 
 void ContentViewModel::updateAllRepos()

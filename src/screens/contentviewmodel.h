@@ -5,6 +5,8 @@
 
 #include <QObject>
 #include <QString>
+
+#include <functional>
 #include <QtQml/qqmlregistration.h>
 
 
@@ -81,6 +83,8 @@ public:
     [[nodiscard]] std::optional<Repo> repo(const QString &repoId) const;
     // Blocks until pending writes of the store have completed (used at quit).
     void waitForPendingWrites();
+    // The clock of the refresh decision (seconds since 2001), replaceable in tests.
+    void setClock(std::function<double()> now) { m_now = std::move(now); }
 
 Q_SIGNALS:
     void showingAddRepoChanged();
@@ -112,4 +116,5 @@ private:
     RepoSectionModel *m_other;
     RepoRefresher *m_refresher;
     AsyncRepoStore *m_store;
+    std::function<double()> m_now = &ReferenceDate::now;
 };

@@ -1,0 +1,334 @@
+#include "model/defaultrepos.h"
+#include "model/repostore.h"
+#include "screens/contentviewmodel.h"
+#include "screens/reposectionmodel.h"
+#include "testsupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray goodIndex = "Package: com.example.one\nVersion: 1.0\nFilename: debs/one.deb\n"
+                             "Architecture: iphoneos-arm64\nSize: 1234\n\n"
+                             "Package: com.example.two\nVersion: 2.0\n\n";
+
+Repo source(const std::string &name, const QString &base)
+{
+    Repo repo;
+    repo.name = name;
+    repo.url = base.toStdString();
+    repo.imageURL = repo.url + "CydiaIcon.png";
+    repo.packagesURL = repo.url + "Packages";
+    return repo;
+}
+
+// A source whose index lives at a path of the test server.
+Repo served(const std::string &name, const TestServer &server)
+{
+    Repo repo = source(name, server.url(QString::fromStdString(name) + u'/'));
+    return repo;
+}
+
+QString serverPath(const std::string &name)
+{
+    return QString::fromStdString(name) + u"/Packages"_s;
+}
+
+const Repo *find(const ContentViewModel &model, const std::string &name)
+{
+    for (const Repo &repo : model.repos()) {
+        if (repo.name == name)
+            return &repo;
+    }
+    return nullptr;
+}
+
+// Runs the start-up sequence and waits for its reload to be applied.
+void appear(ContentViewModel &model)
+{
+    QSignalSpy appeared(&model, &ContentViewModel::appeared);
+    model.appear();
+    QVERIFY(appeared.wait(5000));
+}
+
+RepoList storedRepos(ContentViewModel &model)
+{
+    model.waitForPendingWrites();
+    return RepoStore::loadRepos().value_or(RepoList{});
+}
+
+} // namespace
+
+class TestContentViewModel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstStartShowsDefaultsAndRefreshesThem()
+    {
+        TempDataDir data;
+        ContentViewModel model;
+        QAbstractItemModelTester pinnedTester(model.pinnedRepos());
+        QCOMPARE(model.repos().size(), 7);
+        QCOMPARE(model.pinnedCount(), 7);
+        QCOMPARE(model.otherCount(), 0);
+        QCOMPARE(model.pinnedRepos()->rowCount(), 7);
+        QCOMPARE(model.otherRepos()->rowCount(), 0);
+        QVERIFY(!model.hasUpdatedRepos());
+        // Default addresses are real sources on the internet: point them at nothing local.
+        RepoList local;
+        for (Repo repo : model.repos()) {
+            repo.packagesURL = "not a valid address";
+            local.append(repo);
+        }
+        model.setRepos(local);
+        appear(model);
+        QVERIFY(model.hasUpdatedRepos());
+        QTRY_VERIFY(std::none_of(model.repos().cbegin(), model.repos().cend(), [](const Repo &r) { return r.isUpdating; }));
+    }
+
+    void refreshRequestsEverySourceBeforeAnyAnswers()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.setHolding(true);
+        RepoList repos;
+        for (const char *name : {"a", "b", "c", "d"}) {
+            server.serve(serverPath(name), goodIndex);
+            repos.append(served(name, server));
+        }
+        QVERIFY(RepoStore::saveRepos(repos));
+
+        ContentViewModel model;
+        appear(model);
+        for (const Repo &repo : model.repos()) {
+            QVERIFY(repo.isUpdating);
+            QCOMPARE(repo.updateProgress, 0.0);
+        }
+        // Every request arrives while none has been answered.
+        QVERIFY(server.waitForRequests(4));
+        QCOMPARE(server.heldCount(), 4);
+        server.release();
+        QTRY_VERIFY(std::none_of(model.repos().cbegin(), model.repos().cend(), [](const Repo &r) { return r.isUpdating; }));
+        for (const Repo &repo : model.repos()) {
+            QCOMPARE(repo.packages.size(), 2);
+            QCOMPARE(repo.updateProgress, 1.0);
+        }
+        // Each applied result is written, so a reload keeps the fresh packages.
+        const RepoList stored = storedRepos(model);
+        QCOMPARE(stored.size(), 4);
+        for (const Repo &repo : stored)
+            QCOMPARE(repo.packages.size(), 2);
+    }
+
+    void refreshOutcomesPerSource()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(serverPath("good"), goodIndex);
+        server.serve(serverPath("missing"), "<html>Not here</html>", 404);
+        server.serve(serverPath("latin1"), QByteArray("Package: caf\xe9\n\n"));
+
+        Repo good = served("good", server);
+        Repo missing = served("missing", server);
+        missing.packages = parsePackagesForTest();
+        const double oldTime = missing.lastUpdated - 1000;
+        missing.lastUpdated = oldTime;
+        Repo latin1 = served("latin1", server);
+        Repo invalid = source("invalid", u"http://127.0.0.1:1/"_s);
+        invalid.packagesURL = "http://exa mple.org/Packages";
+        QVERIFY(RepoStore::saveRepos({good, missing, latin1, invalid}));
+
+        ContentViewModel model;
+        QSignalSpy alerts(&model, &ContentViewModel::alertMessageChanged);
+        appear(model);
+        QTRY_VERIFY_WITH_TIMEOUT(std::none_of(model.repos().cbegin(), model.repos().cend(),
+                                              [](const Repo &r) { return r.isUpdating; }), 10000);
+
+        const Repo *g = find(model, "good");
+        QCOMPARE(g->packages.size(), 2);
+        QCOMPARE(g->packages.at(0).downloadURL, g->url + "debs/one.deb");
+        QCOMPARE(g->updateProgress, 1.0);
+
+        // An error page is a failed fetch: the old packages and time stay, progress stays 0.
+        const Repo *m = find(model, "missing");
+        QCOMPARE(m->packages.size(), 2);
+        QCOMPARE(m->lastUpdated, oldTime);
+        QCOMPARE(m->updateProgress, 0.0);
+        QVERIFY(!m->isUpdating);
+
+        QCOMPARE(find(model, "latin1")->updateProgress, 0.0);
+        QCOMPARE(find(model, "invalid")->updateProgress, 0.0);
+        QVERIFY(model.showAlert());
+        QVERIFY(model.alertMessage().startsWith(u"فشل في جلب الحزم من السورس: "_s));
+        QCOMPARE(alerts.size(), 3);
+    }
+
+    void laterFailureLeavesItsMessage()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.setHolding(true);
+        server.serve(serverPath("first"), "", 500);
+        server.serve(serverPath("second"), "", 500);
+        QVERIFY(RepoStore::saveRepos({served("first", server), served("second", server)}));
+
+        ContentViewModel model;
+        appear(model);
+        QVERIFY(server.waitForRequests(2));
+        server.release({serverPath("second"), serverPath("first")});
+        QTRY_COMPARE(model.alertMessage(), u"فشل في جلب الحزم من السورس: first"_s);
+        QVERIFY(model.showAlert());
+    }
+
+    void resultsFollowTheSourceNotItsPosition()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.setHolding(true);
+        for (const char *name : {"a", "b", "c"})
+            server.serve(serverPath(name), "Package: from-" + QByteArray(name) + "\n\n");
+        QVERIFY(RepoStore::saveRepos({served("a", server), served("b", server), served("c", server)}));
+
+        ContentViewModel model;
+        appear(model);
+        QVERIFY(server.waitForRequests(3));
+        model.deleteRepo(find(model, "a")->id.toString());
+        // A reload while the refresh runs replaces the records; results still find theirs.
+        appear(model);
+        QCOMPARE(model.repos().size(), 2);
+        server.release();
+        QTRY_VERIFY(!find(model, "c")->isUpdating);
+        QTRY_VERIFY(!find(model, "b")->isUpdating);
+        QCOMPARE(find(model, "b")->packages.at(0).name, std::string("from-b"));
+        QCOMPARE(find(model, "c")->packages.at(0).name, std::string("from-c"));
+        QCOMPARE(model.repos().size(), 2);
+    }
+
+    void appearanceRefreshesWhenDue_data()
+    {
+        QTest::addColumn<double>("age");
+        QTest::addColumn<bool>("emptyList");
+        QTest::addColumn<bool>("refreshes");
+        QTest::newRow("one second short of a day") << 86399.0 << false << false;
+        QTest::newRow("exactly a day") << 86400.0 << false << false;
+        QTest::newRow("a day and a second") << 86401.0 << false << true;
+        QTest::newRow("in the future") << -5000.0 << false << false;
+        QTest::newRow("empty list") << 0.0 << true << true;
+    }
+    void appearanceRefreshesWhenDue()
+    {
+        QFETCH(double, age);
+        QFETCH(bool, emptyList);
+        QFETCH(bool, refreshes);
+        TempDataDir data;
+        TestServer server;
+        server.serve(serverPath("a"), goodIndex);
+        const double now = 800'000'000.0;
+        Repo repo = served("a", server);
+        repo.lastUpdated = now - age;
+        QVERIFY(RepoStore::saveRepos(emptyList ? RepoList{} : RepoList{repo}));
+
+        ContentViewModel model;
+        model.setClock([now] { return now; });
+        appear(model); // the first appearance of a run always refreshes
+        QCOMPARE(model.hasUpdatedRepos(), true);
+        QTRY_COMPARE(server.totalRequests(), emptyList ? 0 : 1);
+        model.waitForPendingWrites();
+        // The refresh stored a fresh time; put the stored age back for the next appearance.
+        QVERIFY(RepoStore::saveRepos(emptyList ? RepoList{} : RepoList{repo}));
+        QCOMPARE(model.shouldUpdateRepos(), refreshes);
+        appear(model);
+        QTest::qWait(100);
+        QCOMPARE(server.totalRequests(), emptyList ? 0 : (refreshes ? 2 : 1));
+    }
+
+    void pinsAndDeletionAreStored()
+    {
+        TempDataDir data;
+        Repo fixed = source("Fixed", u"https://fixed.example/"_s);
+        fixed.isPinned = fixed.isFixed = true;
+        Repo twinA = source("Twin A", u"https://twin.example/"_s);
+        Repo twinB = source("Twin B", u"https://twin.example/"_s);
+        Repo fixedUnpinned = source("Fixed unpinned", u"https://fixed2.example/"_s);
+        fixedUnpinned.isFixed = true;
+        ContentViewModel model;
+        QAbstractItemModelTester otherTester(model.otherRepos());
+        QAbstractItemModelTester pinnedTester(model.pinnedRepos());
+        model.setRepos({fixed, twinA, twinB, fixedUnpinned});
+        QCOMPARE(model.pinnedCount(), 1);
+        QCOMPARE(model.otherCount(), 3);
+
+        // Pinning moves a source between the sections without changing its list position.
+        QSignalSpy counts(&model, &ContentViewModel::reposChanged);
+        model.togglePin(twinB.id.toString());
+        QCOMPARE(model.pinnedCount(), 2);
+        QCOMPARE(model.otherCount(), 2);
+        QCOMPARE(model.repos().at(2).name, std::string("Twin B"));
+        QCOMPARE(model.pinnedRepos()->rowCount(), 2);
+        QCOMPARE(model.pinnedRepos()->data(model.pinnedRepos()->index(1), RepoSectionModel::NameRole).toString(), u"Twin B"_s);
+        QVERIFY(!counts.isEmpty());
+        QVERIFY(storedRepos(model).at(2).isPinned);
+        model.togglePin(twinB.id.toString());
+        QVERIFY(!storedRepos(model).at(2).isPinned);
+
+        // Delete by identity removes exactly that row's source, even with a twin address.
+        model.deleteRepo(twinB.id.toString());
+        QCOMPARE(model.repos().size(), 3);
+        QVERIFY(find(model, "Twin A"));
+        QVERIFY(!find(model, "Twin B"));
+        QCOMPARE(storedRepos(model).size(), 3);
+        model.deleteRepo(QUuid::createUuid().toString()); // gone already: nothing happens
+        QCOMPARE(model.repos().size(), 3);
+
+        // The list's delete action works on the rows shown and keeps fixed sources.
+        model.setSearchText(u"twin"_s);
+        QCOMPARE(model.otherRepos()->rowCount(), 1);
+        model.setSearchText(QString());
+        model.deleteRepoAt({0, 1}); // "Twin A" and the fixed "Fixed unpinned"
+        QCOMPARE(model.repos().size(), 2);
+        QVERIFY(find(model, "Fixed unpinned"));
+        QCOMPARE(storedRepos(model).size(), 2);
+    }
+
+    void searchMatchesNameOrAddressAndKeepsCounts()
+    {
+        TempDataDir data;
+        ContentViewModel model;
+        QAbstractItemModelTester tester(model.pinnedRepos());
+        Repo lower = source("lower", u"https://HAVOC.example/"_s);
+        Repo other = source("Other", u"https://other.example/"_s);
+        other.isPinned = true;
+        model.setRepos({lower, other});
+
+        model.setSearchText(u"havoc"_s);
+        QCOMPARE(model.otherRepos()->rowCount(), 1);
+        QCOMPARE(model.pinnedRepos()->rowCount(), 0);
+        QCOMPARE(model.pinnedCount(), 1);
+        QCOMPARE(model.otherCount(), 1);
+        model.setSearchText(u"OTH"_s);
+        QCOMPARE(model.otherRepos()->rowCount(), 0);
+        QCOMPARE(model.pinnedRepos()->rowCount(), 1);
+        model.setSearchText(u" "_s); // not trimmed: nothing holds a blank
+        QCOMPARE(model.filteredRepos().size(), 0);
+        model.setSearchText(QString());
+        QCOMPARE(model.filteredRepos().size(), 2);
+    }
+
+private:
+    static PackageList parsePackagesForTest()
+    {
+        Package a;
+        a.name = "kept.one";
+        Package b;
+        b.name = "kept.two";
+        return {a, b};
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContentViewModel)
+#include "tst_contentviewmodel.moc"
