@@ -1,8 +1,23 @@
 import QtQuick
 import QtQuick.Controls
+import Vexlo
 
-// Placeholder until the picture cache lands: shows the busy indicator only.
+// A remote picture: the busy indicator until the picture is at hand, then the picture scaled
+// to fit the frame the caller gives.
 Item {
+    id: root
     property string url
-    BusyIndicator { anchors.centerIn: parent; running: true }
+
+    CachedImageItem {
+        id: picture
+        anchors.fill: root
+        url: root.url
+    }
+    BusyIndicator {
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, root.width, root.height)
+        height: width
+        running: !picture.hasImage
+        visible: running
+    }
 }

@@ -1,4 +1,7 @@
 target_sources(vexlocore PRIVATE
+    imagecache/localimage.h imagecache/localimage.cpp
+    imagecache/imageloader.h imagecache/imageloader.cpp
+    imagecache/cachedimageitem.h imagecache/cachedimageitem.cpp
 )
 qt_target_qml_sources(vexlocore
     QML_FILES

@@ -1,0 +1,223 @@
+#include "imagecache/imageloader.h"
+#include "imagecache/localimage.h"
+
+#include "testsupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray encoded(const char *format, QSize size = {40, 20})
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+bool isPngFile(const QString &path)
+{
+    return TestData::readFile(path).startsWith("\x89PNG\r\n\x1a\n");
+}
+
+// Starts the download and waits for its end; the picture it brought, if any.
+QImage fetchAndWait(ImageLoader &loader, const QString &url)
+{
+    QSignalSpy spy(&loader, &ImageLoader::fetched);
+    if (!loader.fetch(url) || !spy.wait(10'000))
+        return {};
+    return spy.constLast().at(1).value<QImage>();
+}
+
+QByteArray captureStdout(const std::function<void()> &call)
+{
+    QTemporaryFile sink;
+    if (!sink.open())
+        return {};
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    dup2(sink.handle(), STDOUT_FILENO);
+    call();
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    sink.seek(0);
+    return sink.readAll();
+}
+
+} // namespace
+
+class TestImageCache : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void fileNameAndContent()
+    {
+        TempDataDir data;
+        const QString url = u"http://img.example/r?u=http%3A%2F%2Fx%2Fy.jpg&p=a/b"_s;
+        QCOMPARE(imageCacheFilePath(url), data.filePath(u"http:__img.example_r?u=http%3A%2F%2Fx%2Fy.jpg&p=a_b"_s));
+        QVERIFY(loadImageLocally(url).isNull());
+        QVERIFY(!saveImageLocally(QImage::fromData(encoded("jpeg")), url).isEmpty());
+        QVERIFY(isPngFile(imageCacheFilePath(url)));
+        QCOMPARE(loadImageLocally(url).size(), QSize(40, 20));
+        QVERIFY(loadImageLocally(QString()).isNull());
+    }
+
+    void failedWritePrintsOneLineAndLeavesNoFile()
+    {
+        TempDataDir data;
+        const QImage picture = QImage::fromData(encoded("png"));
+        QString written = u"unset"_s;
+        const QString tooLong = u"http://h/"_s + QString(300, u'x');
+        const QString line = QString::fromUtf8(captureStdout([&] { written = saveImageLocally(picture, tooLong); }));
+        QVERIFY(written.isEmpty());
+        QVERIFY2(line.startsWith(u"فشل في حفظ الصورة: "_s) && line.size() > 20, qPrintable(line));
+        QVERIFY2(line.endsWith(u'\n') && line.count(u'\n') == 1, qPrintable(line));
+        QCOMPARE(QDir(data.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    void downloadIsStoredAsPngAndNeverFetchedAgain_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("query");
+        QTest::newRow("png") << QByteArray("png") << u"repo/CydiaIcon.png"_s << QString();
+        QTest::newRow("jpeg under .jpg") << QByteArray("jpeg") << u"photo.jpg"_s << QString();
+        QTest::newRow("webp, query and %2F kept") << QByteArray("webp") << u"r/a%2Fb.png"_s << u"?f=webp&s=x/y"_s;
+    }
+    void downloadIsStoredAsPngAndNeverFetchedAgain()
+    {
+        QFETCH(QByteArray, format);
+        QFETCH(QString, path);
+        QFETCH(QString, query);
+        const QByteArray body = encoded(format.constData());
+        QVERIFY2(!body.isEmpty(), "no encoder for the format");
+        TempDataDir data;
+        TestServer server;
+        server.serve(path, body);
+        server.serve(QUrl::fromPercentEncoding(path.toUtf8()), body); // the server may decode it
+        const QString url = server.url(path) + query;
+
+        ImageLoader loader;
+        QVERIFY(loader.cached(url).isNull());
+        QCOMPARE(fetchAndWait(loader, url).size(), QSize(40, 20));
+        QString name = url;
+        QVERIFY2(isPngFile(data.filePath(name.replace(u'/', u'_'))), qPrintable(name));
+
+        // A second appearance, and one after a restart, read the file.
+        QCOMPARE(loader.cached(url).size(), QSize(40, 20));
+        ImageLoader restarted;
+        QCOMPARE(restarted.cached(url).size(), QSize(40, 20));
+        QCOMPARE(server.totalRequests(), 1);
+    }
+
+    void realSourceIconsAreShownAndStored()
+    {
+        REQUIRE_CORPUS(repos);
+        TempDataDir data;
+        TestServer server;
+        ImageLoader loader;
+        // Many are JPEG under the name CydiaIcon.png.
+        for (const QString &dir : QDir(repos).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QString path = dir + u"/CydiaIcon.png"_s;
+            if (!server.serveFile(path, QDir(repos).filePath(path)))
+                continue;
+            QVERIFY2(!fetchAndWait(loader, server.url(path)).isNull(), qPrintable(dir));
+            QVERIFY2(isPngFile(imageCacheFilePath(server.url(path))), qPrintable(dir));
+        }
+    }
+
+    void corruptOrDeletedFileIsDownloadedAgain()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"icon.png"_s, encoded("png"));
+        const QString url = server.url(u"icon.png"_s);
+        ImageLoader loader;
+        QVERIFY(!fetchAndWait(loader, url).isNull());
+        QVERIFY(!loader.cached(url).isNull());
+
+        QFile file(imageCacheFilePath(url));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("<html>not a picture</html>");
+        file.close();
+        QVERIFY(loader.cached(url).isNull());
+        QVERIFY(!fetchAndWait(loader, url).isNull());
+
+        QVERIFY(QFile::remove(file.fileName()));
+        QVERIFY(loader.cached(url).isNull());
+        QVERIFY(!fetchAndWait(loader, url).isNull());
+        QVERIFY(isPngFile(file.fileName()));
+        QCOMPARE(server.requestCount(u"icon.png"_s), 3);
+    }
+
+    void onlyAPictureIsShownAndCached_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("maxBytes"); // 0: the default limit
+        QTest::addColumn<bool>("shown");
+        const QByteArray png = encoded("png", {300, 300});
+        QTest::newRow("error page") << 404 << QByteArray("<html>Not Found</html>") << 0 << false;
+        QTest::newRow("picture served as 404") << 404 << png << 0 << true;
+        QTest::newRow("at the size limit") << 200 << png << int(png.size()) << true;
+        QTest::newRow("one byte over") << 200 << png << int(png.size() - 1) << false;
+    }
+    void onlyAPictureIsShownAndCached()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(int, maxBytes);
+        QFETCH(bool, shown);
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"p.png"_s, {status, body, "text/html"});
+        const QString url = server.url(u"p.png"_s);
+        ImageLoader loader;
+        if (maxBytes > 0)
+            loader.setMaxBytes(maxBytes);
+        QCOMPARE(!fetchAndWait(loader, url).isNull(), shown);
+        QCOMPARE(QFile::exists(imageCacheFilePath(url)), shown);
+        QVERIFY(!loader.isFetching(url));
+    }
+
+    void oneDownloadPerAddressAndNoneWithoutAValidOne()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"shared.png"_s, encoded("png"));
+        server.setHolding(true);
+        const QString url = server.url(u"shared.png"_s);
+        ImageLoader loader;
+        for (const QString &text : {QString(), u"CydiaIcon.png"_s, u"http://exa mple.com/x.png"_s})
+            QVERIFY2(!loader.fetch(text), qPrintable(text));
+
+        QSignalSpy spy(&loader, &ImageLoader::fetched);
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(loader.fetch(url));
+        QVERIFY(server.waitForRequests(1));
+        QTest::qWait(50);
+        QCOMPARE(server.totalRequests(), 1);
+        server.release();
+        QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 1, 10'000);
+        QVERIFY(isPngFile(imageCacheFilePath(url)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImageCache)
+#include "tst_imagecache.moc"
