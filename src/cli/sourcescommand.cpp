@@ -1,9 +1,49 @@
 #include "commands.h"
 
+#include "model/defaultrepos.h"
+#include "model/repojson.h"
+#include "model/repostore.h"
+
 #include <QTextStream>
 
-int Cli::sources(const QStringList &)
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+int Cli::sources(const QStringList &args)
 {
-    err() << "vexlo-cli: sources is not available yet\n";
-    return 2;
+    bool json = false;
+    for (const QString &arg : args) {
+        if (arg == u"--json") {
+            json = true;
+        } else {
+            err() << "vexlo-cli: sources: unknown argument " << arg << " (see --help)\n";
+            return 2;
+        }
+    }
+
+    // What the main screen would show: the stored list, else the defaults.
+    const RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
+
+    if (json) {
+        std::string text;
+        if (!RepoJson::writeRepos(repos, text)) {
+            err() << "vexlo-cli: sources: the list cannot be written as JSON\n";
+            return 1;
+        }
+        out().flush();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        return 0;
+    }
+
+    for (const Repo &r : repos) {
+        const QString updated =
+            ReferenceDate::toDateTime(r.lastUpdated).toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
+        out() << QString::fromStdString(r.name) << '\t' << QString::fromStdString(r.url) << '\t'
+              << r.packages.size() << '\t' << updated << '\n';
+    }
+    out().flush();
+    return 0;
 }

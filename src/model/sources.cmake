@@ -3,4 +3,9 @@ target_sources(vexlocore PRIVATE
     model/repo.h
     model/referencedate.h
     model/uuid.h model/uuid.cpp
+    model/swar.h model/jsonkeys.h
+    model/repojson.h model/repojsonwriter.cpp model/repojsonreader.cpp
+    model/repostore.h model/repostore.cpp
+    model/asyncrepostore.h model/asyncrepostore.cpp
+    model/defaultrepos.h model/defaultrepos.cpp
 )

@@ -2,4 +2,5 @@ target_sources(vexlocore PRIVATE
     platform/console.h platform/console.cpp
     platform/datadir.h platform/datadir.cpp
     platform/networkaccess.h platform/networkaccess.cpp
+    platform/userdefaults.h platform/userdefaults.cpp
 )

@@ -1,4 +1,10 @@
 target_sources(vexlocore PRIVATE
+    sources/decompress.h sources/decompress.cpp
+    sources/indexerror.h
+    sources/indexfetcher.h sources/indexfetcher.cpp
+    sources/indextext.h sources/indextext.cpp
+    sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/reporefresher.h sources/reporefresher.cpp
+    sources/utf8.h sources/utf8.cpp
 )

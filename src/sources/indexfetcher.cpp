@@ -1,0 +1,261 @@
+#include "indexfetcher.h"
+
+#include "packagesparser.h"
+
+#include <QFutureWatcher>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QThread>
+#include <QUrl>
+#include <QtConcurrent>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Names under which sources publish their index compressed, in the order they are tried.
+constexpr QStringView compressedSuffixes[] = {u".zst", u".xz", u".bz2", u".gz"};
+
+// A server-announced length is trusted for preallocation only up to this.
+constexpr qint64 maxPreallocation = qint64(64) << 20;
+
+struct Outcome
+{
+    QByteArray text;
+    PackageList packages;
+    std::optional<IndexError> error;
+};
+
+// Runs off the main thread on a fetched body.
+using Work = std::function<Outcome(QByteArray body, qint64 maxBytes)>;
+
+QString sizeText(qint64 bytes)
+{
+    return bytes % (1 << 20) == 0 ? u"%1 MiB"_s.arg(bytes >> 20) : u"%1 bytes"_s.arg(bytes);
+}
+
+// One fetch of an index, with its compressed fallbacks, from the first request to the one
+// call of `finish`. Lives on the manager's thread and deletes itself when done.
+class IndexFetchJob : public QObject
+{
+public:
+    IndexFetchJob(QObject *context, const FetchOptions &options, Work work, std::function<void(Outcome)> finish)
+        : QObject(options.manager ? options.manager : NetworkAccess::manager())
+        , m_context(context)
+        , m_manager(qobject_cast<QNetworkAccessManager *>(parent()))
+        , m_options(options)
+        , m_work(std::move(work))
+        , m_finish(std::move(finish))
+    {
+        Q_ASSERT(context && context->thread() == QThread::currentThread());
+        Q_ASSERT(m_manager->thread() == QThread::currentThread());
+        connect(context, &QObject::destroyed, this, &IndexFetchJob::cancel);
+    }
+
+    void start(const QString &from)
+    {
+        const QUrl url(from, QUrl::StrictMode);
+        const QString scheme = url.scheme();
+        if (from.isEmpty() || !url.isValid())
+            return failLater({IndexError::Kind::BadUrl, u"not a valid address"_s});
+        if ((scheme == u"http" || scheme == u"https") && url.host().isEmpty())
+            return failLater({IndexError::Kind::BadUrl, u"address without a host"_s});
+        // Text without a scheme is a relative address: valid, but nothing to fetch.
+        if (url.isRelative())
+            return failLater({IndexError::Kind::Network, u"unsupported address (no scheme)"_s});
+
+        m_candidates.append(url);
+        for (QStringView suffix : compressedSuffixes) {
+            QUrl candidate = url;
+            candidate.setPath(url.path(QUrl::FullyEncoded) + suffix, QUrl::TolerantMode);
+            if (candidate.isValid())
+                m_candidates.append(candidate);
+        }
+        request();
+    }
+
+private:
+    enum class Abort { None, HttpStatus, TooLarge };
+
+    void request()
+    {
+        m_body.clear();
+        m_abort = Abort::None;
+        m_status = 0;
+        QNetworkRequest request(m_candidates.at(m_attempt));
+        request.setTransferTimeout(m_options.transferTimeoutMs);
+        m_reply = m_manager->get(request);
+        connect(m_reply, &QNetworkReply::metaDataChanged, this, &IndexFetchJob::onMetaData);
+        connect(m_reply, &QNetworkReply::readyRead, this, &IndexFetchJob::onReadyRead);
+        connect(m_reply, &QNetworkReply::finished, this, &IndexFetchJob::onFinished);
+    }
+
+    void abortReply(Abort why)
+    {
+        m_abort = why;
+        m_reply->abort(); // finishes the reply at once
+    }
+
+    void onMetaData()
+    {
+        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status >= 300 && status < 400)
+            return; // a redirect on its way, or a body that is not the index anyway
+        if (status >= 400) {
+            m_status = status; // no need for the error page
+            return abortReply(Abort::HttpStatus);
+        }
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid()) {
+            if (length.toLongLong() > m_options.maxBytes)
+                return abortReply(Abort::TooLarge);
+            m_body.reserve(qsizetype(std::min(length.toLongLong(), maxPreallocation)));
+        }
+    }
+
+    void onReadyRead()
+    {
+        if (!take(m_reply))
+            abortReply(Abort::TooLarge);
+    }
+
+    // Moves what arrived into the body; false when that would pass the limit.
+    bool take(QNetworkReply *reply)
+    {
+        if (m_body.size() + reply->bytesAvailable() > m_options.maxBytes)
+            return false;
+        m_body.append(reply->readAll());
+        return true;
+    }
+
+    IndexError tooLarge() const
+    {
+        return {IndexError::Kind::TooLarge, u"larger than "_s + sizeText(m_options.maxBytes)};
+    }
+
+    void onFinished()
+    {
+        QNetworkReply *const reply = m_reply;
+        m_reply = nullptr;
+        reply->disconnect(this);
+        reply->deleteLater();
+
+        const int status = m_status ? m_status : reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (m_abort == Abort::TooLarge)
+            return failed(tooLarge());
+        if (status >= 400) {
+            const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+            return failed({IndexError::Kind::HttpStatus, u"HTTP %1 %2"_s.arg(status).arg(reason).trimmed()});
+        }
+        if (reply->error() == QNetworkReply::OperationCanceledError || reply->error() == QNetworkReply::TimeoutError)
+            return failed({IndexError::Kind::Network,
+                           u"no data for %1 s"_s.arg(double(m_options.transferTimeoutMs) / 1000.0)});
+        if (reply->error() != QNetworkReply::NoError)
+            return failed({IndexError::Kind::Network, reply->errorString()});
+
+        if (!take(reply))
+            return failed(tooLarge());
+        decode(std::exchange(m_body, {}));
+    }
+
+    void decode(QByteArray body)
+    {
+        auto *watcher = new QFutureWatcher<Outcome>(this);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+            Outcome outcome = watcher->future().takeResult();
+            watcher->deleteLater();
+            if (outcome.error)
+                failed(*outcome.error);
+            else
+                deliver(std::move(outcome));
+        });
+        watcher->setFuture(QtConcurrent::run(m_work, std::move(body), m_options.maxBytes));
+    }
+
+    // The first address failing with an HTTP error status sends the fetch on to the
+    // compressed names; a network failure of any address ends it.
+    void failed(const IndexError &error)
+    {
+        if (m_attempt == 0) {
+            if (error.kind != IndexError::Kind::HttpStatus || m_candidates.size() < 2)
+                return deliver({{}, {}, error});
+            m_firstError = error;
+        } else if (error.kind == IndexError::Kind::Network) {
+            return deliver({{}, {}, m_firstError});
+        }
+        if (++m_attempt < m_candidates.size())
+            return request();
+        deliver({{}, {}, m_firstError});
+    }
+
+    void failLater(const IndexError &error)
+    {
+        QMetaObject::invokeMethod(this, [this, error] { deliver({{}, {}, error}); }, Qt::QueuedConnection);
+    }
+
+    void deliver(Outcome outcome)
+    {
+        auto finish = std::exchange(m_finish, nullptr);
+        deleteLater();
+        if (finish && m_context)
+            finish(std::move(outcome));
+    }
+
+    void cancel()
+    {
+        m_finish = nullptr;
+        if (m_reply) {
+            m_reply->disconnect(this);
+            m_reply->abort();
+            m_reply->deleteLater();
+        }
+        deleteLater();
+    }
+
+    QPointer<QObject> m_context;
+    QNetworkAccessManager *m_manager;
+    FetchOptions m_options;
+    Work m_work;
+    std::function<void(Outcome)> m_finish;
+    QList<QUrl> m_candidates;
+    qsizetype m_attempt = 0;
+    std::optional<IndexError> m_firstError;
+    QPointer<QNetworkReply> m_reply;
+    QByteArray m_body;
+    Abort m_abort = Abort::None;
+    int m_status = 0;
+};
+
+} // namespace
+
+void fetchIndexText(const QString &from, QObject *context, std::function<void(IndexText)> done,
+                    const FetchOptions &options)
+{
+    auto work = [](QByteArray body, qint64 maxBytes) {
+        IndexText text = decodeIndex(std::move(body), maxBytes);
+        return Outcome{std::move(text.text), {}, std::move(text.error)};
+    };
+    auto finish = [done = std::move(done)](Outcome outcome) {
+        done(IndexText{std::move(outcome.text), std::move(outcome.error)});
+    };
+    (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
+}
+
+void parsePackages(const QString &from, std::string repoURL, QObject *context,
+                   std::function<void(IndexResult)> done, const FetchOptions &options)
+{
+    auto work = [repoURL = std::move(repoURL)](QByteArray body, qint64 maxBytes) {
+        const IndexText text = decodeIndex(std::move(body), maxBytes);
+        if (text.error)
+            return Outcome{{}, {}, text.error};
+        return Outcome{{}, parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL), {}};
+    };
+    auto finish = [done = std::move(done)](Outcome outcome) {
+        done(IndexResult{std::move(outcome.packages), std::move(outcome.error)});
+    };
+    (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "indexerror.h"
+#include "indextext.h"
+#include "model/package.h"
+#include "platform/networkaccess.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QNetworkAccessManager;
+class QObject;
+class QString;
+
+struct FetchOptions
+{
+    qint64 maxBytes = maxIndexBytes; // for the body and for the text it decompresses to
+    int transferTimeoutMs = NetworkAccess::transferTimeoutMs;
+    QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
+};
+
+struct IndexResult
+{
+    PackageList packages;
+    std::optional<IndexError> error;
+
+    [[nodiscard]] bool ok() const { return !error; }
+};
+
+// Fetches the index at the address `from` and hands over its text, decompressed when it came
+// compressed and checked to be UTF-8. When the address answers with an HTTP error status, the
+// same address with ".zst", ".xz", ".bz2" and ".gz" appended is tried in turn; the first that
+// answers and decodes is taken, and when none does the first failure is reported. A network
+// failure is not retried.
+//
+// Call on the thread of `context` and of the manager (the main thread). `done` runs later on
+// that thread, exactly once, unless `context` is destroyed first: then the download is
+// aborted and `done` is never called. Decoding runs on the global thread pool.
+void fetchIndexText(const QString &from, QObject *context, std::function<void(IndexText)> done,
+                    const FetchOptions &options = {});
+
+// Like fetchIndexText, then parses the text with repoURL as the base of download links
+// (off the main thread too).
+void parsePackages(const QString &from, std::string repoURL, QObject *context,
+                   std::function<void(IndexResult)> done, const FetchOptions &options = {});
