@@ -159,7 +159,7 @@ void ContentViewModel::applyLoaded(RepoList loaded)
             RefreshOutcome::begin(repo);
         }
     }
-    m_store->dispose(std::exchange(m_repos, std::move(loaded)));
+    m_store->release(std::exchange(m_repos, std::move(loaded)));
     refreshSections();
     Q_EMIT reposChanged();
 }
@@ -197,7 +197,7 @@ void ContentViewModel::deleteRepo(const QString &repoId)
     const int i = positionOf(QUuid::fromString(repoId));
     if (i < 0)
         return;
-    m_store->dispose(RepoList{m_repos.takeAt(i)});
+    m_store->release(RepoList{m_repos.takeAt(i)});
     refreshSections(false);
     Q_EMIT reposChanged();
     saveRepos();
@@ -216,7 +216,7 @@ void ContentViewModel::deleteRepoAt(const QList<int> &sectionRows)
         if (i >= 0 && !m_repos.at(i).isFixed)
             removed.append(m_repos.takeAt(i));
     }
-    m_store->dispose(std::move(removed));
+    m_store->release(std::move(removed));
     refreshSections(false);
     Q_EMIT reposChanged();
     saveRepos();

@@ -3,7 +3,6 @@ target_sources(vexlocore PRIVATE
     screens/symbolicons.h screens/symbolicons.cpp
     screens/contentviewmodel.h screens/contentviewmodel.cpp
     screens/reposectionmodel.h screens/reposectionmodel.cpp
-    screens/devstubs.cpp
 )
 qt_target_qml_sources(vexlocore
     QML_FILES
