@@ -36,15 +36,15 @@ void PackageDetailViewModel::setPackage(const Package &package)
     Q_EMIT packageChanged();
 }
 
-QVariant PackageDetailViewModel::packageVariant() const
+QVariant PackageDetailViewModel::record() const
 {
     return QVariant::fromValue(m_package);
 }
 
-void PackageDetailViewModel::setPackageVariant(const QVariant &package)
+void PackageDetailViewModel::setRecord(const QVariant &record)
 {
-    if (package.metaType() == QMetaType::fromType<Package>())
-        setPackage(package.value<Package>());
+    if (record.metaType() == QMetaType::fromType<Package>())
+        setPackage(record.value<Package>());
 }
 
 QString PackageDetailViewModel::title() const

@@ -14,7 +14,7 @@ class PackageDetailViewModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QVariant record READ packageVariant WRITE setPackageVariant NOTIFY packageChanged)
+    Q_PROPERTY(QVariant record READ record WRITE setRecord NOTIFY packageChanged)
     Q_PROPERTY(QString title READ title NOTIFY packageChanged)
     Q_PROPERTY(QString shortName READ shortName NOTIFY packageChanged)
     Q_PROPERTY(QString shortDescription READ shortDescription NOTIFY packageChanged)
@@ -34,8 +34,9 @@ public:
 
     void setPackage(const Package &package);
     [[nodiscard]] const Package &package() const { return m_package; }
-    [[nodiscard]] QVariant packageVariant() const;
-    void setPackageVariant(const QVariant &package);
+    // The package as QML hands it on; anything but a Package is ignored.
+    [[nodiscard]] QVariant record() const;
+    void setRecord(const QVariant &record);
 
     [[nodiscard]] QString title() const;
     [[nodiscard]] QString shortName() const;
