@@ -1,6 +1,8 @@
 target_sources(vexlocore PRIVATE
     platform/console.h platform/console.cpp
     platform/datadir.h platform/datadir.cpp
+    platform/desktopservices.h platform/desktopservices.cpp
     platform/networkaccess.h platform/networkaccess.cpp
+    platform/platformservices.h platform/platformservices.cpp
     platform/userdefaults.h platform/userdefaults.cpp
 )

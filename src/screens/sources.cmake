@@ -3,7 +3,19 @@ target_sources(vexlocore PRIVATE
     screens/symbolicons.h screens/symbolicons.cpp
     screens/contentviewmodel.h screens/contentviewmodel.cpp
     screens/reposectionmodel.h screens/reposectionmodel.cpp
+    screens/decimaltext.h screens/decimaltext.cpp
+    screens/filesize.h screens/filesize.cpp
+    screens/shortentext.h screens/shortentext.cpp
+    screens/ratingdisplay.h screens/ratingdisplay.cpp
+    screens/packageimage.h screens/packageimage.cpp
+    screens/packagesearchindex.h screens/packagesearchindex.cpp
+    screens/packagesearch.h screens/packagesearch.cpp
+    screens/architectureindex.h screens/architectureindex.cpp
+    screens/packagelistmodel.h screens/packagelistmodel.cpp
+    screens/repodetailviewmodel.h screens/repodetailviewmodel.cpp
+    screens/packagedetailviewmodel.h screens/packagedetailviewmodel.cpp
 )
+set_source_files_properties(screens/SystemStyle.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
 qt_target_qml_sources(vexlocore
     QML_FILES
         app/MyApp.qml
@@ -17,4 +29,14 @@ qt_target_qml_sources(vexlocore
         screens/SwipeAction.qml
         screens/SwipeRepoRow.qml
         screens/Theme.qml
+        screens/SystemStyle.qml
+        screens/SoftShadow.qml
+        screens/SymbolLabel.qml
+        screens/SegmentedPicker.qml
+        screens/ActionButton.qml
+        screens/ScrollToTopButton.qml
+        screens/PackageCard.qml
+        screens/PackageGrid.qml
+        screens/RepoDetailView.qml
+        screens/PackageDetailView.qml
 )

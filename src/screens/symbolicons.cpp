@@ -29,6 +29,7 @@ const QHash<QString, char16_t> &glyphs()
         {QStringLiteral("link"), 0xe157},                      // link
         {QStringLiteral("xmark.circle.fill"), 0xe5c9},         // cancel
         {QStringLiteral("magnifyingglass"), 0xe8b6},           // search
+        {QStringLiteral("chevron.backward"), 0xe5cb},          // chevron_left
     };
     return table;
 }

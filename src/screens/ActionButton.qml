@@ -1,0 +1,48 @@
+import QtQuick
+import QtQuick.Controls
+import Vexlo
+
+// A full-width coloured button of the package detail screen: a white symbol and text on the
+// button's colour, with a shadow of that colour below.
+AbstractButton {
+    id: button
+    property string symbol
+    property color color
+
+    padding: SystemStyle.padding
+    implicitWidth: implicitContentWidth + leftPadding + rightPadding
+    implicitHeight: implicitContentHeight + topPadding + bottomPadding
+
+    background: Rectangle {
+        radius: 15
+        color: button.color
+        opacity: button.pressed ? 0.7 : 1
+        SoftShadow {
+            cornerRadius: 15
+            blur: 10
+            offsetY: 5
+            color: Qt.rgba(button.color.r, button.color.g, button.color.b, 0.3)
+        }
+    }
+    contentItem: Item {
+        implicitWidth: row.implicitWidth
+        implicitHeight: row.implicitHeight
+        Row {
+            id: row
+            anchors.centerIn: parent
+            spacing: 8
+            SymbolIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                name: button.symbol
+                color: SystemStyle.white
+                size: 20
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: button.text
+                font: SystemStyle.headline
+                color: SystemStyle.white
+            }
+        }
+    }
+}

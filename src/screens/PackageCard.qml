@@ -1,0 +1,117 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Vexlo
+
+// One package as a tile of a package grid. The whole tile is one button; the grid decides
+// what a tap opens.
+AbstractButton {
+    id: card
+    property string name
+    property string packageDescription
+    property string version
+    property string sizeText
+    property string architecture
+    property bool hasRating
+    property string ratingText
+    property int starCount
+    property string imageUrl
+
+    padding: SystemStyle.padding
+    implicitWidth: 300
+    implicitHeight: face.implicitHeight + topPadding + bottomPadding
+    hoverEnabled: false
+
+    background: Rectangle {
+        radius: 15
+        gradient: Gradient {
+            GradientStop { position: 0; color: SystemStyle.background }
+            GradientStop { position: 1; color: SystemStyle.secondaryBackground }
+        }
+        SoftShadow { cornerRadius: 15; blur: 5 }
+    }
+
+    contentItem: ColumnLayout {
+        id: face
+        spacing: 10
+
+        CachedAsyncImage {
+            objectName: "cardImage"
+            url: card.imageUrl
+            Layout.preferredWidth: 120
+            Layout.preferredHeight: 120
+            Layout.alignment: Qt.AlignLeft
+            SoftShadow { cornerRadius: 10; blur: 5; filled: false }
+        }
+        SymbolLabel {
+            objectName: "cardName"
+            Layout.fillWidth: true
+            symbol: "app.fill"
+            symbolColor: SystemStyle.blue
+            text: card.name
+            font: SystemStyle.headline
+            color: SystemStyle.primary
+        }
+        SymbolLabel {
+            objectName: "cardDescription"
+            Layout.fillWidth: true
+            symbol: "text.alignleft"
+            symbolColor: SystemStyle.gray
+            text: card.packageDescription
+            font: SystemStyle.subheadline
+            maximumLineCount: 2
+            reserveLines: true
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            SymbolLabel {
+                objectName: "cardVersion"
+                symbol: "number"
+                symbolColor: SystemStyle.green
+                text: "الإصدار: " + card.version
+                font: SystemStyle.caption
+                minimumScale: 0.7
+            }
+            Item { Layout.fillWidth: true }
+            Text {
+                objectName: "cardSize"
+                Layout.fillWidth: true
+                Layout.maximumWidth: implicitWidth
+                text: "حجم الملف: " + card.sizeText
+                font: SystemStyle.caption
+                color: SystemStyle.secondary
+                elide: Text.ElideRight
+                fontSizeMode: Text.HorizontalFit
+                minimumPixelSize: Math.ceil(font.pixelSize * 0.7)
+            }
+            Item { Layout.fillWidth: true }
+            SymbolLabel {
+                objectName: "cardArchitecture"
+                symbol: "cpu.fill"
+                symbolColor: SystemStyle.purple
+                text: "البنية: " + card.architecture
+                font: SystemStyle.caption
+                minimumScale: 0.7
+            }
+        }
+        RowLayout {
+            objectName: "cardRating"
+            visible: card.hasRating
+            Layout.fillWidth: true
+            Text {
+                objectName: "cardRatingText"
+                text: "التقييم: " + card.ratingText
+                font: SystemStyle.caption
+                color: SystemStyle.secondary
+            }
+            Item { Layout.fillWidth: true }
+            Row {
+                objectName: "cardStars"
+                Repeater {
+                    model: card.starCount
+                    SymbolIcon { name: "star.fill"; color: SystemStyle.yellow; size: SystemStyle.caption.pixelSize }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,180 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Vexlo
+
+// One package in full, with its four actions: open or copy the download address, hand the
+// package to Sileo, copy the share link.
+Page {
+    id: page
+    // The package shown: a Package record (copied; the screen never changes it).
+    required property var record
+
+    title: viewModel.title
+
+    PackageDetailViewModel {
+        id: viewModel
+        record: page.record
+        onSileoMissing: sileoAlert.open()
+    }
+
+    background: Rectangle { color: SystemStyle.background }
+
+    Flickable {
+        id: flick
+        anchors.fill: parent
+        contentHeight: column.implicitHeight + 2 * SystemStyle.padding
+        clip: true
+        ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+        ColumnLayout {
+            id: column
+            x: SystemStyle.padding
+            y: SystemStyle.padding
+            width: flick.width - 2 * SystemStyle.padding
+            spacing: 20
+
+            CachedAsyncImage {
+                objectName: "detailImage"
+                url: viewModel.imageUrl
+                Layout.fillWidth: true
+                Layout.preferredHeight: 200
+                SoftShadow { cornerRadius: 15; blur: 10; filled: false }
+            }
+            RowLayout {
+                Layout.fillWidth: true
+                SymbolIcon { name: "app.fill"; color: SystemStyle.blue; size: 20 }
+                Text {
+                    objectName: "detailName"
+                    Layout.fillWidth: true
+                    text: viewModel.shortName
+                    font.pixelSize: SystemStyle.title2.pixelSize
+                    font.weight: Font.Bold
+                    color: SystemStyle.primary
+                    horizontalAlignment: Text.AlignLeft
+                    maximumLineCount: 1
+                    elide: Text.ElideRight
+                }
+            }
+            SymbolLabel {
+                objectName: "detailDescription"
+                Layout.fillWidth: true
+                symbol: "text.alignleft"
+                symbolColor: SystemStyle.gray
+                text: viewModel.shortDescription
+                font: SystemStyle.body
+                maximumLineCount: 3
+            }
+            ColumnLayout {
+                spacing: 5
+                Layout.fillWidth: true
+                SymbolLabel {
+                    objectName: "detailVersion"
+                    Layout.fillWidth: true
+                    symbol: "number"
+                    symbolColor: SystemStyle.green
+                    text: "الإصدار: " + viewModel.version
+                    font: SystemStyle.subheadline
+                    maximumLineCount: 1000
+                }
+                SymbolLabel {
+                    objectName: "detailSize"
+                    Layout.fillWidth: true
+                    symbol: "doc.fill"
+                    symbolColor: SystemStyle.orange
+                    text: "حجم الملف: " + viewModel.sizeText
+                    font: SystemStyle.subheadline
+                    maximumLineCount: 1000
+                }
+                SymbolLabel {
+                    objectName: "detailArchitecture"
+                    Layout.fillWidth: true
+                    symbol: "cpu.fill"
+                    symbolColor: SystemStyle.purple
+                    text: "البنية: " + viewModel.architecture
+                    font: SystemStyle.subheadline
+                    maximumLineCount: 1000
+                }
+            }
+            RowLayout {
+                objectName: "detailRating"
+                visible: viewModel.hasRating
+                Layout.fillWidth: true
+                Text {
+                    objectName: "detailRatingText"
+                    text: "التقييم: " + viewModel.ratingText
+                    font: SystemStyle.subheadline
+                    color: SystemStyle.secondary
+                }
+                Item { Layout.fillWidth: true }
+                Row {
+                    objectName: "detailStars"
+                    Repeater {
+                        model: viewModel.starCount
+                        SymbolIcon { name: "star.fill"; color: SystemStyle.yellow; size: SystemStyle.body.pixelSize }
+                    }
+                }
+            }
+            ActionButton {
+                objectName: "downloadButton"
+                Layout.fillWidth: true
+                Layout.topMargin: 20
+                symbol: "arrow.down.circle.fill"
+                text: "تحميل"
+                color: SystemStyle.blue
+                onClicked: viewModel.download()
+            }
+            ActionButton {
+                objectName: "copyDownloadLinkButton"
+                Layout.fillWidth: true
+                Layout.topMargin: 20
+                symbol: "doc.on.doc.fill"
+                text: "نسخ رابط التحميل"
+                color: SystemStyle.green
+                onClicked: viewModel.copyDownloadLink()
+            }
+            ActionButton {
+                objectName: "sileoButton"
+                Layout.fillWidth: true
+                Layout.topMargin: 20
+                symbol: "arrow.up.forward.app.fill"
+                text: "فتح الأداة في Sileo"
+                color: SystemStyle.purple
+                onClicked: viewModel.openInSileo()
+            }
+            ActionButton {
+                objectName: "copyShareLinkButton"
+                Layout.fillWidth: true
+                Layout.topMargin: 20
+                symbol: "link"
+                text: "نسخ رابط المشاركة"
+                color: SystemStyle.orange
+                onClicked: viewModel.copyShareLink()
+            }
+        }
+    }
+
+    Dialog {
+        id: sileoAlert
+        objectName: "sileoAlert"
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        width: Math.min(270, page.width - 2 * SystemStyle.padding)
+        modal: true
+        title: "Sileo غير مثبت"
+        Label {
+            width: parent.width
+            text: "يرجى تثبيت Sileo لفتح الحزمة."
+            wrapMode: Text.Wrap
+            horizontalAlignment: Text.AlignHCenter
+        }
+        footer: DialogButtonBox {
+            Button {
+                objectName: "sileoAlertButton"
+                text: "حسنًا"
+                flat: true
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+        }
+    }
+}

@@ -1,0 +1,100 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Vexlo
+
+// The packages of one source: a search over their names, a choice of architecture, the
+// count of what passes both, the grid of cards and a button back to the top.
+Page {
+    id: page
+    // The source shown: a Repo record (copied; the screen never changes it).
+    required property var repo
+
+    title: viewModel.title
+
+    RepoDetailViewModel {
+        id: viewModel
+        repo: page.repo
+        onScrollRequested: (row, eased) => grid.scrollToRow(row, eased ? 500 : 350, Easing.InOutQuad)
+    }
+
+    background: Rectangle { color: SystemStyle.background }
+
+    header: Rectangle {
+        color: SystemStyle.background
+        implicitHeight: search.implicitHeight + 16
+        TextField {
+            id: search
+            objectName: "searchField"
+            anchors.fill: parent
+            anchors.leftMargin: SystemStyle.padding
+            anchors.rightMargin: SystemStyle.padding
+            anchors.bottomMargin: 8
+            anchors.topMargin: 8
+            placeholderText: "بحث"
+            font: SystemStyle.body
+            // Room for the magnifier at the leading edge, whichever side that is.
+            leftPadding: mirrored ? 12 : 36
+            rightPadding: mirrored ? 36 : 12
+            text: viewModel.searchText
+            onTextEdited: viewModel.searchText = text
+            background: Rectangle { radius: 10; color: SystemStyle.fill }
+            SymbolIcon {
+                anchors.left: parent.left
+                anchors.leftMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                name: "magnifyingglass"
+                color: SystemStyle.gray
+                size: 18
+            }
+        }
+    }
+
+    PackageGrid {
+        id: grid
+        objectName: "packageGrid"
+        anchors.fill: parent
+        packages: viewModel.packages
+        anyRated: viewModel.anyRated
+        stackView: page.StackView.view
+        onContentYChanged: viewModel.setContentTop(originY - contentY)
+        onOriginYChanged: viewModel.setContentTop(originY - contentY)
+
+        header: ColumnLayout {
+            width: grid.width
+            spacing: 8
+            SegmentedPicker {
+                objectName: "architecturePicker"
+                Layout.fillWidth: true
+                Layout.margins: SystemStyle.padding
+                model: viewModel.availableArchitectures
+                current: viewModel.selectedArchitecture
+                onActivated: value => viewModel.selectedArchitecture = value
+            }
+            RowLayout {
+                Layout.alignment: Qt.AlignHCenter
+                Layout.topMargin: 8
+                Layout.bottomMargin: SystemStyle.padding
+                spacing: 6
+                SymbolIcon { name: "doc.text"; color: SystemStyle.red; size: SystemStyle.subheadline.pixelSize }
+                Text {
+                    objectName: "countLine"
+                    text: viewModel.countText
+                    font: SystemStyle.subheadline
+                    color: SystemStyle.secondary
+                }
+            }
+        }
+    }
+
+    ScrollToTopButton {
+        objectName: "scrollToTopButton"
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.rightMargin: 20
+        anchors.bottomMargin: 20
+        shown: viewModel.showScrollToTopButton
+        spinning: viewModel.isButtonAnimating
+        onClicked: viewModel.scrollToTop()
+    }
+}

@@ -1,0 +1,40 @@
+import QtQuick
+import QtQuick.Layouts
+
+// A text with a system symbol before it. The text keeps to its line count, first shrinking
+// down to minimumScale of its size when it does not fit, then eliding.
+RowLayout {
+    id: label
+    property alias text: title.text
+    property string symbol
+    property color symbolColor: SystemStyle.gray
+    property alias font: title.font
+    property alias color: title.color
+    property int maximumLineCount: 1
+    property real minimumScale: 1
+    // Keep the height of all maximumLineCount lines, also for a shorter text.
+    property bool reserveLines: false
+
+    spacing: 6
+
+    SymbolIcon {
+        name: label.symbol
+        color: label.symbolColor
+        size: title.font.pixelSize
+        Layout.alignment: label.maximumLineCount > 1 ? Qt.AlignTop : Qt.AlignVCenter
+    }
+    Text {
+        id: title
+        Layout.fillWidth: true
+        Layout.preferredHeight: label.reserveLines ? metrics.height * label.maximumLineCount : implicitHeight
+        verticalAlignment: Text.AlignTop
+        horizontalAlignment: Text.AlignLeft
+        color: SystemStyle.secondary
+        maximumLineCount: label.maximumLineCount
+        wrapMode: label.maximumLineCount > 1 ? Text.Wrap : Text.NoWrap
+        elide: Text.ElideRight
+        fontSizeMode: label.minimumScale < 1 ? Text.HorizontalFit : Text.FixedSize
+        minimumPixelSize: Math.ceil(font.pixelSize * label.minimumScale)
+        FontMetrics { id: metrics; font: title.font }
+    }
+}

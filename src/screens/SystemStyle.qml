@@ -1,0 +1,31 @@
+pragma Singleton
+import QtQuick
+
+// The platform look the screens are drawn in: named colours, text styles and the default
+// spacing, after the phone's light appearance.
+QtObject {
+    readonly property color blue: "#007AFF"
+    readonly property color green: "#34C759"
+    readonly property color orange: "#FF9500"
+    readonly property color purple: "#AF52DE"
+    readonly property color red: "#FF3B30"
+    readonly property color yellow: "#FFCC00"
+    readonly property color gray: "#8E8E93"
+    readonly property color white: "#FFFFFF"
+    readonly property color primary: "#000000"
+    readonly property color secondary: Qt.rgba(60 / 255, 60 / 255, 67 / 255, 0.6)
+    readonly property color background: "#FFFFFF"
+    readonly property color secondaryBackground: "#F2F2F7"
+    readonly property color fill: Qt.rgba(118 / 255, 118 / 255, 128 / 255, 0.12)
+    // Colour of a shadow that names none.
+    readonly property color shadow: Qt.rgba(0, 0, 0, 0.33)
+
+    readonly property real padding: 16
+
+    readonly property font largeTitle: Qt.font({ pixelSize: 34, weight: Font.Bold })
+    readonly property font title2: Qt.font({ pixelSize: 22 })
+    readonly property font headline: Qt.font({ pixelSize: 17, weight: Font.DemiBold })
+    readonly property font body: Qt.font({ pixelSize: 17 })
+    readonly property font subheadline: Qt.font({ pixelSize: 15 })
+    readonly property font caption: Qt.font({ pixelSize: 12 })
+}

@@ -1,0 +1,122 @@
+#include "packagedetailviewmodel.h"
+
+#include "filesize.h"
+#include "packageimage.h"
+#include "platform/platformservices.h"
+#include "ratingdisplay.h"
+#include "shortentext.h"
+
+#include <QUrl>
+
+namespace {
+
+QString text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+// An address as the platform's URL(string:) makes it: strict, and none for text that is
+// not a valid address.
+QUrl address(const std::string &utf8)
+{
+    const QUrl url(text(utf8), QUrl::StrictMode);
+    return url.isValid() && !url.isEmpty() ? url : QUrl();
+}
+
+} // namespace
+
+PackageDetailViewModel::PackageDetailViewModel(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void PackageDetailViewModel::setPackage(const Package &package)
+{
+    m_package = package;
+    Q_EMIT packageChanged();
+}
+
+QVariant PackageDetailViewModel::record() const
+{
+    return QVariant::fromValue(m_package);
+}
+
+void PackageDetailViewModel::setRecord(const QVariant &record)
+{
+    if (record.metaType() == QMetaType::fromType<Package>())
+        setPackage(record.value<Package>());
+}
+
+QString PackageDetailViewModel::title() const
+{
+    return text(m_package.name);
+}
+
+QString PackageDetailViewModel::shortName() const
+{
+    return shortenText(text(m_package.name), nameLength);
+}
+
+QString PackageDetailViewModel::shortDescription() const
+{
+    return shortenText(text(m_package.description), descriptionLength);
+}
+
+QString PackageDetailViewModel::version() const
+{
+    return text(m_package.version);
+}
+
+QString PackageDetailViewModel::sizeText() const
+{
+    return formatFileSize(m_package.fileSize);
+}
+
+QString PackageDetailViewModel::architecture() const
+{
+    return text(m_package.simplifiedArchitecture());
+}
+
+QString PackageDetailViewModel::ratingText() const
+{
+    return m_package.ratings ? RatingDisplay::text(*m_package.ratings) : QString();
+}
+
+int PackageDetailViewModel::starCount() const
+{
+    return m_package.ratings ? RatingDisplay::starCount(*m_package.ratings) : 0;
+}
+
+QString PackageDetailViewModel::imageUrl() const
+{
+    return PackageImage::address();
+}
+
+void PackageDetailViewModel::download()
+{
+    const QUrl url = address(m_package.downloadURL);
+    if (url.isValid())
+        PlatformServices::instance()->openUrl(url);
+}
+
+void PackageDetailViewModel::copyDownloadLink()
+{
+    PlatformServices::instance()->copyText(text(m_package.downloadURL));
+}
+
+void PackageDetailViewModel::openInSileo()
+{
+    const QUrl url = address(m_package.shareURL());
+    if (!url.isValid())
+        return;
+    PlatformServices *platform = PlatformServices::instance();
+    if (platform->canOpenUrl(url))
+        platform->openUrl(url);
+    else
+        Q_EMIT sileoMissing();
+}
+
+void PackageDetailViewModel::copyShareLink()
+{
+    PlatformServices::instance()->copyText(text(m_package.shareURL()));
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "model/package.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+
+// State and actions of the screen that shows one package: its texts, and the four things the
+// application can do with it (open or copy its download address, hand it to Sileo, copy its
+// share link).
+class PackageDetailViewModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QVariant record READ record WRITE setRecord NOTIFY packageChanged)
+    Q_PROPERTY(QString title READ title NOTIFY packageChanged)
+    Q_PROPERTY(QString shortName READ shortName NOTIFY packageChanged)
+    Q_PROPERTY(QString shortDescription READ shortDescription NOTIFY packageChanged)
+    Q_PROPERTY(QString version READ version NOTIFY packageChanged)
+    Q_PROPERTY(QString sizeText READ sizeText NOTIFY packageChanged)
+    Q_PROPERTY(QString architecture READ architecture NOTIFY packageChanged)
+    Q_PROPERTY(bool hasRating READ hasRating NOTIFY packageChanged)
+    Q_PROPERTY(QString ratingText READ ratingText NOTIFY packageChanged)
+    Q_PROPERTY(int starCount READ starCount NOTIFY packageChanged)
+    Q_PROPERTY(QString imageUrl READ imageUrl CONSTANT)
+
+public:
+    static constexpr int nameLength = 20;
+    static constexpr int descriptionLength = 100;
+
+    explicit PackageDetailViewModel(QObject *parent = nullptr);
+
+    void setPackage(const Package &package);
+    [[nodiscard]] const Package &package() const { return m_package; }
+    // The package as QML hands it on; anything but a Package is ignored.
+    [[nodiscard]] QVariant record() const;
+    void setRecord(const QVariant &record);
+
+    [[nodiscard]] QString title() const;
+    [[nodiscard]] QString shortName() const;
+    [[nodiscard]] QString shortDescription() const;
+    [[nodiscard]] QString version() const;
+    [[nodiscard]] QString sizeText() const;
+    [[nodiscard]] QString architecture() const;
+    [[nodiscard]] bool hasRating() const { return m_package.ratings.has_value(); }
+    [[nodiscard]] QString ratingText() const;
+    [[nodiscard]] int starCount() const;
+    [[nodiscard]] QString imageUrl() const;
+
+    // Opens the download address; nothing when it is no valid address.
+    Q_INVOKABLE void download();
+    // Copies the download address as it is, also when empty.
+    Q_INVOKABLE void copyDownloadLink();
+    // Opens "sileo://package/" + name when something handles it, else signals sileoMissing.
+    // A name that cannot form an address does nothing.
+    Q_INVOKABLE void openInSileo();
+    Q_INVOKABLE void copyShareLink();
+
+Q_SIGNALS:
+    void packageChanged();
+    void sileoMissing();
+
+private:
+    Package m_package;
+};

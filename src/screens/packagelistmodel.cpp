@@ -1,0 +1,196 @@
+#include "packagelistmodel.h"
+
+#include "filesize.h"
+#include "packageimage.h"
+#include "ratingdisplay.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+QString text(const std::string &utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+QString text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+// Number of separate runs of removals and insertions between two ascending index lists.
+std::size_t changeRuns(const std::vector<std::uint32_t> &from, const std::vector<std::uint32_t> &to)
+{
+    std::size_t runs = 0;
+    int lastKind = 0; // 0 kept, 1 removed, 2 inserted
+    std::size_t i = 0, j = 0;
+    while (i < from.size() || j < to.size()) {
+        int kind;
+        if (i < from.size() && j < to.size() && from[i] == to[j]) {
+            kind = 0;
+            ++i;
+            ++j;
+        } else if (j == to.size() || (i < from.size() && from[i] < to[j])) {
+            kind = 1;
+            ++i;
+        } else {
+            kind = 2;
+            ++j;
+        }
+        if (kind != 0 && kind != lastKind)
+            ++runs;
+        lastKind = kind;
+    }
+    return runs;
+}
+
+} // namespace
+
+PackageListModel::PackageListModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
+
+void PackageListModel::setPackages(const PackageList &packages)
+{
+    const int before = count();
+    beginResetModel();
+    m_packages = packages;
+    m_visible.resize(std::size_t(packages.size()));
+    std::iota(m_visible.begin(), m_visible.end(), 0u);
+    endResetModel();
+    if (count() != before)
+        Q_EMIT countChanged();
+}
+
+void PackageListModel::setVisible(std::vector<std::uint32_t> indices)
+{
+    const int before = count();
+    if (changeRuns(m_visible, indices) > maxChangeRuns) {
+        beginResetModel();
+        m_visible = std::move(indices);
+        endResetModel();
+    } else {
+        applyChanges(std::move(indices));
+    }
+    if (count() != before)
+        Q_EMIT countChanged();
+}
+
+// Builds the new set in m_visible from the front while the rest of the old set stays readable
+// behind it, so each run costs its own length and the model is consistent at every signal.
+void PackageListModel::applyChanges(std::vector<std::uint32_t> &&next)
+{
+    std::vector<std::uint32_t> old = std::move(m_visible);
+    m_visible.clear();
+    m_visible.reserve(next.size());
+    m_old = &old;
+    m_oldPos = 0;
+    std::size_t j = 0;
+    while (m_oldPos < old.size() || j < next.size()) {
+        if (m_oldPos < old.size() && j < next.size() && old[m_oldPos] == next[j]) {
+            m_visible.push_back(next[j]);
+            ++m_oldPos;
+            ++j;
+        } else if (j == next.size() || (m_oldPos < old.size() && old[m_oldPos] < next[j])) {
+            std::size_t end = m_oldPos;
+            while (end < old.size() && (j == next.size() || old[end] < next[j]))
+                ++end;
+            const int first = int(m_visible.size());
+            beginRemoveRows({}, first, first + int(end - m_oldPos) - 1);
+            m_oldPos = end;
+            endRemoveRows();
+        } else {
+            std::size_t end = j;
+            while (end < next.size() && (m_oldPos == old.size() || next[end] < old[m_oldPos]))
+                ++end;
+            const int first = int(m_visible.size());
+            beginInsertRows({}, first, first + int(end - j) - 1);
+            m_visible.insert(m_visible.end(), next.begin() + std::ptrdiff_t(j), next.begin() + std::ptrdiff_t(end));
+            j = end;
+            endInsertRows();
+        }
+    }
+    m_old = nullptr;
+}
+
+std::uint32_t PackageListModel::packageAt(int row) const
+{
+    const std::size_t r = std::size_t(row);
+    if (r < m_visible.size())
+        return m_visible[r];
+    return (*m_old)[m_oldPos + (r - m_visible.size())];
+}
+
+int PackageListModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(m_visible.size() + (m_old ? m_old->size() - m_oldPos : 0));
+}
+
+int PackageListModel::rowOfPackage(int index) const
+{
+    const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), std::uint32_t(index));
+    return index >= 0 && it != m_visible.end() && *it == std::uint32_t(index) ? int(it - m_visible.begin()) : -1;
+}
+
+QVariant PackageListModel::record(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return QVariant::fromValue(m_packages.at(packageAt(row)));
+}
+
+QVariant PackageListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Package &p = m_packages.at(packageAt(index.row()));
+    switch (role) {
+    case Qt::DisplayRole:
+    case NameRole:
+        return text(p.name);
+    case DescriptionRole:
+        return text(p.description);
+    case VersionRole:
+        return text(p.version);
+    case SizeTextRole:
+        return formatFileSize(p.fileSize);
+    case ArchitectureRole:
+        return text(p.simplifiedArchitecture());
+    case HasRatingRole:
+        return p.ratings.has_value();
+    case RatingTextRole:
+        return p.ratings ? RatingDisplay::text(*p.ratings) : QString();
+    case StarCountRole:
+        return p.ratings ? RatingDisplay::starCount(*p.ratings) : 0;
+    case ImageUrlRole:
+        return PackageImage::address();
+    case IdRole:
+        return p.id.toString(QUuid::WithoutBraces).toUpper();
+    case RecordRole:
+        return QVariant::fromValue(p);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> PackageListModel::roleNames() const
+{
+    static const QHash<int, QByteArray> names{
+        {NameRole, "name"},
+        {DescriptionRole, "packageDescription"},
+        {VersionRole, "version"},
+        {SizeTextRole, "sizeText"},
+        {ArchitectureRole, "architecture"},
+        {HasRatingRole, "hasRating"},
+        {RatingTextRole, "ratingText"},
+        {StarCountRole, "starCount"},
+        {ImageUrlRole, "imageUrl"},
+        {IdRole, "packageId"},
+        {RecordRole, "record"},
+    };
+    return names;
+}

@@ -1,0 +1,127 @@
+#include "packagesearchindex.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+PackageSearchIndex::PackageSearchIndex(const PackageList &packages, unsigned fields)
+    : m_packageCount(std::uint32_t(packages.size()))
+    , m_fieldCount(unsigned(bool(fields & Name)) + unsigned(bool(fields & Description)))
+{
+    std::size_t total = 0;
+    for (const Package &p : packages)
+        total += ((fields & Name) ? p.name.size() + 1 : 0) + ((fields & Description) ? p.description.size() + 1 : 0);
+    m_text.reserve(total);
+    m_starts.reserve(std::size_t(m_packageCount) * m_fieldCount + 1);
+    for (const Package &p : packages) {
+        if (fields & Name)
+            append(p.name);
+        if (fields & Description)
+            append(p.description);
+    }
+    m_starts.push_back(m_text.size());
+}
+
+void PackageSearchIndex::append(std::string_view field)
+{
+    m_starts.push_back(m_text.size());
+    if (isAscii(field)) {
+        // The common case, without the round trip through UTF-16.
+        const std::size_t at = m_text.size();
+        m_text.append(field);
+        for (auto it = m_text.begin() + std::ptrdiff_t(at); it != m_text.end(); ++it) {
+            if (*it >= 'A' && *it <= 'Z')
+                *it = char(*it + ('a' - 'A'));
+        }
+    } else {
+        m_text += fold(QString::fromUtf8(field.data(), qsizetype(field.size())));
+    }
+    m_text.push_back('\0');
+}
+
+std::string PackageSearchIndex::fold(const QString &query)
+{
+    return query.toCaseFolded().toStdString();
+}
+
+// The field whose text holds offset, searching forward from field `from`: hits come in
+// ascending order and usually lie in one of the next few fields.
+std::size_t PackageSearchIndex::segmentAt(std::size_t offset, std::size_t from) const
+{
+    std::size_t step = 1;
+    std::size_t low = from;
+    std::size_t high = from + 1;
+    while (high < m_starts.size() && m_starts[high] <= offset) {
+        low = high;
+        high += step;
+        step *= 2;
+    }
+    high = std::min(high, m_starts.size());
+    const auto it = std::upper_bound(m_starts.begin() + std::ptrdiff_t(low), m_starts.begin() + std::ptrdiff_t(high), offset);
+    return std::size_t(it - m_starts.begin()) - 1;
+}
+
+std::vector<std::uint32_t> PackageSearchIndex::search(std::string_view query) const
+{
+    std::vector<std::uint32_t> found;
+    if (query.empty()) {
+        found.resize(m_packageCount);
+        for (std::uint32_t i = 0; i < m_packageCount; ++i)
+            found[i] = i;
+        return found;
+    }
+    if (m_fieldCount == 0)
+        return found;
+    const char *const base = m_text.data();
+    const std::size_t size = m_text.size();
+    std::size_t pos = 0;
+    std::size_t segment = 0;
+    while (pos < size) {
+        const void *hit = memmem(base + pos, size - pos, query.data(), query.size());
+        if (!hit)
+            break;
+        const std::size_t offset = std::size_t(static_cast<const char *>(hit) - base);
+        segment = segmentAt(offset, segment);
+        // The field's own text ends before its NUL; a hit running past it spans two fields.
+        if (offset + query.size() < m_starts[segment + 1]) {
+            const std::uint32_t package = std::uint32_t(segment / m_fieldCount);
+            found.push_back(package);
+            segment = std::size_t(package + 1) * m_fieldCount;
+            pos = m_starts[segment];
+        } else {
+            pos = offset + 1;
+        }
+    }
+    return found;
+}
+
+std::vector<std::uint32_t> PackageSearchIndex::search(std::string_view query,
+                                                      const std::vector<std::uint32_t> &candidates) const
+{
+    if (query.empty())
+        return candidates;
+    std::vector<std::uint32_t> found;
+    const char *const base = m_text.data();
+    for (const std::uint32_t package : candidates) {
+        if (package >= m_packageCount)
+            continue;
+        for (unsigned field = 0; field < m_fieldCount; ++field) {
+            const std::size_t segment = std::size_t(package) * m_fieldCount + field;
+            const std::size_t begin = m_starts[segment];
+            const std::size_t length = m_starts[segment + 1] - 1 - begin;
+            if (length >= query.size() && memmem(base + begin, length, query.data(), query.size())) {
+                found.push_back(package);
+                break;
+            }
+        }
+    }
+    return found;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "model/package.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Case-insensitive substring search over chosen text fields of a package list, fast enough to
+// run on every keystroke over a whole distribution's index. The fields are case-folded once
+// into one buffer, each followed by a NUL, and a query is one memmem pass over that buffer
+// whose hits are mapped back to packages. Immutable once built, so it may be built on a
+// worker thread and searched on another.
+class PackageSearchIndex
+{
+public:
+    enum Field : unsigned { Name = 1, Description = 2 };
+
+    PackageSearchIndex() = default;
+    PackageSearchIndex(const PackageList &packages, unsigned fields);
+
+    // Indices (ascending) of the packages whose fields hold the folded query. With candidates
+    // (ascending), only those packages are examined: pass the result of a query that this
+    // one contains. An empty query matches every package examined.
+    [[nodiscard]] std::vector<std::uint32_t> search(std::string_view foldedQuery) const;
+    [[nodiscard]] std::vector<std::uint32_t> search(std::string_view foldedQuery,
+                                                    const std::vector<std::uint32_t> &candidates) const;
+
+    // The query as the index stores text: case-folded UTF-8.
+    [[nodiscard]] static std::string fold(const QString &query);
+
+    [[nodiscard]] std::uint32_t packageCount() const { return m_packageCount; }
+
+private:
+    void append(std::string_view field);
+    [[nodiscard]] std::size_t segmentAt(std::size_t offset, std::size_t from) const;
+
+    std::string m_text;
+    // Start of every field's text in m_text, package by package, plus one past the end.
+    std::vector<std::size_t> m_starts;
+    std::uint32_t m_packageCount = 0;
+    unsigned m_fieldCount = 0;
+};

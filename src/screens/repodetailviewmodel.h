@@ -1,0 +1,91 @@
+#pragma once
+
+#include "architectureindex.h"
+#include "model/repo.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+
+#include <memory>
+
+class PackageListModel;
+class PackageSearch;
+
+// State and actions of the screen that lists one source's packages: the search over package
+// names, the architecture choice, the filtered grid, and the scroll-to-top button.
+class RepoDetailViewModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QVariant repo READ repoVariant WRITE setRepoVariant NOTIFY repoChanged)
+    Q_PROPERTY(QString title READ title NOTIFY repoChanged)
+    Q_PROPERTY(QStringList availableArchitectures READ availableArchitectures NOTIFY repoChanged)
+    Q_PROPERTY(bool anyRated READ anyRated NOTIFY repoChanged)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(QString selectedArchitecture READ selectedArchitecture WRITE setSelectedArchitecture NOTIFY selectedArchitectureChanged)
+    Q_PROPERTY(PackageListModel *packages READ packages CONSTANT)
+    Q_PROPERTY(QString countText READ countText NOTIFY countChanged)
+    Q_PROPERTY(bool showScrollToTopButton READ showScrollToTopButton NOTIFY showScrollToTopButtonChanged)
+    Q_PROPERTY(bool isButtonAnimating READ isButtonAnimating NOTIFY isButtonAnimatingChanged)
+
+public:
+    // The picker value that means no architecture filter; also its first segment.
+    static const QString allArchitectures;
+    // How long a tap's feedback on the scroll-to-top button lasts.
+    static constexpr int buttonAnimationMs = 300;
+
+    explicit RepoDetailViewModel(QObject *parent = nullptr);
+    ~RepoDetailViewModel() override;
+
+    void setRepo(const Repo &repo);
+    [[nodiscard]] const Repo &repo() const { return m_repo; }
+    [[nodiscard]] QVariant repoVariant() const;
+    void setRepoVariant(const QVariant &repo);
+
+    [[nodiscard]] QString title() const;
+    [[nodiscard]] QStringList availableArchitectures() const;
+    [[nodiscard]] bool anyRated() const { return m_anyRated; }
+    [[nodiscard]] QString searchText() const { return m_searchText; }
+    void setSearchText(const QString &text);
+    [[nodiscard]] QString selectedArchitecture() const { return m_selectedArchitecture; }
+    void setSelectedArchitecture(const QString &architecture);
+    [[nodiscard]] PackageListModel *packages() const { return m_packages; }
+    [[nodiscard]] QString countText() const;
+    [[nodiscard]] bool showScrollToTopButton() const { return m_showScrollToTopButton; }
+    [[nodiscard]] bool isButtonAnimating() const { return m_isButtonAnimating; }
+
+    // Where the top edge of the scrolled content is, relative to its place at rest: 0 at
+    // rest, negative when scrolled down. The button shows below -100.
+    Q_INVOKABLE void setContentTop(double y);
+    // A tap on the scroll-to-top button.
+    Q_INVOKABLE void scrollToTop();
+
+Q_SIGNALS:
+    void repoChanged();
+    void searchTextChanged();
+    void selectedArchitectureChanged();
+    void countChanged();
+    void showScrollToTopButtonChanged();
+    void isButtonAnimatingChanged();
+    // Asks the view to bring this row's card to its top; `eased` for the button's slower
+    // ease-in-out scroll. Only emitted when the scroll target (the source's first package)
+    // is shown.
+    void scrollRequested(int row, bool eased);
+
+private:
+    void refilter();
+    void requestScroll(bool eased);
+
+    Repo m_repo;
+    ArchitectureIndex m_architectures;
+    std::unique_ptr<PackageSearch> m_search;
+    PackageListModel *m_packages;
+    QString m_searchText;
+    QString m_selectedArchitecture;
+    bool m_anyRated = false;
+    bool m_showScrollToTopButton = false;
+    bool m_isButtonAnimating = false;
+};

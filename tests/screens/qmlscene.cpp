@@ -1,0 +1,89 @@
+#include "qmlscene.h"
+
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+QmlScene::QmlScene(int width, int height)
+{
+    // The module's QML files live under qrc:/Vexlo; the import path makes them visible.
+    m_engine.addImportPath(u"qrc:/"_s);
+    QQmlComponent component(&m_engine);
+    component.setData(R"(
+import QtQuick
+import QtQuick.Controls
+import Vexlo
+
+ApplicationWindow {
+    id: window
+    visible: true
+    LayoutMirroring.enabled: true
+    LayoutMirroring.childrenInherit: true
+    property alias stack: stack
+    function pushScreen(url, properties) { return stack.push(url, properties, StackView.Immediate) }
+    header: ToolBar {
+        implicitHeight: 44
+        background: Rectangle { color: SystemStyle.secondaryBackground }
+        SymbolIcon {
+            visible: stack.depth > 1
+            anchors.left: parent.left
+            anchors.leftMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            name: "chevron.backward"
+            color: SystemStyle.blue
+            size: 28
+            LayoutMirroring.enabled: false
+        }
+        Label {
+            anchors.centerIn: parent
+            width: parent.width - 96
+            horizontalAlignment: Text.AlignHCenter
+            elide: Text.ElideRight
+            text: stack.currentItem ? stack.currentItem.title : ""
+            font: SystemStyle.headline
+        }
+    }
+    StackView { id: stack; anchors.fill: parent }
+}
+)",
+                      QUrl(u"qrc:/scene.qml"_s));
+    QObject *root = component.create();
+    if (!root) {
+        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+        return;
+    }
+    m_window.reset(qobject_cast<QQuickWindow *>(root));
+    m_window->resize(width, height);
+    m_stack = m_window->property("stack").value<QObject *>();
+}
+
+QmlScene::~QmlScene() = default;
+
+QQuickItem *QmlScene::push(const QString &screen, const QVariantMap &properties)
+{
+    QVariant item;
+    const QUrl url(u"qrc:/Vexlo/screens/"_s + screen + u".qml"_s);
+    QMetaObject::invokeMethod(m_window.get(), "pushScreen", Q_RETURN_ARG(QVariant, item),
+                              Q_ARG(QVariant, QVariant::fromValue(url)), Q_ARG(QVariant, properties));
+    settle();
+    return item.value<QQuickItem *>();
+}
+
+QQuickItem *QmlScene::currentScreen() const
+{
+    return m_stack->property("currentItem").value<QQuickItem *>();
+}
+
+int QmlScene::depth() const
+{
+    return m_stack->property("depth").toInt();
+}
+
+void QmlScene::settle(int ms)
+{
+    QTest::qWait(ms);
+}

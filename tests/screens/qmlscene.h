@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+// A window like the application's (right to left, a title bar over a navigation stack) that
+// tests and the picture tool push screens onto.
+class QmlScene
+{
+public:
+    QmlScene(int width, int height);
+    ~QmlScene();
+
+    [[nodiscard]] bool isReady() const { return m_window != nullptr; }
+    [[nodiscard]] QQuickWindow *window() const { return m_window.get(); }
+    [[nodiscard]] QQmlEngine &engine() { return m_engine; }
+
+    // Pushes a screen of the Vexlo module ("RepoDetailView", …) with its initial properties.
+    QQuickItem *push(const QString &screen, const QVariantMap &properties);
+    [[nodiscard]] QQuickItem *currentScreen() const;
+    [[nodiscard]] int depth() const;
+    // Lets animations and lazy loading settle.
+    void settle(int ms = 50);
+
+private:
+    QQmlEngine m_engine;
+    std::unique_ptr<QQuickWindow> m_window;
+    QObject *m_stack = nullptr;
+};

@@ -1,0 +1,110 @@
+// Renders the package screens offscreen to PNG files for a look at them:
+//   render_screens OUTDIR [CORPUS_REPOS_DIR]
+#include "minimalindex.h"
+#include "model/repo.h"
+#include "qmlscene.h"
+#include "screens/repodetailviewmodel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QtQml/QQmlExtensionPlugin>
+
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(VexloPlugin)
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Repo corpusRepo(const QString &reposDir, const QString &folder, const char *name)
+{
+    QFile file(reposDir + u'/' + folder + u"/Packages"_s);
+    Repo repo;
+    repo.name = name;
+    repo.url = "https://example.org/";
+    if (file.open(QIODevice::ReadOnly))
+        repo.packages = MinimalIndex::read(file.readAll(), repo.url);
+    return repo;
+}
+
+Package samplePackage(bool rated)
+{
+    Package p;
+    p.name = rated ? "com.example.a-very-long-package-name" : "com.5boosh.a-bypass";
+    p.description = rated ? "A tweak with a description long enough to be cut: it goes on and on about what it does, "
+                            "how it does it and why anyone would want it on their device at all."
+                          : "أخفاء الجلبريك عن التطبيقات!";
+    p.version = "1.0.6";
+    p.architecture = "iphoneos-arm64e";
+    p.downloadURL = "https://example.org/debs/tool.deb";
+    p.fileSize = 1586480;
+    if (rated)
+        p.ratings = 4.95;
+    return p;
+}
+
+bool save(QmlScene &scene, const QString &path)
+{
+    scene.settle(700);
+    const QImage image = scene.window()->grabWindow();
+    const bool ok = image.save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: render_screens OUTDIR [CORPUS_REPOS_DIR]\n");
+        return 2;
+    }
+    const QString out = args.at(1);
+    const QString repos = args.size() > 2 ? args.at(2) : QStringLiteral(VEXLO_SHARED_DIR "/corpus/repos");
+    QDir().mkpath(out);
+    bool ok = true;
+
+    const Repo arabic = corpusRepo(repos, u"5boosh__repo"_s, "5boosh Repo");
+    const Repo multi = corpusRepo(repos, u"Lessica__lessica.github.io"_s, "Lessica");
+    {
+        QmlScene scene(430, 900);
+        if (!scene.isReady())
+            return 1;
+        scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(arabic)}});
+        ok &= save(scene, out + u"/repo-arabic.png"_s);
+    }
+    {
+        QmlScene scene(430, 900);
+        QQuickItem *screen = scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(multi)}});
+        ok &= save(scene, out + u"/repo-multiarch.png"_s);
+        auto *model = screen->findChild<RepoDetailViewModel *>();
+        model->setSelectedArchitecture(u"arm64"_s);
+        model->setSearchText(u"Tro"_s);
+        ok &= save(scene, out + u"/repo-multiarch-filtered.png"_s);
+        model->setSearchText({});
+        model->setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
+        auto *grid = screen->findChild<QQuickItem *>(u"packageGrid"_s);
+        grid->setProperty("contentY", grid->property("originY").toDouble() + 1500);
+        ok &= save(scene, out + u"/repo-scrolled.png"_s);
+    }
+    {
+        QmlScene scene(760, 900);
+        scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(multi)}});
+        ok &= save(scene, out + u"/repo-two-columns.png"_s);
+    }
+    for (const bool rated : {true, false}) {
+        QmlScene scene(430, 1000);
+        scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(samplePackage(rated))}});
+        ok &= save(scene, out + (rated ? u"/package-rated.png"_s : u"/package-unrated.png"_s));
+    }
+    return ok ? 0 : 1;
+}

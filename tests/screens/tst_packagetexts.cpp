@@ -1,0 +1,123 @@
+#include "screens/filesize.h"
+#include "screens/packageimage.h"
+#include "screens/ratingdisplay.h"
+#include "screens/shortentext.h"
+
+#include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+class TestPackageTexts : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void fileSize_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << u"0.0 بايت"_s;
+        QTest::newRow("below a kilobyte") << qint64(1023) << u"1023.0 بايت"_s;
+        QTest::newRow("one kilobyte") << qint64(1024) << u"1.0 ك.ب"_s;
+        QTest::newRow("one and a half") << qint64(1536) << u"1.5 ك.ب"_s;
+        QTest::newRow("rounds up but keeps the unit") << qint64(1048575) << u"1024.0 ك.ب"_s;
+        QTest::newRow("one megabyte") << qint64(1048576) << u"1.0 م.ب"_s;
+        QTest::newRow("one gigabyte") << (qint64(1) << 30) << u"1.0 ج.ب"_s;
+        QTest::newRow("negative") << qint64(-5) << u"-5.0 بايت"_s;
+        QTest::newRow("stops at terabytes") << (qint64(1) << 50) << u"1024.0 ت.ب"_s;
+        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << u"8388608.0 ت.ب"_s;
+    }
+    void fileSize()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(formatFileSize(bytes), text);
+    }
+
+    void shortenText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<QString>("shortened");
+        const QString twenty = u"abcdefghijklmnopqrst"_s;
+        QTest::newRow("20 of 20 kept") << twenty << 20 << twenty;
+        QTest::newRow("21 of 20 cut") << twenty + u'u' << 20 << twenty + u"..."_s;
+        const QString hundred = QString(100, u'x');
+        QTest::newRow("100 of 100 kept") << hundred << 100 << hundred;
+        QTest::newRow("101 of 100 cut") << hundred + u'y' << 100 << hundred + u"..."_s;
+        QTest::newRow("empty") << QString() << 20 << QString();
+        QTest::newRow("no blank trimmed") << u"ab cd"_s << 3 << u"ab ..."_s;
+        // Letters with harakat: each letter and its marks is one character.
+        const QString arabic = u"\u0645\u064F\u062D\u064E\u0645\u0651\u064E\u062F\u064C"_s; // مُحَمَّدٌ, 4 letters
+        QTest::newRow("arabic marks stay with letters") << arabic << 2 << u"\u0645\u064F\u062D\u064E..."_s;
+        QTest::newRow("arabic exactly at the limit") << arabic << 4 << arabic;
+        const QString family = u"\U0001F468\u200D\U0001F469\u200D\U0001F467"_s; // one family emoji
+        const QString flag = u"\U0001F1F8\U0001F1E6"_s;                         // one flag
+        QTest::newRow("emoji sequences count once") << family + flag + u"ab"_s << 2 << family + flag + u"..."_s;
+        QTest::newRow("emoji sequence not split") << family + family << 1 << family + u"..."_s;
+        QTest::newRow("flags not split") << flag + flag + flag << 2 << flag + flag + u"..."_s;
+    }
+    void shortenText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, maxLength);
+        QFETCH(QString, shortened);
+        QCOMPARE(::shortenText(text, maxLength), shortened);
+    }
+
+    void rating_data()
+    {
+        QTest::addColumn<double>("rating");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stars");
+        QTest::newRow("half") << 0.5 << u"0.5"_s << 0;
+        QTest::newRow("three") << 3.0 << u"3.0"_s << 3;
+        QTest::newRow("text rounds, stars truncate") << 4.95 << u"5.0"_s << 4;
+        QTest::newRow("five") << 5.0 << u"5.0"_s << 5;
+        QTest::newRow("above five capped") << 7.0 << u"7.0"_s << 5;
+        QTest::newRow("negative") << -2.0 << u"-2.0"_s << 0;
+        QTest::newRow("just below zero") << -0.5 << u"-0.5"_s << 0;
+        QTest::newRow("huge") << 1e300 << QString() << 5;
+        QTest::newRow("nan") << std::nan("") << u"nan"_s << 0;
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << u"inf"_s << 0;
+    }
+    void rating()
+    {
+        QFETCH(double, rating);
+        QFETCH(QString, text);
+        QFETCH(int, stars);
+        if (!text.isEmpty())
+            QCOMPARE(RatingDisplay::text(rating), text);
+        QCOMPARE(RatingDisplay::starCount(rating), stars);
+    }
+
+    void hugeRatingTextIsWhole()
+    {
+        const QString text = RatingDisplay::text(1e300);
+        QCOMPARE(text.size(), 303);
+        QVERIFY(text.startsWith(u'1') && text.endsWith(u".0"_s));
+    }
+
+    void imageAddressCarriesItsThreeKeysInOrder()
+    {
+        const QUrl url(PackageImage::address(), QUrl::StrictMode);
+        QVERIFY(url.isValid());
+        QCOMPARE(url.scheme(), u"https"_s);
+        const auto items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items[0].first, u"u"_s);
+        const QUrl picture(items[0].second, QUrl::StrictMode);
+        QVERIFY(picture.isValid() && picture.scheme() == u"https"_s);
+        // Percent-encoded, so the picture's own ':' and '/' do not break the outer query.
+        QVERIFY(PackageImage::address().contains(u"u=https%3A%2F%2F"_s));
+        QCOMPARE(items[1], qMakePair(u"s"_s, u"150x150"_s));
+        QCOMPARE(items[2], qMakePair(u"f"_s, u"webp"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackageTexts)
+#include "tst_packagetexts.moc"

@@ -1,0 +1,223 @@
+#include "screens/packagelistmodel.h"
+#include "screens/repodetailviewmodel.h"
+
+#include <QAbstractItemModelTester>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Package make(const char *name, const char *architecture, const char *description = "")
+{
+    Package p;
+    p.name = name;
+    p.architecture = architecture;
+    p.description = description;
+    return p;
+}
+
+Repo repoOf(const PackageList &packages)
+{
+    Repo repo;
+    repo.name = "مصدر التجربة";
+    repo.packages = packages;
+    return repo;
+}
+
+QStringList shownNames(const RepoDetailViewModel &model)
+{
+    QStringList names;
+    const PackageListModel *list = model.packages();
+    for (int row = 0; row < list->rowCount(); ++row)
+        names << list->data(list->index(row), PackageListModel::NameRole).toString();
+    return names;
+}
+
+} // namespace
+
+class TestRepoDetailViewModel : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void architecturesAreDistinctSimplifiedAndSorted()
+    {
+        RepoDetailViewModel model;
+        model.setRepo(repoOf({make("a", "iphoneos-arm64"), make("b", "iphoneos-arm"), make("c", "arm64e"),
+                              make("d", "iphoneos-arm64"), make("e", "Zulu"), make("f", "all")}));
+        QCOMPARE(model.availableArchitectures(),
+                 (QStringList{u"All Architectures"_s, u"Zulu"_s, u"all"_s, u"arm"_s, u"arm64"_s, u"arm64e"_s}));
+        QCOMPARE(model.selectedArchitecture(), u"All Architectures"_s);
+
+        RepoDetailViewModel empty;
+        empty.setRepo(repoOf({}));
+        QCOMPARE(empty.availableArchitectures(), QStringList{u"All Architectures"_s});
+        QCOMPARE(empty.countText(), u"عدد الملفات: 0"_s);
+    }
+
+    void searchAndArchitectureFilterTogether()
+    {
+        RepoDetailViewModel model;
+        QAbstractItemModelTester tester(model.packages(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setRepo(repoOf({make("com.tool.one", "iphoneos-arm64"), make("com.TOOL.two", "iphoneos-arm64e"),
+                              make("other", "iphoneos-arm", "a tool in the description only"),
+                              make("mytool", "iphoneos-arm64")}));
+        QCOMPARE(model.title(), u"مصدر التجربة"_s);
+        QCOMPARE(shownNames(model), (QStringList{u"com.tool.one"_s, u"com.TOOL.two"_s, u"other"_s, u"mytool"_s}));
+        QCOMPARE(model.countText(), u"عدد الملفات: 4"_s);
+
+        model.setSearchText(u"TOOL"_s);
+        QCOMPARE(shownNames(model), (QStringList{u"com.tool.one"_s, u"com.TOOL.two"_s, u"mytool"_s}));
+        model.setSelectedArchitecture(u"arm64"_s);
+        QCOMPARE(shownNames(model), (QStringList{u"com.tool.one"_s, u"mytool"_s}));
+        QCOMPARE(model.countText(), u"عدد الملفات: 2"_s);
+        model.setSearchText(u"description"_s);
+        QCOMPARE(shownNames(model), QStringList{});
+        model.setSearchText({});
+        model.setSelectedArchitecture(u"arm"_s);
+        QCOMPARE(shownNames(model), QStringList{u"other"_s});
+        model.setSelectedArchitecture(u"mips"_s);
+        QCOMPARE(shownNames(model), QStringList{});
+        model.setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
+        QCOMPARE(model.packages()->count(), 4);
+    }
+
+    void filteringEmitsPreciseChanges()
+    {
+        PackageList packages;
+        for (int i = 0; i < 40; ++i)
+            packages.append(make(i % 4 == 0 ? "match" : "other", i < 20 ? "arm64" : "arm"));
+        RepoDetailViewModel model;
+        model.setRepo(repoOf(packages));
+        QAbstractItemModelTester tester(model.packages(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy removed(model.packages(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy inserted(model.packages(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(model.packages(), &QAbstractItemModel::modelReset);
+        QSignalSpy count(&model, &RepoDetailViewModel::countChanged);
+
+        model.setSelectedArchitecture(u"arm"_s); // one run of rows leaves
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed.first().at(1).toInt(), 0);
+        QCOMPARE(removed.first().at(2).toInt(), 19);
+        QCOMPARE(count.size(), 1);
+        model.setSearchText(u"MATCH"_s); // every fourth stays
+        QCOMPARE(reset.size(), 0);
+        QCOMPARE(model.packages()->count(), 5);
+        model.setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
+        model.setSearchText({});
+        QCOMPARE(model.packages()->count(), 40);
+        QCOMPARE(reset.size(), 0);
+        QVERIFY(inserted.size() > 0);
+    }
+
+    void manyScatteredChangesReset()
+    {
+        PackageList packages;
+        for (std::size_t i = 0; i < 4 * PackageListModel::maxChangeRuns; ++i)
+            packages.append(make(i % 2 ? "odd" : "even", "arm"));
+        RepoDetailViewModel model;
+        model.setRepo(repoOf(packages));
+        QAbstractItemModelTester tester(model.packages(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy reset(model.packages(), &QAbstractItemModel::modelReset);
+        model.setSearchText(u"odd"_s);
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(model.packages()->count(), int(2 * PackageListModel::maxChangeRuns));
+    }
+
+    void scrollTargetIsTheSourcesFirstPackage()
+    {
+        RepoDetailViewModel model;
+        model.setRepo(repoOf({make("first", "arm"), make("second", "arm64")}));
+        QSignalSpy scroll(&model, &RepoDetailViewModel::scrollRequested);
+        model.setSearchText(u"s"_s); // both shown: scroll to row 0, default animation
+        QCOMPARE(scroll.size(), 1);
+        QCOMPARE(scroll.takeFirst(), (QVariantList{0, false}));
+        model.setSearchText(u"sec"_s); // the first package is hidden: nothing moves
+        QCOMPARE(scroll.size(), 0);
+        model.scrollToTop();
+        QCOMPARE(scroll.size(), 0);
+        model.setSearchText({});
+        model.scrollToTop();
+        QCOMPARE(scroll.takeLast(), (QVariantList{0, true}));
+
+        RepoDetailViewModel empty;
+        empty.setRepo(repoOf({}));
+        QSignalSpy none(&empty, &RepoDetailViewModel::scrollRequested);
+        empty.setSearchText(u"x"_s);
+        empty.scrollToTop();
+        QCOMPARE(none.size(), 0);
+    }
+
+    void buttonShowsBelowMinus100()
+    {
+        RepoDetailViewModel model;
+        QSignalSpy changed(&model, &RepoDetailViewModel::showScrollToTopButtonChanged);
+        model.setContentTop(-100);
+        QVERIFY(!model.showScrollToTopButton());
+        model.setContentTop(-100.5);
+        QVERIFY(model.showScrollToTopButton());
+        model.setContentTop(-3000);
+        model.setContentTop(-100);
+        QVERIFY(!model.showScrollToTopButton());
+        model.setContentTop(40); // pulled past the top
+        QVERIFY(!model.showScrollToTopButton());
+        QCOMPARE(changed.size(), 2);
+    }
+
+    void tapFeedbackEndsWithTheFirstReset()
+    {
+        RepoDetailViewModel model;
+        model.setRepo(repoOf({make("a", "arm")}));
+        QSignalSpy animating(&model, &RepoDetailViewModel::isButtonAnimatingChanged);
+        model.scrollToTop();
+        QVERIFY(model.isButtonAnimating());
+        QTest::qWait(RepoDetailViewModel::buttonAnimationMs / 2);
+        model.scrollToTop(); // its own reset comes later; the first one already clears
+        QTRY_VERIFY_WITH_TIMEOUT(!model.isButtonAnimating(), RepoDetailViewModel::buttonAnimationMs * 2);
+        QTest::qWait(RepoDetailViewModel::buttonAnimationMs);
+        QCOMPARE(animating.size(), 2);
+    }
+
+    void anyChangeOfTheVisibleSetEndsInThatSet()
+    {
+        PackageList packages;
+        for (int i = 0; i < 300; ++i)
+            packages.append(make(QByteArray::number(i).constData(), "arm"));
+        PackageListModel list;
+        list.setPackages(packages);
+        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QRandomGenerator random(7);
+        for (int round = 0; round < 60; ++round) {
+            // From sparse to dense sets, so both precise changes and resets occur.
+            const int keepOneIn = 1 + random.bounded(round % 3 == 0 ? 2 : 40);
+            std::vector<std::uint32_t> next;
+            for (std::uint32_t i = 0; i < 300; ++i) {
+                if (random.bounded(keepOneIn) == 0)
+                    next.push_back(i);
+            }
+            list.setVisible(next);
+            QCOMPARE(list.visible(), next);
+            for (int row = 0; row < list.rowCount(); row += 17)
+                QCOMPARE(list.data(list.index(row), PackageListModel::NameRole).toString(), QString::number(next[row]));
+            if (!next.empty())
+                QCOMPARE(list.rowOfPackage(int(next.back())), int(next.size()) - 1);
+        }
+    }
+
+    void takesTheRepoThroughAVariant()
+    {
+        RepoDetailViewModel model;
+        model.setRepoVariant(QVariant::fromValue(repoOf({make("a", "arm")})));
+        QCOMPARE(model.packages()->count(), 1);
+        const QVariant record = model.packages()->record(0);
+        QCOMPARE(record.value<Package>().name, std::string("a"));
+        QVERIFY(!model.packages()->record(1).isValid());
+        model.setRepoVariant(u"not a repo"_s);
+        QCOMPARE(model.packages()->count(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRepoDetailViewModel)
+#include "tst_repodetailviewmodel.moc"
