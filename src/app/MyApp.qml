@@ -13,10 +13,10 @@ ApplicationWindow {
     title: "Vexlo"
     LayoutMirroring.enabled: true
     LayoutMirroring.childrenInherit: true
-    color: Theme.groupedBackground
+    color: SystemStyle.secondaryBackground
     Material.theme: Material.Light
-    Material.accent: Theme.accent
-    Material.primary: Theme.accent
+    Material.accent: SystemStyle.accent
+    Material.primary: SystemStyle.accent
 
     ContentViewModel {
         id: contentModel
@@ -27,18 +27,17 @@ ApplicationWindow {
         anchors.fill: parent
         initialItem: ContentView {
             model: contentModel
-            onRepoOpened: repoId => stack.push(repoPage, { title: contentModel.repoName(repoId) })
+            onRepoOpened: repoId => {
+                const repo = contentModel.repoValue(repoId)
+                if (repo !== undefined)
+                    stack.push(repoDetail, { repo: repo })
+            }
             onProfileRequested: contentModel.openProfile()
         }
     }
 
     Component {
-        id: repoPage
-        Page {
-            header: ToolBar {
-                ToolButton { text: "‹"; onClicked: stack.pop() }
-                Label { anchors.centerIn: parent; text: parent.parent.title; font.bold: true }
-            }
-        }
+        id: repoDetail
+        RepoDetailView {}
     }
 }

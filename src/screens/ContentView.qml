@@ -13,12 +13,12 @@ Page {
     signal repoOpened(string repoId)
     signal profileRequested()
 
-    background: Rectangle { color: Theme.groupedBackground }
+    background: Rectangle { color: SystemStyle.secondaryBackground }
 
     StackView.onActivated: model.appear()
 
     header: ToolBar {
-        background: Rectangle { color: Theme.groupedBackground }
+        background: Rectangle { color: SystemStyle.secondaryBackground }
         implicitHeight: 64
         RowLayout {
             anchors.fill: parent
@@ -35,7 +35,7 @@ Page {
                 contentItem: Text {
                     text: "🆇"
                     font.pixelSize: 30
-                    color: Theme.accent
+                    color: SystemStyle.accent
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                 }
@@ -46,7 +46,7 @@ Page {
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
-                contentItem: SymbolIcon { name: "plus"; size: 20; color: Theme.accent }
+                contentItem: SymbolIcon { name: "plus"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showingAddRepo = !page.model.showingAddRepo
             }
             Label {
@@ -54,16 +54,15 @@ Page {
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 text: "Vexlo \uF8FF"
-                font.pixelSize: Theme.largeTitle
-                font.bold: true
-                color: Theme.accent
+                font: SystemStyle.largeTitle
+                color: SystemStyle.accent
             }
             ToolButton {
                 objectName: "refreshButton"
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
-                contentItem: SymbolIcon { name: "arrow.clockwise"; size: 20; color: Theme.accent }
+                contentItem: SymbolIcon { name: "arrow.clockwise"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.updateAllRepos()
             }
             ToolButton {
@@ -71,7 +70,7 @@ Page {
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
-                contentItem: SymbolIcon { name: "square.grid.2x2.fill"; size: 20; color: Theme.accent }
+                contentItem: SymbolIcon { name: "square.grid.2x2.fill"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showAllPackages = !page.model.showAllPackages
             }
         }

@@ -16,7 +16,7 @@ Rectangle {
     implicitHeight: column.implicitHeight
     height: implicitHeight
     radius: 10
-    color: Theme.systemBackground
+    color: SystemStyle.background
     clip: true
 
     Column {
@@ -40,7 +40,7 @@ Rectangle {
                     anchors.rightMargin: 74
                     anchors.left: parent.left
                     height: 1
-                    color: Theme.separator
+                    color: SystemStyle.separator
                 }
             }
         }

@@ -43,19 +43,18 @@ ColumnLayout {
                     text: row.name
                     horizontalAlignment: Text.AlignLeft
                     wrapMode: Text.Wrap
-                    font.pixelSize: Theme.headline
-                    font.weight: Font.DemiBold
-                    color: Theme.primary
+                    font: SystemStyle.headline
+                    color: SystemStyle.primary
                 }
                 Label {
                     text: "عدد الحزم: " + row.packageCount
-                    font.pixelSize: Theme.subheadline
-                    color: Theme.secondary
+                    font: SystemStyle.subheadline
+                    color: SystemStyle.secondary
                 }
                 Label {
                     text: "آخر تحديث: " + row.lastUpdatedText
-                    font.pixelSize: Theme.caption
-                    color: Theme.secondary
+                    font: SystemStyle.caption
+                    color: SystemStyle.secondary
                 }
             }
         }
@@ -77,8 +76,8 @@ ColumnLayout {
         objectName: "emptyNote"
         visible: row.packageCount === 0
         text: "لا توجد حزم في هذا السورس"
-        font.pixelSize: Theme.caption
-        color: Theme.red
+        font: SystemStyle.caption
+        color: SystemStyle.red
         Layout.alignment: Qt.AlignHCenter
     }
 }

@@ -10,7 +10,7 @@ TextField {
     rightPadding: mirrored ? 36 : 12
     horizontalAlignment: TextInput.AlignLeft
     implicitHeight: 36
-    font.pixelSize: Theme.body
+    font: SystemStyle.body
     inputMethodHints: Qt.ImhNoPredictiveText
     background: Rectangle {
         radius: 10
@@ -21,6 +21,6 @@ TextField {
         x: field.mirrored ? field.width - width - 10 : 10
         name: "magnifyingglass"
         size: 18
-        color: Theme.gray
+        color: SystemStyle.gray
     }
 }

@@ -8,6 +8,6 @@ Label {
     rightPadding: 20
     topPadding: 18
     bottomPadding: 6
-    font.pixelSize: Theme.subheadline
-    color: Theme.primary
+    font: SystemStyle.subheadline
+    color: SystemStyle.primary
 }

@@ -23,7 +23,7 @@ AbstractButton {
             Layout.alignment: Qt.AlignHCenter
             text: action.text
             color: "white"
-            font.pixelSize: Theme.caption
+            font: SystemStyle.caption
         }
     }
 }

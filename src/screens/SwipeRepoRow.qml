@@ -29,7 +29,7 @@ SwipeDelegate {
     padding: 0
     leftPadding: 16
     rightPadding: 16
-    background: Rectangle { color: Theme.systemBackground }
+    background: Rectangle { color: SystemStyle.background }
 
     contentItem: RepoRow {
         name: delegate.name
@@ -59,7 +59,7 @@ SwipeDelegate {
             anchors.right: parent.right
             text: delegate.isPinned ? "إلغاء التثبيت" : "تثبيت"
             symbol: delegate.isPinned ? "pin.slash" : "pin"
-            tint: delegate.isPinned ? Theme.gray : Theme.yellow
+            tint: delegate.isPinned ? SystemStyle.gray : SystemStyle.yellow
             onClicked: { delegate.swipe.close(); delegate.pinToggled() }
         }
     }
@@ -70,7 +70,7 @@ SwipeDelegate {
             anchors.left: parent.left
             text: "حذف"
             symbol: "trash"
-            tint: Theme.red
+            tint: SystemStyle.red
             onClicked: { delegate.swipe.close(); delegate.deleteRequested() }
         }
     }

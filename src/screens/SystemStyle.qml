@@ -4,6 +4,8 @@ import QtQuick
 // The platform look the screens are drawn in: named colours, text styles and the default
 // spacing, after the phone's light appearance.
 QtObject {
+    // The application's accent: title and toolbar of the main screen.
+    readonly property color accent: Qt.rgba(0.1, 0.5, 0.8, 1.0)
     readonly property color blue: "#007AFF"
     readonly property color green: "#34C759"
     readonly property color orange: "#FF9500"
@@ -16,6 +18,7 @@ QtObject {
     readonly property color secondary: Qt.rgba(60 / 255, 60 / 255, 67 / 255, 0.6)
     readonly property color background: "#FFFFFF"
     readonly property color secondaryBackground: "#F2F2F7"
+    readonly property color separator: Qt.rgba(60 / 255, 60 / 255, 67 / 255, 0.29)
     readonly property color fill: Qt.rgba(118 / 255, 118 / 255, 128 / 255, 0.12)
     // Colour of a shadow that names none.
     readonly property color shadow: Qt.rgba(0, 0, 0, 0.33)

@@ -234,6 +234,12 @@ QString ContentViewModel::repoName(const QString &repoId) const
     return i < 0 ? QString() : QString::fromStdString(m_repos.at(i).name);
 }
 
+QVariant ContentViewModel::repoValue(const QString &repoId) const
+{
+    const int i = positionOf(QUuid::fromString(repoId));
+    return i < 0 ? QVariant() : QVariant::fromValue(m_repos.at(i));
+}
+
 void ContentViewModel::openProfile()
 {
     const QUrl url(QStringLiteral(VEXLO_PROFILE_URL), QUrl::StrictMode);

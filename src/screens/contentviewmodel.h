@@ -76,6 +76,8 @@ public:
     Q_INVOKABLE void deleteRepoAt(const QList<int> &sectionRows);
 
     [[nodiscard]] Q_INVOKABLE QString repoName(const QString &repoId) const;
+    // A copy of one source as a value for the screens pushed from a row; invalid when gone.
+    [[nodiscard]] Q_INVOKABLE QVariant repoValue(const QString &repoId) const;
     // Opens the maker's profile page; does nothing while no profile address is configured.
     Q_INVOKABLE void openProfile();
 

@@ -1,4 +1,3 @@
-set_source_files_properties(screens/Theme.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
 target_sources(vexlocore PRIVATE
     screens/symbolicons.h screens/symbolicons.cpp
     screens/contentviewmodel.h screens/contentviewmodel.cpp
@@ -28,7 +27,6 @@ qt_target_qml_sources(vexlocore
         screens/SectionHeader.qml
         screens/SwipeAction.qml
         screens/SwipeRepoRow.qml
-        screens/Theme.qml
         screens/SystemStyle.qml
         screens/SoftShadow.qml
         screens/SymbolLabel.qml
