@@ -84,6 +84,7 @@ private:
     void request()
     {
         m_body.clear();
+        m_received = 0;
         m_abort = Abort::None;
         m_status = 0;
         QNetworkRequest request(m_candidates.at(m_attempt));
@@ -104,10 +105,10 @@ private:
     {
         const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 300 && status < 400)
-            return; // a redirect on its way, or a body that is not the index anyway
+            return; // a redirect on its way
         if (status >= 400) {
-            m_status = status; // no need for the error page
-            return abortReply(Abort::HttpStatus);
+            m_status = status; // its page is read and dropped
+            return;
         }
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid()) {
@@ -120,15 +121,21 @@ private:
     void onReadyRead()
     {
         if (!take(m_reply))
-            abortReply(Abort::TooLarge);
+            abortReply(m_status >= 400 ? Abort::HttpStatus : Abort::TooLarge);
     }
 
-    // Moves what arrived into the body; false when that would pass the limit.
+    // Moves what arrived into the body (or drops an error page); false when that would pass
+    // the limit.
     bool take(QNetworkReply *reply)
     {
-        if (m_body.size() + reply->bytesAvailable() > m_options.maxBytes)
+        const qint64 available = reply->bytesAvailable();
+        if (m_received + available > m_options.maxBytes)
             return false;
-        m_body.append(reply->readAll());
+        m_received += available;
+        if (m_status >= 400)
+            reply->skip(available);
+        else
+            m_body.append(reply->readAll());
         return true;
     }
 
@@ -226,6 +233,7 @@ private:
     std::optional<IndexError> m_firstError;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_body;
+    qint64 m_received = 0;
     Abort m_abort = Abort::None;
     int m_status = 0;
 };

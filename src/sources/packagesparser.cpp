@@ -1,5 +1,7 @@
 #include "packagesparser.h"
 
+#include "hugepages.h"
+
 #include <cerrno>
 #include <clocale>
 #include <cmath>
@@ -166,6 +168,7 @@ PackageList parsePackages(std::string_view text, std::string_view repoURL)
     if (text.empty())
         return result;
     result.reserve(expectedPackages(text.size()));
+    adviseHugePages(result.data(), std::size_t(result.capacity()) * sizeof(Package));
 
     Stanza stanza;
     const char *line = text.data();

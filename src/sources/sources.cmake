@@ -1,5 +1,6 @@
 target_sources(vexlocore PRIVATE
     sources/decompress.h sources/decompress.cpp
+    sources/hugepages.h sources/hugepages.cpp
     sources/indexerror.h
     sources/indexfetcher.h sources/indexfetcher.cpp
     sources/indextext.h sources/indextext.cpp
