@@ -1,5 +1,6 @@
 #include "indexfetcher.h"
 
+#include "hugepages.h"
 #include "packagesparser.h"
 
 #include <QFutureWatcher>
@@ -43,7 +44,7 @@ QString sizeText(qint64 bytes)
 class IndexFetchJob : public QObject
 {
 public:
-    IndexFetchJob(QObject *context, const FetchOptions &options, Work work, std::function<void(Outcome)> finish)
+    IndexFetchJob(QObject *context, const FetchOptions &options, Work work, std::function<void(const Outcome &)> finish)
         : QObject(options.manager ? options.manager : NetworkAccess::manager())
         , m_context(context)
         , m_manager(qobject_cast<QNetworkAccessManager *>(parent()))
@@ -115,6 +116,7 @@ private:
             if (length.toLongLong() > m_options.maxBytes)
                 return abortReply(Abort::TooLarge);
             m_body.reserve(qsizetype(std::min(length.toLongLong(), maxPreallocation)));
+            adviseHugePages(m_body.data(), std::size_t(m_body.capacity()));
         }
     }
 
@@ -173,12 +175,12 @@ private:
     {
         auto *watcher = new QFutureWatcher<Outcome>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-            Outcome outcome = watcher->future().takeResult();
+            const Outcome outcome = watcher->future().takeResult(); // the only reference to the records
             watcher->deleteLater();
             if (outcome.error)
                 failed(*outcome.error);
             else
-                deliver(std::move(outcome));
+                deliver(outcome);
         });
         watcher->setFuture(QtConcurrent::run(m_work, std::move(body), m_options.maxBytes));
     }
@@ -204,12 +206,12 @@ private:
         QMetaObject::invokeMethod(this, [this, error] { deliver({{}, {}, error}); }, Qt::QueuedConnection);
     }
 
-    void deliver(Outcome outcome)
+    void deliver(const Outcome &outcome)
     {
         auto finish = std::exchange(m_finish, nullptr);
         deleteLater();
         if (finish && m_context)
-            finish(std::move(outcome));
+            finish(outcome);
     }
 
     void cancel()
@@ -227,7 +229,7 @@ private:
     QNetworkAccessManager *m_manager;
     FetchOptions m_options;
     Work m_work;
-    std::function<void(Outcome)> m_finish;
+    std::function<void(const Outcome &)> m_finish;
     QList<QUrl> m_candidates;
     qsizetype m_attempt = 0;
     std::optional<IndexError> m_firstError;
@@ -247,9 +249,7 @@ void fetchIndexText(const QString &from, QObject *context, std::function<void(In
         IndexText text = decodeIndex(std::move(body), maxBytes);
         return Outcome{std::move(text.text), {}, std::move(text.error)};
     };
-    auto finish = [done = std::move(done)](Outcome outcome) {
-        done(IndexText{std::move(outcome.text), std::move(outcome.error)});
-    };
+    auto finish = [done = std::move(done)](const Outcome &outcome) { done(IndexText{outcome.text, outcome.error}); };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }
 
@@ -262,8 +262,8 @@ void parsePackages(const QString &from, std::string repoURL, QObject *context,
             return Outcome{{}, {}, text.error};
         return Outcome{{}, parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL), {}};
     };
-    auto finish = [done = std::move(done)](Outcome outcome) {
-        done(IndexResult{std::move(outcome.packages), std::move(outcome.error)});
+    auto finish = [done = std::move(done)](const Outcome &outcome) {
+        done(IndexResult{outcome.packages, outcome.error});
     };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }

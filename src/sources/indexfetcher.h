@@ -1,8 +1,8 @@
 #pragma once
 
 #include "indexerror.h"
+#include "indexresult.h"
 #include "indextext.h"
-#include "model/package.h"
 #include "platform/networkaccess.h"
 
 #include <functional>
@@ -18,14 +18,6 @@ struct FetchOptions
     qint64 maxBytes = maxIndexBytes; // for the body and for the text it decompresses to
     int transferTimeoutMs = NetworkAccess::transferTimeoutMs;
     QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
-};
-
-struct IndexResult
-{
-    PackageList packages;
-    std::optional<IndexError> error;
-
-    [[nodiscard]] bool ok() const { return !error; }
 };
 
 // Fetches the index at the address `from` and hands over its text, decompressed when it came

@@ -273,6 +273,29 @@ private Q_SLOTS:
         }
     }
 
+    // Cut anywhere, even inside a CR LF pair, the pieces give the records of the whole.
+    void piecesGiveTheSameRecords()
+    {
+        QRandomGenerator random(7);
+        for (int i = 0; i < 500; ++i) {
+            const QByteArray text = randomIndex(random) + randomIndex(random);
+            PackagesParser parser("R/");
+            QByteArray pending;
+            qsizetype at = 0;
+            while (at < text.size()) {
+                const qsizetype piece = random.bounded(1, 24);
+                pending += text.mid(at, piece);
+                at += piece;
+                const std::size_t used = parser.parseSome(view(pending));
+                QVERIFY(used <= std::size_t(pending.size()));
+                QVERIFY(used == 0 || pending.at(qsizetype(used) - 1) == '\n');
+                pending.remove(0, qsizetype(used));
+            }
+            parser.parseRest(view(pending));
+            QCOMPARE(describe(parser.take()), parse(text, "R/"));
+        }
+    }
+
     // Every real index gives one record per "Package: " line: none of them repeats a field
     // inside a stanza or separates stanzas with a blank-only line, and the CRLF index reads like
     // LF. The one with GBK bytes is not UTF-8 and never reaches the parser.
