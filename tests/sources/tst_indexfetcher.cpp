@@ -5,6 +5,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUrl>
 #include <QTest>
 
 #include <memory>
@@ -96,6 +97,15 @@ private Q_SLOTS:
         QCOMPARE(result.packages.size(), 4);
         QCOMPARE(result.packages.first().downloadURL, "https://repo.example/./debs/com.example.alpha_1.2.0_iphoneos-arm64.deb");
         QCOMPARE(server.totalRequests(), 1);
+    }
+
+    // An address without a host, such as a local file, is fetched like any other.
+    void localFile()
+    {
+        const QString path = QStringLiteral(FIXTURES_DIR "/Packages-sample");
+        const IndexResult result = fetch(QUrl::fromLocalFile(path).toString());
+        QVERIFY(result.ok());
+        QCOMPARE(names(result.packages), expectedNames(TestData::fixture(u"Packages-sample"_s)));
     }
 
     void textWithoutParsing()
@@ -242,18 +252,6 @@ private Q_SLOTS:
         QCOMPARE(names(result.packages), expectedNames(index));
         QCOMPARE(server.totalRequests(), requests);
         QCOMPARE(server.requestCount(u"Packages"_s), 1);
-    }
-
-    void corpusIndexCompressed()
-    {
-        REQUIRE_CORPUS(dir);
-        const QByteArray index = TestData::readFile(dir + u"/Lessica__lessica.github.io/Packages"_s);
-        TestServer server;
-        server.serve(u"Packages.bz2"_s, TestCompression::compress(Compression::Bzip2, index));
-        const IndexResult result = fetch(server.url(u"Packages"_s));
-        QVERIFY(result.ok());
-        QCOMPARE(result.packages.size(), 620);
-        QCOMPARE(names(result.packages), expectedNames(index));
     }
 
     // A bad compressed name is skipped for the next; when none is good the plain address's
