@@ -39,6 +39,16 @@ QString sizeText(qint64 bytes)
     return bytes % (1 << 20) == 0 ? u"%1 MiB"_s.arg(bytes >> 20) : u"%1 bytes"_s.arg(bytes);
 }
 
+std::optional<IndexError> addressError(const QString &text, const QUrl &url)
+{
+    if (text.isEmpty() || !url.isValid())
+        return IndexError{IndexError::Kind::BadUrl, u"not a valid address"_s};
+    const QString scheme = url.scheme();
+    if ((scheme == u"http" || scheme == u"https") && url.host().isEmpty())
+        return IndexError{IndexError::Kind::BadUrl, u"address without a host"_s};
+    return std::nullopt;
+}
+
 // One fetch of an index, with its compressed fallbacks, from the first request to the one
 // call of `finish`. Lives on the manager's thread and deletes itself when done.
 class IndexFetchJob : public QObject
@@ -60,11 +70,8 @@ public:
     void start(const QString &from)
     {
         const QUrl url(from, QUrl::StrictMode);
-        const QString scheme = url.scheme();
-        if (from.isEmpty() || !url.isValid())
-            return failLater({IndexError::Kind::BadUrl, u"not a valid address"_s});
-        if ((scheme == u"http" || scheme == u"https") && url.host().isEmpty())
-            return failLater({IndexError::Kind::BadUrl, u"address without a host"_s});
+        if (const auto error = addressError(from, url))
+            return failLater(*error);
         // Text without a scheme is a relative address: valid, but nothing to fetch.
         if (url.isRelative())
             return failLater({IndexError::Kind::Network, u"unsupported address (no scheme)"_s});
@@ -241,6 +248,11 @@ private:
 };
 
 } // namespace
+
+bool isValidIndexAddress(const QString &address)
+{
+    return !addressError(address, QUrl(address, QUrl::StrictMode));
+}
 
 void fetchIndexText(const QString &from, QObject *context, std::function<void(IndexText)> done,
                     const FetchOptions &options)

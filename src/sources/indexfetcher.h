@@ -20,6 +20,10 @@ struct FetchOptions
     QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
 };
 
+// False for text that a fetch rejects at once as no valid address (IndexError::Kind::BadUrl):
+// the add-source flow tells that apart before anything else.
+[[nodiscard]] bool isValidIndexAddress(const QString &address);
+
 // Fetches the index at the address `from` and hands over its text, decompressed when it came
 // compressed and checked to be UTF-8. When the address answers with an HTTP error status, the
 // same address with ".zst", ".xz", ".bz2" and ".gz" appended is tried in turn; the first that

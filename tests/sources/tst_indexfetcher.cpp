@@ -178,6 +178,7 @@ private Q_SLOTS:
         const IndexResult result = fetch(address);
         QVERIFY(!result.ok());
         QCOMPARE(result.error->kind, kind);
+        QCOMPARE(isValidIndexAddress(address), kind != IndexError::Kind::BadUrl);
     }
 
     void refusedConnection()
