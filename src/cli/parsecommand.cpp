@@ -1,9 +1,7 @@
 #include "commands.h"
 
-#include "sources/indextext.h"
-#include "sources/packagesparser.h"
+#include "sources/indexfile.h"
 
-#include <QFile>
 #include <QTextStream>
 
 #include <charconv>
@@ -158,25 +156,12 @@ int Cli::parse(const QStringList &args)
     if (path.isEmpty())
         return usageError(u"no index file given"_s);
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err() << "vexlo-cli: cannot read " << path << ": " << file.errorString() << '\n';
-        return 1;
-    }
-    // Mapped rather than read: a plain index is then parsed straight from the page cache.
-    const qint64 size = file.size();
-    uchar *mapped = size > 0 ? file.map(0, size) : nullptr;
-    QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size))
-                              : file.readAll();
-    const IndexText index = decodeIndex(std::move(bytes));
+    const IndexResult index = readIndexFile(path, repoURL.toStdString());
     if (index.error) {
         err() << "vexlo-cli: " << path << ": " << index.error->detail << '\n';
         return index.error->kind == IndexError::Kind::NotUtf8 ? 3 : 1;
     }
-
-    const std::string base = repoURL.toStdString();
-    const PackageList packages =
-        parsePackages(std::string_view(index.text.constData(), std::size_t(index.text.size())), base);
+    const PackageList &packages = index.packages;
     out().flush();
     if (countOnly) {
         std::printf("%lld\n", static_cast<long long>(packages.size()));

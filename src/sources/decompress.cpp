@@ -1,5 +1,7 @@
 #include "decompress.h"
 
+#include "hugepages.h"
+
 #include <bzlib.h>
 #include <lzma.h>
 #include <zlib.h>
@@ -40,6 +42,7 @@ public:
     {
         const qint64 guess = std::clamp<qint64>(qint64(inputSize) * 4, 64 * 1024, m_limit + 1);
         m_buffer.resize(qsizetype(guess));
+        adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()));
     }
 
     [[nodiscard]] char *cursor() { return m_buffer.data() + m_size; }
@@ -54,6 +57,7 @@ public:
         if (m_size > m_limit)
             return false;
         m_buffer.resize(qsizetype(std::min<qint64>(qint64(m_buffer.size()) * 2, m_limit + 1)));
+        adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()));
         return true;
     }
 

@@ -18,6 +18,7 @@ struct IndexError
         TooLarge,   // the body, or the text it decompresses to, is over the limit
         NotUtf8,    // the text is not UTF-8
         Corrupt,    // compressed data that cannot be decompressed
+        Unreadable, // a local file that cannot be opened or read
     };
     Kind kind = Kind::Network;
     QString detail; // for people, in English; not shown in the application's own messages

@@ -1,5 +1,6 @@
 #include "indexfetcher.h"
 
+#include "hugepages.h"
 #include "packagesparser.h"
 
 #include <QFutureWatcher>
@@ -38,12 +39,22 @@ QString sizeText(qint64 bytes)
     return bytes % (1 << 20) == 0 ? u"%1 MiB"_s.arg(bytes >> 20) : u"%1 bytes"_s.arg(bytes);
 }
 
+std::optional<IndexError> addressError(const QString &text, const QUrl &url)
+{
+    if (text.isEmpty() || !url.isValid())
+        return IndexError{IndexError::Kind::BadUrl, u"not a valid address"_s};
+    const QString scheme = url.scheme();
+    if ((scheme == u"http" || scheme == u"https") && url.host().isEmpty())
+        return IndexError{IndexError::Kind::BadUrl, u"address without a host"_s};
+    return std::nullopt;
+}
+
 // One fetch of an index, with its compressed fallbacks, from the first request to the one
 // call of `finish`. Lives on the manager's thread and deletes itself when done.
 class IndexFetchJob : public QObject
 {
 public:
-    IndexFetchJob(QObject *context, const FetchOptions &options, Work work, std::function<void(Outcome)> finish)
+    IndexFetchJob(QObject *context, const FetchOptions &options, Work work, std::function<void(const Outcome &)> finish)
         : QObject(options.manager ? options.manager : NetworkAccess::manager())
         , m_context(context)
         , m_manager(qobject_cast<QNetworkAccessManager *>(parent()))
@@ -59,11 +70,8 @@ public:
     void start(const QString &from)
     {
         const QUrl url(from, QUrl::StrictMode);
-        const QString scheme = url.scheme();
-        if (from.isEmpty() || !url.isValid())
-            return failLater({IndexError::Kind::BadUrl, u"not a valid address"_s});
-        if ((scheme == u"http" || scheme == u"https") && url.host().isEmpty())
-            return failLater({IndexError::Kind::BadUrl, u"address without a host"_s});
+        if (const auto error = addressError(from, url))
+            return failLater(*error);
         // Text without a scheme is a relative address: valid, but nothing to fetch.
         if (url.isRelative())
             return failLater({IndexError::Kind::Network, u"unsupported address (no scheme)"_s});
@@ -84,6 +92,7 @@ private:
     void request()
     {
         m_body.clear();
+        m_received = 0;
         m_abort = Abort::None;
         m_status = 0;
         QNetworkRequest request(m_candidates.at(m_attempt));
@@ -104,31 +113,38 @@ private:
     {
         const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 300 && status < 400)
-            return; // a redirect on its way, or a body that is not the index anyway
+            return; // a redirect on its way
         if (status >= 400) {
-            m_status = status; // no need for the error page
-            return abortReply(Abort::HttpStatus);
+            m_status = status; // its page is read and dropped
+            return;
         }
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid()) {
             if (length.toLongLong() > m_options.maxBytes)
                 return abortReply(Abort::TooLarge);
             m_body.reserve(qsizetype(std::min(length.toLongLong(), maxPreallocation)));
+            adviseHugePages(m_body.data(), std::size_t(m_body.capacity()));
         }
     }
 
     void onReadyRead()
     {
         if (!take(m_reply))
-            abortReply(Abort::TooLarge);
+            abortReply(m_status >= 400 ? Abort::HttpStatus : Abort::TooLarge);
     }
 
-    // Moves what arrived into the body; false when that would pass the limit.
+    // Moves what arrived into the body (or drops an error page); false when that would pass
+    // the limit.
     bool take(QNetworkReply *reply)
     {
-        if (m_body.size() + reply->bytesAvailable() > m_options.maxBytes)
+        const qint64 available = reply->bytesAvailable();
+        if (m_received + available > m_options.maxBytes)
             return false;
-        m_body.append(reply->readAll());
+        m_received += available;
+        if (m_status >= 400)
+            reply->skip(available);
+        else
+            m_body.append(reply->readAll());
         return true;
     }
 
@@ -166,12 +182,12 @@ private:
     {
         auto *watcher = new QFutureWatcher<Outcome>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-            Outcome outcome = watcher->future().takeResult();
+            const Outcome outcome = watcher->future().takeResult(); // the only reference to the records
             watcher->deleteLater();
             if (outcome.error)
                 failed(*outcome.error);
             else
-                deliver(std::move(outcome));
+                deliver(outcome);
         });
         watcher->setFuture(QtConcurrent::run(m_work, std::move(body), m_options.maxBytes));
     }
@@ -197,12 +213,12 @@ private:
         QMetaObject::invokeMethod(this, [this, error] { deliver({{}, {}, error}); }, Qt::QueuedConnection);
     }
 
-    void deliver(Outcome outcome)
+    void deliver(const Outcome &outcome)
     {
         auto finish = std::exchange(m_finish, nullptr);
         deleteLater();
         if (finish && m_context)
-            finish(std::move(outcome));
+            finish(outcome);
     }
 
     void cancel()
@@ -220,17 +236,23 @@ private:
     QNetworkAccessManager *m_manager;
     FetchOptions m_options;
     Work m_work;
-    std::function<void(Outcome)> m_finish;
+    std::function<void(const Outcome &)> m_finish;
     QList<QUrl> m_candidates;
     qsizetype m_attempt = 0;
     std::optional<IndexError> m_firstError;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_body;
+    qint64 m_received = 0;
     Abort m_abort = Abort::None;
     int m_status = 0;
 };
 
 } // namespace
+
+bool isValidIndexAddress(const QString &address)
+{
+    return !addressError(address, QUrl(address, QUrl::StrictMode));
+}
 
 void fetchIndexText(const QString &from, QObject *context, std::function<void(IndexText)> done,
                     const FetchOptions &options)
@@ -239,9 +261,7 @@ void fetchIndexText(const QString &from, QObject *context, std::function<void(In
         IndexText text = decodeIndex(std::move(body), maxBytes);
         return Outcome{std::move(text.text), {}, std::move(text.error)};
     };
-    auto finish = [done = std::move(done)](Outcome outcome) {
-        done(IndexText{std::move(outcome.text), std::move(outcome.error)});
-    };
+    auto finish = [done = std::move(done)](const Outcome &outcome) { done(IndexText{outcome.text, outcome.error}); };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }
 
@@ -254,8 +274,8 @@ void parsePackages(const QString &from, std::string repoURL, QObject *context,
             return Outcome{{}, {}, text.error};
         return Outcome{{}, parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL), {}};
     };
-    auto finish = [done = std::move(done)](Outcome outcome) {
-        done(IndexResult{std::move(outcome.packages), std::move(outcome.error)});
+    auto finish = [done = std::move(done)](const Outcome &outcome) {
+        done(IndexResult{outcome.packages, outcome.error});
     };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }

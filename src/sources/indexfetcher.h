@@ -1,8 +1,8 @@
 #pragma once
 
 #include "indexerror.h"
+#include "indexresult.h"
 #include "indextext.h"
-#include "model/package.h"
 #include "platform/networkaccess.h"
 
 #include <functional>
@@ -20,13 +20,9 @@ struct FetchOptions
     QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
 };
 
-struct IndexResult
-{
-    PackageList packages;
-    std::optional<IndexError> error;
-
-    [[nodiscard]] bool ok() const { return !error; }
-};
+// False for text that a fetch rejects at once as no valid address (IndexError::Kind::BadUrl):
+// the add-source flow tells that apart before anything else.
+[[nodiscard]] bool isValidIndexAddress(const QString &address);
 
 // Fetches the index at the address `from` and hands over its text, decompressed when it came
 // compressed and checked to be UTF-8. When the address answers with an HTTP error status, the

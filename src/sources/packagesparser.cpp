@@ -1,5 +1,7 @@
 #include "packagesparser.h"
 
+#include "hugepages.h"
+
 #include <cerrno>
 #include <clocale>
 #include <cmath>
@@ -7,6 +9,10 @@
 #include <cstring>
 #include <limits>
 #include <locale.h>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 using namespace std::string_view_literals;
 
@@ -151,6 +157,68 @@ void appendPackage(PackageList &result, const Stanza &stanza, std::string_view r
         package.fileSize = readSize(stanza.size);
 }
 
+// Finds the line feeds of a text in order, 64 bytes at a time: most lines are skipped unread,
+// so finding their ends is most of the work, and one call per line is too slow for that.
+class LineFeeds
+{
+public:
+    LineFeeds(const char *begin, const char *end)
+        : m_block(begin)
+        , m_end(end)
+    {
+        load();
+    }
+
+    // The next line feed, or null when there is none.
+    const char *next()
+    {
+        while (m_mask == 0) {
+            if (m_end - m_block <= 64)
+                return nullptr;
+            m_block += 64;
+            load();
+        }
+        const char *feed = m_block + __builtin_ctzll(m_mask);
+        m_mask &= m_mask - 1;
+        return feed;
+    }
+
+private:
+    void load()
+    {
+        const std::ptrdiff_t left = m_end - m_block;
+        if (left >= 64) {
+            m_mask = mask(m_block);
+        } else if (left > 0) {
+            alignas(16) char tail[64] = {};
+            std::memcpy(tail, m_block, std::size_t(left));
+            m_mask = mask(tail);
+        }
+    }
+
+    static std::uint64_t mask(const char *bytes)
+    {
+#ifdef __SSE2__
+        const __m128i feed = _mm_set1_epi8('\n');
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + 16 * i));
+            bits |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, feed)))) << (16 * i);
+        }
+        return bits;
+#else
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 64; ++i)
+            bits |= std::uint64_t(bytes[i] == '\n') << i;
+        return bits;
+#endif
+    }
+
+    const char *m_block;
+    const char *m_end;
+    std::uint64_t m_mask = 0;
+};
+
 // Room for every package of a typical index (stanzas of real indexes run from about 500 to
 // 1,000 bytes), so the list is rarely moved while it fills.
 qsizetype expectedPackages(std::size_t textSize)
@@ -160,25 +228,45 @@ qsizetype expectedPackages(std::size_t textSize)
 
 } // namespace
 
-PackageList parsePackages(std::string_view text, std::string_view repoURL)
+PackagesParser::PackagesParser(std::string repoURL, std::size_t expectedBytes)
+    : m_repoURL(std::move(repoURL))
 {
-    PackageList result;
-    if (text.empty())
-        return result;
-    result.reserve(expectedPackages(text.size()));
+    if (expectedBytes == 0)
+        return;
+    m_packages.reserve(expectedPackages(expectedBytes));
+    adviseHugePages(m_packages.data(), std::size_t(m_packages.capacity()) * sizeof(Package));
+}
 
+std::size_t PackagesParser::parseSome(std::string_view text)
+{
+    return std::size_t(run(text.data(), text.data() + text.size(), false) - text.data());
+}
+
+void PackagesParser::parseRest(std::string_view text)
+{
+    run(text.data(), text.data() + text.size(), true);
+}
+
+// Reads whole lines only, and unless this is the last piece, keeps the stanza that is still
+// open for the next call: its values would point into text that is about to be replaced.
+const char *PackagesParser::run(const char *begin, const char *end, bool last)
+{
     Stanza stanza;
-    const char *line = text.data();
-    const char *const end = line + text.size();
+    const char *stanzaStart = begin;
+    const char *line = begin;
+    LineFeeds feeds(begin, end);
     while (line != end) {
-        const auto *feed = static_cast<const char *>(std::memchr(line, '\n', std::size_t(end - line)));
+        const char *feed = feeds.next();
+        if (!feed && !last)
+            break;
         const char *lineEnd = feed ? feed : end;
         if (feed && lineEnd != line && lineEnd[-1] == '\r')
             --lineEnd;
         if (lineEnd == line) {
             if (!stanza.name.empty())
-                appendPackage(result, stanza, repoURL);
+                appendPackage(m_packages, stanza, m_repoURL);
             stanza = Stanza();
+            stanzaStart = feed + 1;
         } else {
             readLine(stanza, line, std::size_t(lineEnd - line));
         }
@@ -186,7 +274,18 @@ PackageList parsePackages(std::string_view text, std::string_view repoURL)
             break;
         line = feed + 1;
     }
+    if (!last)
+        return stanzaStart;
     if (!stanza.name.empty())
-        appendPackage(result, stanza, repoURL);
-    return result;
+        appendPackage(m_packages, stanza, m_repoURL);
+    return end;
+}
+
+PackageList parsePackages(std::string_view text, std::string_view repoURL)
+{
+    if (text.empty())
+        return {};
+    PackagesParser parser{std::string(repoURL), text.size()};
+    parser.parseRest(text);
+    return parser.take();
 }

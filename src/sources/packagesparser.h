@@ -2,6 +2,7 @@
 
 #include "model/package.h"
 
+#include <string>
 #include <string_view>
 
 // Reads a Packages index into records, one per stanza that names a package, in index order.
@@ -13,3 +14,26 @@
 // Never fails: unreadable sizes read as 0, unreadable or non-finite ratings as absent.
 // Pure and thread-safe; the text must already be valid UTF-8.
 [[nodiscard]] PackageList parsePackages(std::string_view text, std::string_view repoURL);
+
+// The same rule over an index that arrives in pieces, so a large file can be read through a
+// small buffer. Pieces are cut anywhere; the result equals parsePackages of their sum.
+class PackagesParser
+{
+public:
+    // expectedBytes: the index's size when known, to make room for its records up front.
+    explicit PackagesParser(std::string repoURL, std::size_t expectedBytes = 0);
+
+    // Parses every stanza that ends in `text` and returns how many of its bytes were used;
+    // the rest, an unfinished stanza, has to start the next piece.
+    [[nodiscard]] std::size_t parseSome(std::string_view text);
+    // Parses `text` to its end as the last piece.
+    void parseRest(std::string_view text);
+
+    [[nodiscard]] PackageList take() { return std::move(m_packages); }
+
+private:
+    const char *run(const char *begin, const char *end, bool last);
+
+    std::string m_repoURL;
+    PackageList m_packages;
+};

@@ -1,7 +1,10 @@
 target_sources(vexlocore PRIVATE
     sources/decompress.h sources/decompress.cpp
+    sources/hugepages.h sources/hugepages.cpp
     sources/indexerror.h
     sources/indexfetcher.h sources/indexfetcher.cpp
+    sources/indexfile.h sources/indexfile.cpp
+    sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp

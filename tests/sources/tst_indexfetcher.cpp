@@ -1,0 +1,325 @@
+#include "compression.h"
+#include "sources/indexfetcher.h"
+#include "sources/packagesparser.h"
+#include "testsupport.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr auto base = "https://repo.example/";
+
+QStringList names(const PackageList &packages)
+{
+    QStringList list;
+    for (const Package &p : packages)
+        list << QString::fromStdString(p.name + ' ' + p.version + ' ' + p.downloadURL);
+    return list;
+}
+
+QStringList expectedNames(const QByteArray &index)
+{
+    return names(parsePackages({index.constData(), std::size_t(index.size())}, base));
+}
+
+// Waits for one fetch through the entry point under test.
+IndexResult fetch(const QString &url, const FetchOptions &options = {})
+{
+    QObject context;
+    std::optional<IndexResult> result;
+    int calls = 0;
+    parsePackages(url, base, &context, [&](IndexResult r) {
+        result = std::move(r);
+        ++calls;
+    }, options);
+    if (!QTest::qWaitFor([&] { return calls > 0; }, 20'000))
+        return {{}, IndexError{IndexError::Kind::Network, u"test: no answer"_s}};
+    QTest::qWait(20); // a second call would show up here
+    return calls == 1 ? *result : IndexResult{{}, IndexError{IndexError::Kind::Network, u"test: called twice"_s}};
+}
+
+// Answers every connection with a body of the given size and no Content-Length, the end of
+// the body being the end of the connection. Writes as the client reads, so a client that stops
+// reading early shows in chunks().
+class EndlessServer : public QTcpServer
+{
+public:
+    explicit EndlessServer(qint64 bodySize)
+        : m_bodySize(bodySize)
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket *socket = nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->readAll();
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n");
+            });
+            connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket] {
+                if (socket->bytesToWrite() > 0)
+                    return;
+                if (qint64(m_chunks) * chunk >= m_bodySize)
+                    return socket->disconnectFromHost();
+                socket->write(QByteArray(chunk, 'x'));
+                ++m_chunks;
+            });
+        });
+    }
+    [[nodiscard]] QString url() const { return u"http://127.0.0.1:%1/Packages"_s.arg(serverPort()); }
+    [[nodiscard]] int chunks() const { return m_chunks; }
+
+private:
+    static constexpr int chunk = 64 * 1024;
+    qint64 m_bodySize;
+    int m_chunks = 0;
+};
+
+} // namespace
+
+class TestIndexFetcher : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void goodIndex()
+    {
+        TestServer server;
+        const QByteArray index = TestData::fixture(u"Packages-sample"_s);
+        server.serve(u"Packages"_s, index);
+        const IndexResult result = fetch(server.url(u"Packages"_s));
+        QVERIFY(result.ok());
+        QCOMPARE(names(result.packages), expectedNames(index));
+        QCOMPARE(result.packages.size(), 4);
+        QCOMPARE(result.packages.first().downloadURL, "https://repo.example/./debs/com.example.alpha_1.2.0_iphoneos-arm64.deb");
+        QCOMPARE(server.totalRequests(), 1);
+    }
+
+    // An address without a host, such as a local file, is fetched like any other.
+    void localFile()
+    {
+        const QString path = QStringLiteral(FIXTURES_DIR "/Packages-sample");
+        const IndexResult result = fetch(QUrl::fromLocalFile(path).toString());
+        QVERIFY(result.ok());
+        QCOMPARE(names(result.packages), expectedNames(TestData::fixture(u"Packages-sample"_s)));
+    }
+
+    void textWithoutParsing()
+    {
+        TestServer server;
+        server.serve(u"Packages.xz"_s, TestCompression::compress(Compression::Xz, "Package: a\n"));
+        QObject context;
+        std::optional<IndexText> text;
+        fetchIndexText(server.url(u"Packages"_s), &context, [&](IndexText t) { text = std::move(t); });
+        QTRY_VERIFY(text.has_value());
+        QVERIFY(!text->error);
+        QCOMPARE(text->text, "Package: a\n"_ba);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<IndexError::Kind>("kind");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("error page, no compressed index") << u"other"_s << QByteArray() << 200 << IndexError::Kind::HttpStatus << 5;
+        QTest::newRow("server error") << u"Packages"_s << "Package: a\n"_ba << 500 << IndexError::Kind::HttpStatus << 5;
+        QTest::newRow("not UTF-8") << u"Packages"_s << "Package: \xd5\xc5\n"_ba << 200 << IndexError::Kind::NotUtf8 << 1;
+        QTest::newRow("corrupt compressed body")
+            << u"Packages"_s << TestCompression::compress(Compression::Gzip, "Package: a\n").chopped(4) << 200
+            << IndexError::Kind::Corrupt << 1;
+        QTest::newRow("body over the limit") << u"Packages"_s << QByteArray(5000, 'x') << 200 << IndexError::Kind::TooLarge << 1;
+        QTest::newRow("bomb as the plain index")
+            << u"Packages"_s << TestCompression::compress(Compression::Zstd, QByteArray(8 << 20, '\n')) << 200
+            << IndexError::Kind::TooLarge << 1;
+    }
+    void failures()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(IndexError::Kind, kind);
+        QFETCH(int, requests);
+        TestServer server;
+        server.serve(path, body, status);
+        FetchOptions options;
+        options.maxBytes = 4096;
+        const IndexResult result = fetch(server.url(u"Packages"_s), options);
+        QVERIFY(!result.ok());
+        QCOMPARE(result.error->kind, kind);
+        QVERIFY(!result.error->detail.isEmpty());
+        QCOMPARE(server.totalRequests(), requests);
+        if (kind == IndexError::Kind::HttpStatus)
+            QVERIFY2(result.error->detail.startsWith(QString::number(status == 200 ? 404 : status).prepend(u"HTTP "_s)),
+                     qPrintable(result.error->detail));
+    }
+
+    void addresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<IndexError::Kind>("kind");
+        QTest::newRow("empty") << QString() << IndexError::Kind::BadUrl;
+        QTest::newRow("blank inside") << u"https://exa mple.org/Packages"_s << IndexError::Kind::BadUrl;
+        QTest::newRow("no host") << u"https:///Packages"_s << IndexError::Kind::BadUrl;
+        QTest::newRow("bad port") << u"http://127.0.0.1:99999/Packages"_s << IndexError::Kind::BadUrl;
+        QTest::newRow("bare host name is relative") << u"repo.example/Packages"_s << IndexError::Kind::Network;
+        QTest::newRow("unknown scheme") << u"gopher://127.0.0.1/Packages"_s << IndexError::Kind::Network;
+        QTest::newRow("missing local file") << u"file:///nonexistent/vexlo/Packages"_s << IndexError::Kind::Network;
+    }
+    void addresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(IndexError::Kind, kind);
+        const IndexResult result = fetch(address);
+        QVERIFY(!result.ok());
+        QCOMPARE(result.error->kind, kind);
+        QCOMPARE(isValidIndexAddress(address), kind != IndexError::Kind::BadUrl);
+    }
+
+    void refusedConnection()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        const IndexResult result = fetch(u"http://127.0.0.1:%1/Packages"_s.arg(port));
+        QCOMPARE(result.error->kind, IndexError::Kind::Network);
+    }
+
+    // A network failure is final: no compressed names are tried after it.
+    void stallingServerTimesOutWithOneRequest()
+    {
+        TestServer server;
+        TestServer::Answer stall;
+        stall.stall = true;
+        server.serve(u"Packages"_s, stall);
+        FetchOptions options;
+        options.transferTimeoutMs = 300;
+        const IndexResult result = fetch(server.url(u"Packages"_s), options);
+        QCOMPARE(result.error->kind, IndexError::Kind::Network);
+        QVERIFY2(result.error->detail.contains(u"0.3 s"), qPrintable(result.error->detail));
+        QCOMPARE(server.totalRequests(), 1);
+    }
+
+    void networkFailureOfACompressedNameEndsTheSearch()
+    {
+        TestServer server;
+        TestServer::Answer stall;
+        stall.stall = true;
+        server.serve(u"Packages.zst"_s, stall);
+        server.serve(u"Packages.xz"_s, TestCompression::compress(Compression::Xz, "Package: a\n"));
+        FetchOptions options;
+        options.transferTimeoutMs = 300;
+        const IndexResult result = fetch(server.url(u"Packages"_s), options);
+        QCOMPARE(result.error->kind, IndexError::Kind::HttpStatus); // the plain address's failure
+        QCOMPARE(server.totalRequests(), 2);
+        QCOMPARE(server.requestCount(u"Packages.xz"_s), 0);
+    }
+
+    void streamedBodyOverTheLimit()
+    {
+        EndlessServer server(64 << 20);
+        FetchOptions options;
+        options.maxBytes = 256 << 10;
+        const IndexResult result = fetch(server.url(), options);
+        QCOMPARE(result.error->kind, IndexError::Kind::TooLarge);
+        QVERIFY(server.chunks() < 1024); // the download stopped long before its end
+    }
+
+    void onlyCompressedIndex_data()
+    {
+        QTest::addColumn<Compression>("format");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("zstd") << Compression::Zstd << 2;
+        QTest::newRow("xz") << Compression::Xz << 3;
+        QTest::newRow("bzip2") << Compression::Bzip2 << 4;
+        QTest::newRow("gzip") << Compression::Gzip << 5;
+    }
+    void onlyCompressedIndex()
+    {
+        QFETCH(Compression, format);
+        QFETCH(int, requests);
+        const QByteArray index = TestData::fixture(u"Packages-sample"_s);
+        TestServer server;
+        server.serve(u"Packages"_s + QLatin1StringView(TestCompression::suffix(format)),
+                     TestCompression::compress(format, index));
+        const IndexResult result = fetch(server.url(u"Packages"_s));
+        QVERIFY(result.ok());
+        QCOMPARE(names(result.packages), expectedNames(index));
+        QCOMPARE(server.totalRequests(), requests);
+        QCOMPARE(server.requestCount(u"Packages"_s), 1);
+    }
+
+    // A bad compressed name is skipped for the next; when none is good the plain address's
+    // failure stands.
+    void badCompressedIndexes_data()
+    {
+        QTest::addColumn<Compression>("format");
+        QTest::addColumn<QString>("damage");
+        for (const auto &[name, format] : {std::pair{"zstd", Compression::Zstd}, {"xz", Compression::Xz},
+                                           {"bzip2", Compression::Bzip2}, {"gzip", Compression::Gzip}}) {
+            QTest::addRow("%s bomb", name) << format << u"bomb"_s;
+            QTest::addRow("%s corrupt", name) << format << u"corrupt"_s;
+            QTest::addRow("%s not UTF-8", name) << format << u"not UTF-8"_s;
+        }
+    }
+    void badCompressedIndexes()
+    {
+        QFETCH(Compression, format);
+        QFETCH(QString, damage);
+        const QString name = u"Packages"_s + QLatin1StringView(TestCompression::suffix(format));
+        QByteArray body = damage == u"bomb" ? TestCompression::compress(format, QByteArray(3 << 19, 'a'))
+            : damage == u"corrupt"          ? TestCompression::compress(format, "Package: a\n").chopped(5)
+                                            : TestCompression::compress(format, "Package: \xff\n");
+        TestServer server;
+        server.serve(name, body);
+        FetchOptions options;
+        options.maxBytes = 1 << 20;
+        IndexResult result = fetch(server.url(u"Packages"_s), options);
+        QCOMPARE(result.error->kind, IndexError::Kind::HttpStatus);
+        QCOMPARE(server.totalRequests(), 5);
+
+        // With a good index under a later name, that one is taken.
+        if (format != Compression::Gzip) {
+            server.serve(u"Packages.gz"_s, TestCompression::compress(Compression::Gzip, "Package: good\n"));
+            result = fetch(server.url(u"Packages"_s), options);
+            QVERIFY(result.ok());
+            QCOMPARE(result.packages.size(), 1);
+            QCOMPARE(result.packages.first().name, "good");
+        }
+    }
+
+    void nothingArrivesAfterTheContextIsGone()
+    {
+        TestServer server;
+        TestServer::Answer stall;
+        stall.stall = true;
+        server.serve(u"Packages"_s, stall);
+        server.serve(u"slow"_s, TestData::fixture(u"Packages-sample"_s));
+        int calls = 0;
+        {
+            auto context = std::make_unique<QObject>();
+            parsePackages(server.url(u"Packages"_s), base, context.get(), [&](IndexResult) { ++calls; });
+            QVERIFY(server.waitForRequests(1));
+            parsePackages(u"not a url"_s, base, context.get(), [&](IndexResult) { ++calls; });
+        }
+        // Parsing runs on the pool when its context goes.
+        {
+            auto context = std::make_unique<QObject>();
+            server.setHolding(true);
+            parsePackages(server.url(u"slow"_s), base, context.get(), [&](IndexResult) { ++calls; });
+            QVERIFY(server.waitForRequests(2));
+            server.release();
+        }
+        QTest::qWait(300);
+        QCOMPARE(calls, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIndexFetcher)
+#include "tst_indexfetcher.moc"

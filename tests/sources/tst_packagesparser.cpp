@@ -1,0 +1,364 @@
+#include "sources/decompress.h"
+#include "sources/indextext.h"
+#include "sources/packagesparser.h"
+#include "sources/utf8.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTest>
+
+#include <charconv>
+#include <map>
+#include <regex>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::string_view view(const QByteArray &bytes)
+{
+    return {bytes.constData(), std::size_t(bytes.size())};
+}
+
+QString number(double value)
+{
+    char digits[32];
+    return QString::fromLatin1(digits, std::to_chars(digits, digits + 32, value).ptr - digits);
+}
+
+// name|description|version|downloadURL|architecture|ratings|fileSize, "-" for an absent rating.
+QString describe(const Package &p)
+{
+    return QString::fromStdString(p.name + '|' + p.description + '|' + p.version + '|' + p.downloadURL + '|'
+                                  + p.architecture + '|')
+        + (p.ratings ? number(*p.ratings) : u"-"_s) + u'|' + QString::number(p.fileSize);
+}
+
+QStringList describe(const PackageList &packages)
+{
+    QStringList lines;
+    for (const Package &p : packages)
+        lines << describe(p);
+    return lines;
+}
+
+QStringList parse(const QByteArray &text, const char *repoURL = "https://r.example/")
+{
+    return describe(parsePackages(view(text), repoURL));
+}
+
+// The rule written out the slow, obvious way, to check the fast parser against: carriage
+// returns before line feeds dropped, stanzas cut at "\n\n", lines at "\n". Ratings come from
+// the table the random texts draw their values from (real indexes have none).
+const std::map<std::string, std::int64_t> sizeValues = {
+    {"12", 12}, {"+12", 12}, {"-3", -3}, {"12x", 0}, {" 12", 0}, {"", 0}, {"0", 0}, {"12 ", 0}};
+const std::map<std::string, std::optional<double>> ratingValues = {
+    {"4.5", 4.5}, {"4.5 ", {}}, {"-2", -2.0}, {"0x1p1", 2.0}, {"nan", {}}, {"inf", {}}, {"x", {}}, {"", {}}};
+
+std::int64_t referenceSize(const std::string &value)
+{
+    static const std::regex form("[+-]?[0-9]+");
+    std::int64_t size = 0;
+    if (!std::regex_match(value, form))
+        return 0;
+    const char *digits = value.data() + (value.front() == '+');
+    return std::from_chars(digits, value.data() + value.size(), size).ec == std::errc() ? size : 0;
+}
+
+QStringList reference(std::string text, const std::string &repoURL)
+{
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
+        text.erase(at, 1);
+    QStringList result;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t cut = text.find("\n\n", begin);
+        const std::string stanza = text.substr(begin, cut == std::string::npos ? std::string::npos : cut - begin);
+        Package p;
+        p.architecture = "arm";
+        std::size_t lineBegin = 0;
+        for (;;) {
+            const std::size_t lineEnd = stanza.find('\n', lineBegin);
+            const std::string line = stanza.substr(lineBegin, lineEnd == std::string::npos ? lineEnd : lineEnd - lineBegin);
+            auto field = [&](const char *prefix, auto apply) {
+                if (line.rfind(prefix, 0) == 0)
+                    apply(line.substr(std::strlen(prefix)));
+            };
+            field("Package: ", [&](const std::string &v) { p.name = v; });
+            field("Description: ", [&](const std::string &v) { p.description = v; });
+            field("Version: ", [&](const std::string &v) { p.version = v; });
+            field("Filename: ", [&](const std::string &v) { p.downloadURL = repoURL + v; });
+            field("Architecture: ", [&](const std::string &v) { p.architecture = v; });
+            // A value glued to the next line by a lone CR is no number.
+            field("Ratings: ", [&](const std::string &v) {
+                p.ratings = ratingValues.count(v) ? ratingValues.at(v) : std::nullopt;
+            });
+            field("Size: ", [&](const std::string &v) { p.fileSize = referenceSize(v); });
+            if (lineEnd == std::string::npos)
+                break;
+            lineBegin = lineEnd + 1;
+        }
+        if (!p.name.empty())
+            result << describe(p);
+        if (cut == std::string::npos)
+            return result;
+        begin = cut + 2;
+    }
+}
+
+// A random index built from the pieces real indexes are made of, line endings mixed.
+QByteArray randomIndex(QRandomGenerator &random)
+{
+    static const char *const fixedLines[] = {"Package:x",  "package: y", " continued", " ",          "\t", ".",
+                                             "Depends: a", "Package: ",  "Version:1",  "Pre-Depends: b"};
+    auto pick = [&](const auto &table) {
+        auto it = table.begin();
+        std::advance(it, random.bounded(int(table.size())));
+        return it->first;
+    };
+    QByteArray text;
+    const int lines = random.bounded(40);
+    for (int i = 0; i < lines; ++i) {
+        switch (random.bounded(12)) {
+        case 0: text += "Package: p" + QByteArray::number(random.bounded(5)); break;
+        case 1: text += "Description: d " + QByteArray::number(i); break;
+        case 2: text += "Version: 1." + QByteArray::number(i); break;
+        case 3: text += "Filename: debs/f" + QByteArray::number(i) + ".deb"; break;
+        case 4: text += "Architecture: iphoneos-arm64"; break;
+        case 5: text += "Ratings: " + QByteArray::fromStdString(pick(ratingValues)); break;
+        case 6: text += "Size: " + QByteArray::fromStdString(pick(sizeValues)); break;
+        case 7: case 8: break; // an empty line
+        default: text += fixedLines[random.bounded(int(std::size(fixedLines)))];
+        }
+        if (i + 1 < lines || random.bounded(2))
+            text += random.bounded(4) == 0 ? "\r\n" : random.bounded(8) == 0 ? "\r" : "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+class TestPackagesParser : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void textRule_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("expected");
+        const QString plain = u"a|the tool|1.0|https://r.example/debs/a.deb|iphoneos-arm|-|42"_s;
+
+        QTest::newRow("empty text") << QByteArray() << QStringList();
+        QTest::newRow("error page") << "<html><body>404 Not Found</body></html>\n"_ba << QStringList();
+        QTest::newRow("all seven fields") << "Package: a\nVersion: 1.0\nArchitecture: iphoneos-arm\n"
+                                             "Filename: debs/a.deb\nSize: 42\nDescription: the tool\nRatings: 4.5\n"_ba
+                                          << QStringList{u"a|the tool|1.0|https://r.example/debs/a.deb|iphoneos-arm|4.5|42"_s};
+        QTest::newRow("defaults") << "Package: a\n"_ba << QStringList{u"a||||arm|-|0"_s};
+        QTest::newRow("empty values are not defaults") << "Package: a\nArchitecture: \nFilename: \n"_ba
+                                                       << QStringList{u"a|||https://r.example/||-|0"_s};
+        QTest::newRow("only Package: makes a record") << "Version: 1\nFilename: x.deb\n\nPackage: \n"_ba << QStringList();
+        QTest::newRow("last occurrence wins") << "Package: a\nVersion: 1\nPackage: b\nVersion: 2\n"_ba
+                                              << QStringList{u"b||2||arm|-|0"_s};
+        QTest::newRow("late unreadable size resets") << "Package: a\nSize: 5\nSize: 5x\n"_ba << QStringList{u"a||||arm|-|0"_s};
+        QTest::newRow("late unreadable rating resets") << "Package: a\nRatings: 4\nRatings: good\n"_ba
+                                                       << QStringList{u"a||||arm|-|0"_s};
+        QTest::newRow("prefixes are exact") << "Package:x\npackage: y\nPACKAGE: z\n Package: w\n"_ba << QStringList();
+        QTest::newRow("values are not trimmed") << "Package:  a \nVersion: 1.0 \nDescription:  x\n"_ba
+                                                << QStringList{u" a | x|1.0 ||arm|-|0"_s};
+        QTest::newRow("continuation lines ignored") << "Package: a\nDescription: first\n second\n .\n third\n"_ba
+                                                    << QStringList{u"a|first|||arm|-|0"_s};
+        QTest::newRow("duplicates kept in order") << "Package: b\n\nPackage: a\n\nPackage: b\n"_ba
+                                                  << QStringList{u"b||||arm|-|0"_s, u"a||||arm|-|0"_s, u"b||||arm|-|0"_s};
+        QTest::newRow("three line feeds") << "Package: a\n\n\nPackage: b"_ba
+                                          << QStringList{u"a||||arm|-|0"_s, u"b||||arm|-|0"_s};
+        QTest::newRow("blank-only line does not end a stanza") << "Package: a\n \nPackage: b\n\t\nVersion: 2\n"_ba
+                                                               << QStringList{u"b||2||arm|-|0"_s};
+        const QByteArray lf = "Package: a\nVersion: 1.0\nArchitecture: iphoneos-arm\nFilename: debs/a.deb\nSize: 42\n"
+                              "Description: the tool\n\nPackage: b\nRatings: 3\n"_ba;
+        const QStringList both{plain, u"b||||arm|3|0"_s};
+        QTest::newRow("LF") << lf << both;
+        QTest::newRow("CRLF") << QByteArray(lf).replace("\n", "\r\n") << both;
+        QTest::newRow("CRLF, no final line feed") << "Package: a\r\nSize: 7\r\n\r\nPackage: b\r\nSize: 8"_ba
+                                                  << QStringList{u"a||||arm|-|7"_s, u"b||||arm|-|8"_s};
+        QTest::newRow("mixed endings") << "Package: a\r\nSize: 7\n\r\nPackage: b\nSize: 8\r\n\nPackage: c\n"_ba
+                                       << QStringList{u"a||||arm|-|7"_s, u"b||||arm|-|8"_s, u"c||||arm|-|0"_s};
+        QTest::newRow("CR not before LF stays") << "Package: a\rb\nVersion: 1\r\r\nSize: 3\r"_ba
+                                                << QStringList{u"a\rb||1\r||arm|-|0"_s};
+        QTest::newRow("CR LF line separates") << "Package: a\n\r\nPackage: b"_ba
+                                              << QStringList{u"a||||arm|-|0"_s, u"b||||arm|-|0"_s};
+        QTest::newRow("CR CR LF line does not") << "Package: a\n\r\r\nPackage: b"_ba << QStringList{u"b||||arm|-|0"_s};
+    }
+    void textRule()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, expected);
+        QCOMPARE(parse(text), expected);
+    }
+
+    void numbers_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("ratingAndSize");
+        QTest::newRow("size") << "Size: 12"_ba << u"-|12"_s;
+        QTest::newRow("size with plus") << "Size: +12"_ba << u"-|12"_s;
+        QTest::newRow("negative size") << "Size: -12"_ba << u"-|-12"_s;
+        QTest::newRow("size 12x") << "Size: 12x"_ba << u"-|0"_s;
+        QTest::newRow("size after two blanks") << "Size:  12"_ba << u"-|0"_s;
+        QTest::newRow("size with trailing blank") << "Size: 753312 "_ba << u"-|0"_s;
+        QTest::newRow("size sign only") << "Size: +"_ba << u"-|0"_s;
+        QTest::newRow("size two signs") << "Size: +-1"_ba << u"-|0"_s;
+        QTest::newRow("size decimal") << "Size: 1.5"_ba << u"-|0"_s;
+        QTest::newRow("largest size") << "Size: 9223372036854775807"_ba << u"-|9223372036854775807"_s;
+        QTest::newRow("smallest size") << "Size: -9223372036854775808"_ba << u"-|-9223372036854775808"_s;
+        QTest::newRow("size out of range") << "Size: 9223372036854775808"_ba << u"-|0"_s;
+        QTest::newRow("size far out of range") << "Size: 99999999999999999999"_ba << u"-|0"_s;
+        QTest::newRow("rating") << "Ratings: 4.5"_ba << u"4.5|0"_s;
+        QTest::newRow("rating with trailing blank") << "Ratings: 4.5 "_ba << u"-|0"_s;
+        QTest::newRow("rating with leading blank") << "Ratings:  4.5"_ba << u"-|0"_s;
+        QTest::newRow("rating with tab") << "Ratings: \t4.5"_ba << u"-|0"_s;
+        QTest::newRow("rating exponent and sign") << "Ratings: -1.5e2"_ba << u"-150|0"_s;
+        QTest::newRow("rating plus, bare fraction") << "Ratings: +.5"_ba << u"0.5|0"_s;
+        QTest::newRow("rating trailing point") << "Ratings: 3."_ba << u"3|0"_s;
+        QTest::newRow("rating hexadecimal") << "Ratings: 0x1p3"_ba << u"8|0"_s;
+        QTest::newRow("rating hexadecimal integer") << "Ratings: 0X1a"_ba << u"26|0"_s;
+        QTest::newRow("rating incomplete exponent") << "Ratings: 1e"_ba << u"-|0"_s;
+        QTest::newRow("rating comma") << "Ratings: 4,5"_ba << u"-|0"_s;
+        QTest::newRow("rating nan") << "Ratings: nan"_ba << u"-|0"_s;
+        QTest::newRow("rating NAN(1)") << "Ratings: NAN(1)"_ba << u"-|0"_s;
+        QTest::newRow("rating inf") << "Ratings: inf"_ba << u"-|0"_s;
+        QTest::newRow("rating -Infinity") << "Ratings: -Infinity"_ba << u"-|0"_s;
+        QTest::newRow("rating overflow") << "Ratings: 1e999"_ba << u"-|0"_s;
+        QTest::newRow("rating empty") << "Ratings: "_ba << u"-|0"_s;
+    }
+    void numbers()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, ratingAndSize);
+        const QStringList packages = parse("Package: a\n" + line + '\n');
+        QCOMPARE(packages.size(), 1);
+        QCOMPARE(packages.first().section(u'|', 5), ratingAndSize);
+    }
+
+    void linksAreConcatenated()
+    {
+        const QByteArray text = "Package: a\nFilename: debs/a.deb\n\nPackage: b\nFilename: ./debs/b.deb\n"_ba;
+        QCOMPARE(parse(text, "https://r.example/").join(u'\n'),
+                 u"a|||https://r.example/debs/a.deb|arm|-|0\nb|||https://r.example/./debs/b.deb|arm|-|0"_s);
+        QCOMPARE(parse(text, "https://r.example/repo").first(), u"a|||https://r.example/repodebs/a.deb|arm|-|0"_s);
+        QCOMPARE(parse(text, "").first(), u"a|||debs/a.deb|arm|-|0"_s);
+    }
+
+    void everyRecordHasAFreshId()
+    {
+        const PackageList first = parsePackages("Package: a\n\nPackage: a\n\nPackage: a\n", "");
+        const PackageList again = parsePackages("Package: a\n", "");
+        QSet<QUuid> ids{again.first().id};
+        for (const Package &p : first)
+            ids.insert(p.id);
+        QCOMPARE(ids.size(), 4);
+    }
+
+    void matchesTheRuleOnRandomIndexes()
+    {
+        QRandomGenerator random(20240611);
+        for (int i = 0; i < 3000; ++i) {
+            const QByteArray text = randomIndex(random);
+            const QStringList expected = reference(text.toStdString(), "R/");
+            if (parse(text, "R/") != expected) {
+                qWarning().noquote() << "index:" << text.toPercentEncoding(" :./+-");
+                QCOMPARE(parse(text, "R/"), expected);
+            }
+        }
+    }
+
+    // Cut anywhere, even inside a CR LF pair, the pieces give the records of the whole.
+    void piecesGiveTheSameRecords()
+    {
+        QRandomGenerator random(7);
+        for (int i = 0; i < 500; ++i) {
+            const QByteArray text = randomIndex(random) + randomIndex(random);
+            PackagesParser parser("R/");
+            QByteArray pending;
+            qsizetype at = 0;
+            while (at < text.size()) {
+                const qsizetype piece = random.bounded(1, 24);
+                pending += text.mid(at, piece);
+                at += piece;
+                const std::size_t used = parser.parseSome(view(pending));
+                QVERIFY(used <= std::size_t(pending.size()));
+                QVERIFY(used == 0 || pending.at(qsizetype(used) - 1) == '\n');
+                pending.remove(0, qsizetype(used));
+            }
+            parser.parseRest(view(pending));
+            QCOMPARE(describe(parser.take()), parse(text, "R/"));
+        }
+    }
+
+    // Every real index gives one record per "Package: " line: none of them repeats a field
+    // inside a stanza or separates stanzas with a blank-only line, and the CRLF index reads like
+    // LF. The one with GBK bytes is not UTF-8 and never reaches the parser.
+    void corpus()
+    {
+        REQUIRE_CORPUS(dir);
+        const QStringList sources = QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(sources.size(), 20);
+        int packages = 0;
+        for (const QString &source : sources) {
+            const QByteArray text = TestData::readFile(dir + u'/' + source + u"/Packages"_s);
+            QVERIFY2(!text.isEmpty(), qPrintable(source));
+            if (source == u"ChuanxuY__ChuanxuY.github.io") {
+                QVERIFY(!isValidUtf8(view(text)));
+                QCOMPARE(decodeIndex(text).error->kind, IndexError::Kind::NotUtf8);
+                continue;
+            }
+            QVERIFY2(isValidUtf8(view(text)), qPrintable(source));
+            const qsizetype lines = QByteArray('\n' + text).count("\nPackage: ");
+            const PackageList parsed = parsePackages(view(text), "https://r.example/");
+            QVERIFY2(parsed.size() == lines, qPrintable(source));
+            for (const Package &p : parsed) {
+                const QString where = source + u": "_s + QString::fromStdString(p.name);
+                QVERIFY2(!p.name.empty() && p.name.back() != '\r', qPrintable(where));
+                QVERIFY2(p.version.empty() || p.version.back() != '\r', qPrintable(where));
+            }
+            QCOMPARE(describe(parsed), reference(text.toStdString(), "https://r.example/"));
+            packages += int(parsed.size());
+        }
+        QCOMPARE(packages, 2237 - 38);
+    }
+
+    void corpusDetails()
+    {
+        REQUIRE_CORPUS(dir);
+        // Every line ends in CR LF; sizes become readable once the CR is not part of the value.
+        const PackageList crlf = parsePackages(view(TestData::readFile(dir + u"/20obb__veronicateam/Packages"_s)), "");
+        QCOMPARE(crlf.size(), 7);
+        for (const Package &p : crlf)
+            QVERIFY(p.fileSize > 0);
+        // "Size: 753312 " has a trailing blank; "Package: …hidejb " keeps its blank.
+        const PackageList jbiq = parsePackages(view(TestData::readFile(dir + u"/007Mohammed__jbIQ/Packages"_s)), "");
+        QVERIFY(std::any_of(jbiq.cbegin(), jbiq.cend(), [](const Package &p) { return p.fileSize == 0; }));
+        const PackageList abunouf =
+            parsePackages(view(TestData::readFile(dir + u"/5aledx__abunouf.github.io/Packages"_s)), "");
+        QVERIFY(std::any_of(abunouf.cbegin(), abunouf.cend(),
+                            [](const Package &p) { return p.name == "com.thuthuatjb.hidejb "; }));
+    }
+
+    // The compressed copy holds the same bytes as the plain index.
+    void corpusCompressedCopy()
+    {
+        REQUIRE_CORPUS(dir);
+        const QString source = dir + u"/CydiaRepoArchiver__ipadkid358.github.io/"_s;
+        const QByteArray compressed = TestData::readFile(source + u"Packages.bz2"_s);
+        QCOMPARE(detectCompression(view(compressed)), Compression::Bzip2);
+        const IndexText text = decodeIndex(compressed);
+        QVERIFY(!text.error);
+        const QByteArray plain = TestData::readFile(source + u"Packages"_s);
+        QCOMPARE(text.text, plain);
+        QCOMPARE(describe(parsePackages(view(text.text), "R/")), describe(parsePackages(view(plain), "R/")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackagesParser)
+#include "tst_packagesparser.moc"
