@@ -17,7 +17,7 @@ ContentViewModel::ContentViewModel(QObject *parent)
     , m_pinned(new RepoSectionModel(&m_repos, this))
     , m_other(new RepoSectionModel(&m_repos, this))
     , m_refresher(new RepoRefresher(this))
-    , m_store(new AsyncRepoStore(this))
+    , m_store(AsyncRepoStore::instance())
 {
     connect(m_refresher, &RepoRefresher::started, this, [this](const QUuid &id) {
         const int i = positionOf(id);

@@ -19,7 +19,10 @@ QVariant RepoSectionModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Repo &repo = m_repos->at(m_positions.at(index.row()));
+    const int position = m_positions.at(index.row());
+    if (position < 0)
+        return {}; // a source already gone from the list, about to leave the section
+    const Repo &repo = m_repos->at(position);
     switch (role) {
     case IdRole:
         return repo.id.toString(QUuid::WithoutBraces);
@@ -85,7 +88,13 @@ void RepoSectionModel::update(const Filter &filter, bool changed)
         return;
     }
     // Rows are matched by id, since positions shift when sources are removed; both lists
-    // keep list order, so one merge pass yields the removals and insertions.
+    // keep list order, so one merge pass yields the removals and insertions. First point the
+    // shown rows at their sources' current positions, so the rows stay readable meanwhile.
+    QHash<QUuid, int> current;
+    for (int i = 0; i < m_repos->size(); ++i)
+        current.insert(m_repos->at(i).id, i);
+    for (int row = 0; row < m_ids.size(); ++row)
+        m_positions[row] = current.value(m_ids[row], -1);
     int row = 0;
     int k = 0;
     while (row < m_ids.size() || k < nextIds.size()) {

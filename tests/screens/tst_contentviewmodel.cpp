@@ -173,14 +173,17 @@ private Q_SLOTS:
         TempDataDir data;
         TestServer server;
         server.setHolding(true);
-        server.serve(serverPath("first"), "", 500);
-        server.serve(serverPath("second"), "", 500);
+        // Bodies that are not UTF-8 fail without trying compressed names.
+        server.serve(serverPath("first"), "Package: \xff\n");
+        server.serve(serverPath("second"), "Package: \xfe\n");
         QVERIFY(RepoStore::saveRepos({served("first", server), served("second", server)}));
 
         ContentViewModel model;
         appear(model);
         QVERIFY(server.waitForRequests(2));
-        server.release({serverPath("second"), serverPath("first")});
+        server.releaseOne(serverPath("second"));
+        QTRY_COMPARE(model.alertMessage(), u"فشل في جلب الحزم من السورس: second"_s);
+        server.releaseOne(serverPath("first"));
         QTRY_COMPARE(model.alertMessage(), u"فشل في جلب الحزم من السورس: first"_s);
         QVERIFY(model.showAlert());
     }
@@ -241,7 +244,6 @@ private Q_SLOTS:
         model.waitForPendingWrites();
         // The refresh stored a fresh time; put the stored age back for the next appearance.
         QVERIFY(RepoStore::saveRepos(emptyList ? RepoList{} : RepoList{repo}));
-        QCOMPARE(model.shouldUpdateRepos(), refreshes);
         appear(model);
         QTest::qWait(100);
         QCOMPARE(server.totalRequests(), emptyList ? 0 : (refreshes ? 2 : 1));

@@ -79,6 +79,18 @@ void TestServer::release(const QStringList &order)
     }
 }
 
+void TestServer::releaseOne(const QString &path)
+{
+    for (qsizetype i = 0; i < m_held.size();) {
+        if (m_held.at(i).path == path) {
+            Held h = m_held.takeAt(i);
+            answer(h.path, *h.responder);
+        } else {
+            ++i;
+        }
+    }
+}
+
 int TestServer::requestCount(const QString &path) const
 {
     return m_counts.value(path);

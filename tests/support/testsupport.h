@@ -41,6 +41,8 @@ public:
     // the order given (paths), or in arrival order when no order is given.
     void setHolding(bool holding);
     void release(const QStringList &order = {});
+    // Answers only the held requests for one path.
+    void releaseOne(const QString &path);
 
     [[nodiscard]] int requestCount(const QString &path) const;
     [[nodiscard]] int totalRequests() const { return m_total; }
