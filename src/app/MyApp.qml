@@ -20,6 +20,7 @@ ApplicationWindow {
 
     ContentViewModel {
         id: contentModel
+        objectName: "contentModel"
     }
 
     StackView {

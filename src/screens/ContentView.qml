@@ -135,31 +135,13 @@ Page {
         }
     }
 
-    Dialog {
-        id: alert
+    AlertDialog {
         objectName: "alert"
         anchors.centerIn: parent
-        width: Math.min(page.width - 64, 300)
-        modal: true
         title: "تنبيه"
+        message: page.model.alertMessage
+        buttonText: "حسنًا"
         visible: page.model.showAlert
-        closePolicy: Popup.NoAutoClose
         onClosed: page.model.showAlert = false
-
-        Label {
-            objectName: "alertMessage"
-            width: parent.width
-            text: page.model.alertMessage
-            textFormat: Text.PlainText
-            wrapMode: Text.Wrap
-        }
-        footer: DialogButtonBox {
-            Button {
-                objectName: "alertButton"
-                text: "حسنًا"
-                flat: true
-                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
-            }
-        }
     }
 }

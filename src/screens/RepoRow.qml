@@ -30,8 +30,8 @@ ColumnLayout {
             spacing: 8
 
             RoundedImage {
-                url: row.imageURL
                 radius: 10
+                url: row.imageURL
                 Layout.preferredWidth: 50
                 Layout.preferredHeight: 50
             }

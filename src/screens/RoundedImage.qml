@@ -1,28 +1,21 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Vexlo
 
-// A remote picture clipped to rounded corners.
-Item {
+// A remote picture with rounded corners. The corners are covered in the colour behind the
+// picture rather than masked: a mask needs shader effects, which the software renderer lacks.
+CachedAsyncImage {
     id: root
-    property string url
     property real radius: 10
+    property color backgroundColor: SystemStyle.background
 
-    CachedAsyncImage {
-        id: image
-        anchors.fill: parent
-        url: root.url
-        visible: false
-    }
     Rectangle {
-        id: mask
+        // Just wide enough to reach the picture's corners: radius × (√2 − 1).
+        readonly property real cover: Math.ceil(root.radius * 0.42) + 1
         anchors.fill: parent
-        radius: root.radius
-        visible: false
-    }
-    OpacityMask {
-        anchors.fill: parent
-        source: image
-        maskSource: mask
+        anchors.margins: -cover
+        radius: root.radius + cover
+        color: "transparent"
+        border.width: cover
+        border.color: root.backgroundColor
     }
 }

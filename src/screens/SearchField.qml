@@ -9,7 +9,10 @@ TextField {
     leftPadding: mirrored ? 12 : 36
     rightPadding: mirrored ? 36 : 12
     horizontalAlignment: TextInput.AlignLeft
-    implicitHeight: 36
+    implicitHeight: 38
+    topPadding: 6
+    bottomPadding: 6
+    verticalAlignment: TextInput.AlignVCenter
     font: SystemStyle.body
     inputMethodHints: Qt.ImhNoPredictiveText
     background: Rectangle {

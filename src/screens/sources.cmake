@@ -19,6 +19,7 @@ qt_target_qml_sources(vexlocore
     QML_FILES
         app/MyApp.qml
         screens/SymbolIcon.qml
+        screens/AlertDialog.qml
         screens/ContentView.qml
         screens/RepoRow.qml
         screens/RepoGroup.qml

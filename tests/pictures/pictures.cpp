@@ -1,25 +1,75 @@
+// Renders the main screen offscreen to PNG files, with sources served by a local server from
+// the shared corpus of real indexes:   vexlo-pictures OUTDIR [CORPUS_REPOS_DIR]
+// Nothing leaves this machine: the default sources' addresses go through a local proxy that
+// never answers, so their refresh stays in progress.
+#include "model/repostore.h"
+#include "screens/contentviewmodel.h"
 #include "testsupport.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QNetworkProxy>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
-#include <QQmlComponent>
 #include <QQuickWindow>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
+#include <cstdio>
+
 Q_IMPORT_QML_PLUGIN(VexloPlugin)
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-bool grab(QQuickWindow *window, const QString &path)
+struct Shot
 {
-    QTest::qWait(300);
-    const QImage image = window->grabWindow();
-    const bool ok = image.save(path);
-    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
-    return ok;
+    QString dir;
+    bool ok = true;
+
+    void operator()(QQuickWindow *window, const QString &name, int settleMs = 600)
+    {
+        QTest::qWait(settleMs);
+        const QString path = dir + u'/' + name;
+        const bool saved = window->grabWindow().save(path);
+        ok = ok && saved;
+        std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+        std::fflush(stdout);
+    }
+};
+
+// The application's window, as the entry point builds it.
+struct App
+{
+    QQmlApplicationEngine engine;
+    QQuickWindow *window = nullptr;
+    ContentViewModel *model = nullptr;
+
+    App()
+    {
+        engine.addImportPath(u"qrc:/"_s);
+        engine.load(QUrl(u"qrc:/Vexlo/app/MyApp.qml"_s));
+        if (engine.rootObjects().isEmpty())
+            return;
+        window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+        model = window->findChild<ContentViewModel *>(u"contentModel"_s);
+        window->resize(430, 900);
+    }
+};
+
+Repo corpusSource(TestServer &server, const QString &repos, const QString &folder, const char *name, bool pinned)
+{
+    server.serveFile(folder + u"/Packages"_s, repos + u'/' + folder + u"/Packages"_s);
+    server.serveFile(folder + u"/CydiaIcon.png"_s, repos + u'/' + folder + u"/CydiaIcon.png"_s);
+    Repo repo;
+    repo.name = name;
+    repo.url = server.url(folder + u'/').toStdString();
+    repo.imageURL = repo.url + "CydiaIcon.png";
+    repo.packagesURL = repo.url + "Packages";
+    repo.isPinned = pinned;
+    repo.lastUpdated -= 3 * 86400;
+    return repo;
 }
 
 } // namespace
@@ -29,21 +79,64 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QGuiApplication::setLayoutDirection(Qt::RightToLeft);
-    QQuickStyle::setStyle(QStringLiteral("Material"));
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("pictures");
-    QDir().mkpath(out);
-
-    TempDataDir data;
-    QQmlApplicationEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/"));
-    if (qEnvironmentVariableIsSet("VEXLO_DEBUG_QML")) {
-        QQmlComponent c(&engine, QUrl(QString::fromLocal8Bit(qgetenv("VEXLO_DEBUG_QML"))));
-        qWarning() << c.errors();
+    QQuickStyle::setStyle(u"Material"_s);
+    const QStringList args = QCoreApplication::arguments();
+    const QString out = args.value(1, u"pictures"_s);
+    QString repos = args.value(2, TestData::corpusReposDir());
+    if (repos.isEmpty() || !QDir(repos).exists()) {
+        std::fprintf(stderr, "vexlo-pictures: the corpus of real indexes was not found; pass its repos folder\n");
+        return 2;
     }
-    engine.load(QUrl(QStringLiteral("qrc:/Vexlo/app/MyApp.qml")));
-    if (engine.rootObjects().isEmpty())
+    QDir().mkpath(out);
+    Shot shot{out};
+
+    TestServer proxy; // holds every request: nothing reaches the internet
+    proxy.setHolding(true);
+    QNetworkProxyFactory::setUseSystemConfiguration(false);
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s,
+                                                     quint16(QUrl(proxy.baseUrl()).port())));
+    {
+        TempDataDir data;
+        App first;
+        if (!first.window)
+            return 1;
+        shot(first.window, u"main-first-start.png"_s);
+    }
+
+    // Local sources bypass the proxy.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    TempDataDir data;
+    TestServer server;
+    server.setHolding(true);
+    RepoList list{
+        corpusSource(server, repos, u"5boosh__repo"_s, "5boosh", true),
+        corpusSource(server, repos, u"Derbal-ios__Derbal-ios.github.io"_s, "Derbal iOS", true),
+        corpusSource(server, repos, u"Lessica__lessica.github.io"_s, "Lessica", false),
+        corpusSource(server, repos, u"Alimjoo__repo"_s, "Alimjoo", false),
+        corpusSource(server, repos, u"LegacyIOS-RU__ios"_s, "LegacyIOS RU", false),
+        corpusSource(server, repos, u"ChuanxuY__ChuanxuY.github.io"_s, "ChuanxuY", false),
+        corpusSource(server, repos, u"MaxLeiter__jailbreak"_s, "MaxLeiter", false),
+    };
+    RepoStore::saveRepos(list);
+
+    App app2;
+    if (!app2.window)
         return 1;
-    auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
-    grab(window, out + QStringLiteral("/main-first-start.png"));
-    return 0;
+    server.waitForRequests(int(list.size()));
+    shot(app2.window, u"main-refreshing.png"_s);
+
+    // The index that is not UTF-8 fails; its alert is the last message.
+    server.setHolding(false);
+    server.release();
+    QTest::qWaitFor([&] { return app2.model->showAlert(); }, 10000);
+    shot(app2.window, u"main-failed-alert.png"_s, 1500);
+
+    app2.model->setShowAlert(false);
+    shot(app2.window, u"main-refreshed.png"_s);
+
+    app2.model->setSearchText(u"le"_s);
+    shot(app2.window, u"main-search.png"_s);
+    app2.model->setSearchText(QString());
+    app2.model->waitForPendingWrites();
+    return shot.ok ? 0 : 1;
 }
