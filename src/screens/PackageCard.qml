@@ -28,7 +28,7 @@ AbstractButton {
             GradientStop { position: 0; color: SystemStyle.background }
             GradientStop { position: 1; color: SystemStyle.secondaryBackground }
         }
-        SoftShadow { cornerRadius: 15; blur: 5 }
+        PictureShadow { cornerRadius: 15 }
     }
 
     contentItem: ColumnLayout {
@@ -41,7 +41,7 @@ AbstractButton {
             Layout.preferredWidth: 120
             Layout.preferredHeight: 120
             Layout.alignment: Qt.AlignLeft
-            SoftShadow { cornerRadius: 10; blur: 5; filled: false }
+            PictureShadow { cornerRadius: 10 }
         }
         SymbolLabel {
             objectName: "cardName"
