@@ -19,7 +19,7 @@ AbstractButton {
 
     padding: SystemStyle.padding
     implicitWidth: 300
-    implicitHeight: face.implicitHeight + topPadding + bottomPadding
+    implicitHeight: implicitContentHeight + topPadding + bottomPadding
     hoverEnabled: false
 
     background: Rectangle {
@@ -32,7 +32,6 @@ AbstractButton {
     }
 
     contentItem: ColumnLayout {
-        id: face
         spacing: 10
 
         CachedAsyncImage {

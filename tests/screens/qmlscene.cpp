@@ -70,7 +70,13 @@ QQuickItem *QmlScene::push(const QString &screen, const QVariantMap &properties)
     QMetaObject::invokeMethod(m_window.get(), "pushScreen", Q_RETURN_ARG(QVariant, item),
                               Q_ARG(QVariant, QVariant::fromValue(url)), Q_ARG(QVariant, properties));
     settle();
-    return item.value<QQuickItem *>();
+    auto *pushed = item.value<QQuickItem *>();
+    if (!pushed) {
+        // The stack says nothing about why; compiling the screen alone does.
+        QQmlComponent component(&m_engine, url);
+        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+    }
+    return pushed;
 }
 
 QQuickItem *QmlScene::currentScreen() const
