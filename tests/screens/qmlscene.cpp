@@ -1,5 +1,6 @@
 #include "qmlscene.h"
 
+#include <QNetworkProxy>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QTest>
@@ -10,6 +11,8 @@ using namespace Qt::StringLiterals;
 
 QmlScene::QmlScene(int width, int height)
 {
+    // Port 9 (discard) on the loopback: nothing listens, requests fail at once.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s, 9));
     // The module's QML files live under qrc:/Vexlo; the import path makes them visible.
     m_engine.addImportPath(u"qrc:/"_s);
     QQmlComponent component(&m_engine);
@@ -61,7 +64,11 @@ ApplicationWindow {
     m_stack = m_window->property("stack").value<QObject *>();
 }
 
-QmlScene::~QmlScene() = default;
+QmlScene::~QmlScene()
+{
+    m_window.reset();
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::DefaultProxy));
+}
 
 QQuickItem *QmlScene::push(const QString &screen, const QVariantMap &properties)
 {
