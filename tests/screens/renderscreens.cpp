@@ -76,6 +76,10 @@ int main(int argc, char *argv[])
 
     const Repo arabic = corpusRepo(repos, u"5boosh__repo"_s, "5boosh Repo");
     const Repo multi = corpusRepo(repos, u"Lessica__lessica.github.io"_s, "Lessica");
+    if (arabic.packages.isEmpty() || multi.packages.isEmpty()) {
+        std::fprintf(stderr, "no corpus indexes in %s\n", qPrintable(repos));
+        return 1;
+    }
     {
         QmlScene scene(430, 900);
         if (!scene.isReady())
