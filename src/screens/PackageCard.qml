@@ -19,7 +19,7 @@ AbstractButton {
 
     padding: SystemStyle.padding
     implicitWidth: 300
-    implicitHeight: face.implicitHeight + topPadding + bottomPadding
+    implicitHeight: implicitContentHeight + topPadding + bottomPadding
     hoverEnabled: false
 
     background: Rectangle {
@@ -28,11 +28,10 @@ AbstractButton {
             GradientStop { position: 0; color: SystemStyle.background }
             GradientStop { position: 1; color: SystemStyle.secondaryBackground }
         }
-        SoftShadow { cornerRadius: 15; blur: 5 }
+        PictureShadow { cornerRadius: 15 }
     }
 
     contentItem: ColumnLayout {
-        id: face
         spacing: 10
 
         CachedAsyncImage {
@@ -41,7 +40,7 @@ AbstractButton {
             Layout.preferredWidth: 120
             Layout.preferredHeight: 120
             Layout.alignment: Qt.AlignLeft
-            SoftShadow { cornerRadius: 10; blur: 5; filled: false }
+            PictureShadow { cornerRadius: 10 }
         }
         SymbolLabel {
             objectName: "cardName"

@@ -34,8 +34,8 @@ Page {
             placeholderText: "بحث"
             font: SystemStyle.body
             // Room for the magnifier at the leading edge, whichever side that is.
-            leftPadding: mirrored ? 12 : 36
-            rightPadding: mirrored ? 36 : 12
+            leftPadding: 36
+            rightPadding: 36
             text: viewModel.searchText
             onTextEdited: viewModel.searchText = text
             background: Rectangle { radius: 10; color: SystemStyle.fill }

@@ -16,11 +16,12 @@ QString text(std::string_view utf8)
 }
 
 // An address as the platform's URL(string:) makes it: strict, and none for text that is
-// not a valid address.
+// not a valid address. A relative one is refused too: the desktop would resolve it against
+// the working folder and open a local file.
 QUrl address(const std::string &utf8)
 {
     const QUrl url(text(utf8), QUrl::StrictMode);
-    return url.isValid() && !url.isEmpty() ? url : QUrl();
+    return url.isValid() && !url.isRelative() ? url : QUrl();
 }
 
 } // namespace

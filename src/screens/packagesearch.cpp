@@ -16,11 +16,9 @@ PackageSearch::PackageSearch(const PackageList &packages, unsigned fields)
 {
 }
 
-PackageSearch::~PackageSearch()
-{
-    // The worker holds its own copy of the list; waiting keeps no job running past its owner.
-    m_building.waitForFinished();
-}
+// A build still running is left to finish on its own: it holds its own copy of the list and
+// its result is dropped with the last copy of the future.
+PackageSearch::~PackageSearch() = default;
 
 const PackageSearchIndex &PackageSearch::index()
 {

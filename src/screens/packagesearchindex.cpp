@@ -16,16 +16,21 @@ PackageSearchIndex::PackageSearchIndex(const PackageList &packages, unsigned fie
     : m_packageCount(std::uint32_t(packages.size()))
     , m_fieldCount(unsigned(bool(fields & Name)) + unsigned(bool(fields & Description)))
 {
-    std::size_t total = 0;
-    for (const Package &p : packages)
-        total += ((fields & Name) ? p.name.size() + 1 : 0) + ((fields & Description) ? p.description.size() + 1 : 0);
-    m_text.reserve(total);
+    // One pass: the fields' texts live in separate heap blocks, and every extra walk over
+    // them costs a cache miss per package. Prefetching a few packages ahead hides most of it.
+    constexpr qsizetype ahead = 8;
+    m_text.reserve(std::size_t(packages.size()) * ((fields & Name ? 24 : 0) + (fields & Description ? 64 : 0)));
     m_starts.reserve(std::size_t(m_packageCount) * m_fieldCount + 1);
-    for (const Package &p : packages) {
+    const Package *const data = packages.constData();
+    for (qsizetype i = 0; i < packages.size(); ++i) {
+        if (i + ahead < packages.size()) {
+            __builtin_prefetch(data[i + ahead].name.data());
+            __builtin_prefetch(data[i + ahead].description.data());
+        }
         if (fields & Name)
-            append(p.name);
+            append(data[i].name);
         if (fields & Description)
-            append(p.description);
+            append(data[i].description);
     }
     m_starts.push_back(m_text.size());
 }

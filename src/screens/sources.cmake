@@ -15,6 +15,8 @@ target_sources(vexlocore PRIVATE
     screens/packagedetailviewmodel.h screens/packagedetailviewmodel.cpp
 )
 set_source_files_properties(screens/SystemStyle.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
+set_source_files_properties(../resources/shadows/shadow-r10.png PROPERTIES QT_RESOURCE_ALIAS shadows/shadow-r10.png)
+set_source_files_properties(../resources/shadows/shadow-r15.png PROPERTIES QT_RESOURCE_ALIAS shadows/shadow-r15.png)
 qt_target_qml_sources(vexlocore
     QML_FILES
         app/MyApp.qml
@@ -30,6 +32,7 @@ qt_target_qml_sources(vexlocore
         screens/SwipeRepoRow.qml
         screens/SystemStyle.qml
         screens/SoftShadow.qml
+        screens/PictureShadow.qml
         screens/SymbolLabel.qml
         screens/SegmentedPicker.qml
         screens/ActionButton.qml
@@ -38,4 +41,7 @@ qt_target_qml_sources(vexlocore
         screens/PackageGrid.qml
         screens/RepoDetailView.qml
         screens/PackageDetailView.qml
+    RESOURCES
+        ../resources/shadows/shadow-r10.png
+        ../resources/shadows/shadow-r15.png
 )

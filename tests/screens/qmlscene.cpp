@@ -1,5 +1,6 @@
 #include "qmlscene.h"
 
+#include <QNetworkProxy>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QTest>
@@ -10,6 +11,8 @@ using namespace Qt::StringLiterals;
 
 QmlScene::QmlScene(int width, int height)
 {
+    // Port 9 (discard) on the loopback: nothing listens, requests fail at once.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s, 9));
     // The module's QML files live under qrc:/Vexlo; the import path makes them visible.
     m_engine.addImportPath(u"qrc:/"_s);
     QQmlComponent component(&m_engine);
@@ -61,7 +64,11 @@ ApplicationWindow {
     m_stack = m_window->property("stack").value<QObject *>();
 }
 
-QmlScene::~QmlScene() = default;
+QmlScene::~QmlScene()
+{
+    m_window.reset();
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::DefaultProxy));
+}
 
 QQuickItem *QmlScene::push(const QString &screen, const QVariantMap &properties)
 {
@@ -70,7 +77,13 @@ QQuickItem *QmlScene::push(const QString &screen, const QVariantMap &properties)
     QMetaObject::invokeMethod(m_window.get(), "pushScreen", Q_RETURN_ARG(QVariant, item),
                               Q_ARG(QVariant, QVariant::fromValue(url)), Q_ARG(QVariant, properties));
     settle();
-    return item.value<QQuickItem *>();
+    auto *pushed = item.value<QQuickItem *>();
+    if (!pushed) {
+        // The stack says nothing about why; compiling the screen alone does.
+        QQmlComponent component(&m_engine, url);
+        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+    }
+    return pushed;
 }
 
 QQuickItem *QmlScene::currentScreen() const

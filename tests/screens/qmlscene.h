@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testsupport.h"
+
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QString>
@@ -8,7 +10,9 @@
 #include <memory>
 
 // A window like the application's (right to left, a title bar over a navigation stack) that
-// tests and the picture tool push screens onto.
+// tests and the picture tool push screens onto. While it lives, the data folder is a fresh
+// temporary one and every network request goes to a closed local port: pictures of the
+// screens are never fetched from outside, nor cached in the user's folder.
 class QmlScene
 {
 public:
@@ -27,6 +31,7 @@ public:
     void settle(int ms = 50);
 
 private:
+    TempDataDir m_data;
     QQmlEngine m_engine;
     std::unique_ptr<QQuickWindow> m_window;
     QObject *m_stack = nullptr;

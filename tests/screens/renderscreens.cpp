@@ -3,6 +3,7 @@
 #include "minimalindex.h"
 #include "model/repo.h"
 #include "qmlscene.h"
+#include "screens/packagedetailviewmodel.h"
 #include "screens/repodetailviewmodel.h"
 
 #include <QDir>
@@ -75,6 +76,10 @@ int main(int argc, char *argv[])
 
     const Repo arabic = corpusRepo(repos, u"5boosh__repo"_s, "5boosh Repo");
     const Repo multi = corpusRepo(repos, u"Lessica__lessica.github.io"_s, "Lessica");
+    if (arabic.packages.isEmpty() || multi.packages.isEmpty()) {
+        std::fprintf(stderr, "no corpus indexes in %s\n", qPrintable(repos));
+        return 1;
+    }
     {
         QmlScene scene(430, 900);
         if (!scene.isReady())
@@ -103,8 +108,13 @@ int main(int argc, char *argv[])
     }
     for (const bool rated : {true, false}) {
         QmlScene scene(430, 1000);
-        scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(samplePackage(rated))}});
+        QQuickItem *screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(samplePackage(rated))}});
         ok &= save(scene, out + (rated ? u"/package-rated.png"_s : u"/package-unrated.png"_s));
+        if (!rated) {
+            // With no handler for sileo: addresses on this desktop (or none known), the alert.
+            QMetaObject::invokeMethod(screen->findChild<PackageDetailViewModel *>(), "openInSileo");
+            ok &= save(scene, out + u"/package-sileo-missing.png"_s);
+        }
     }
     return ok ? 0 : 1;
 }

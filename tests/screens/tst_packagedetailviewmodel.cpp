@@ -91,7 +91,7 @@ private Q_SLOTS:
     {
         FakePlatform platform;
         PackageDetailViewModel model;
-        for (const char *address : {"", "https://exa mple.org/x.deb", "http://[::1"}) {
+        for (const char *address : {"", "https://exa mple.org/x.deb", "http://[::1", "./debs/x.deb"}) {
             Package p = sample();
             p.downloadURL = address;
             model.setPackage(p);

@@ -173,8 +173,7 @@ private Q_SLOTS:
         QSignalSpy animating(&model, &RepoDetailViewModel::isButtonAnimatingChanged);
         model.scrollToTop();
         QVERIFY(model.isButtonAnimating());
-        QTest::qWait(RepoDetailViewModel::buttonAnimationMs / 2);
-        model.scrollToTop(); // its own reset comes later; the first one already clears
+        model.scrollToTop(); // schedules a second reset; the first to run clears the flag
         QTRY_VERIFY_WITH_TIMEOUT(!model.isButtonAnimating(), RepoDetailViewModel::buttonAnimationMs * 2);
         QTest::qWait(RepoDetailViewModel::buttonAnimationMs);
         QCOMPARE(animating.size(), 2);
