@@ -23,10 +23,16 @@ ApplicationWindow {
         objectName: "contentModel"
     }
 
+    header: NavigationBar {
+        stack: stack
+        visible: stack.depth > 1
+    }
+
     StackView {
         id: stack
         anchors.fill: parent
         initialItem: ContentView {
+            objectName: "contentView"
             model: contentModel
             onRepoOpened: repoId => {
                 const repo = contentModel.repoValue(repoId)

@@ -7,16 +7,20 @@ Item {
     property string name
     property color color: palette.text
     property real size: 20
+    // Draws the symbol mirrored, for direction-bound symbols in a right-to-left layout.
+    property bool mirror: false
 
     implicitWidth: size
     implicitHeight: size
 
     Text {
+        id: glyph
         anchors.centerIn: parent
         font.family: SymbolIcons.fontFamily
         font.pixelSize: root.size
         color: root.color
         text: SymbolIcons.glyph(root.name)
+        transform: Scale { xScale: root.mirror ? -1 : 1; origin.x: glyph.width / 2 }
     }
     Rectangle {
         visible: SymbolIcons.isSlashed(root.name)

@@ -23,6 +23,7 @@ qt_target_qml_sources(vexlocore
         screens/SymbolIcon.qml
         screens/AlertDialog.qml
         screens/ContentView.qml
+        screens/NavigationBar.qml
         screens/RepoRow.qml
         screens/RepoGroup.qml
         screens/RoundedImage.qml

@@ -1,7 +1,7 @@
 // Renders the main screen offscreen to PNG files, with sources served by a local server from
 // the shared corpus of real indexes:   vexlo-pictures OUTDIR [CORPUS_REPOS_DIR]
-// Nothing leaves this machine: the default sources' addresses go through a local proxy that
-// never answers, so their refresh stays in progress.
+// Nothing leaves this machine: every address but the local servers' goes through a local
+// proxy that never answers (so the default sources' refresh stays in progress).
 #include "model/repostore.h"
 #include "screens/contentviewmodel.h"
 #include "testsupport.h"
@@ -11,6 +11,7 @@
 #include <QNetworkProxy>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
@@ -72,6 +73,27 @@ Repo corpusSource(TestServer &server, const QString &repos, const QString &folde
     return repo;
 }
 
+// Local addresses go straight to the local servers; every other address goes to a local proxy
+// that never answers, so nothing leaves this machine.
+class LocalOnlyProxyFactory : public QNetworkProxyFactory
+{
+public:
+    explicit LocalOnlyProxyFactory(quint16 proxyPort)
+        : m_proxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s, proxyPort)
+    {
+    }
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
+    {
+        const QString host = query.peerHostName();
+        if (host == u"127.0.0.1" || host == u"localhost")
+            return {QNetworkProxy::NoProxy};
+        return {m_proxy};
+    }
+
+private:
+    QNetworkProxy m_proxy;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -92,9 +114,7 @@ int main(int argc, char *argv[])
 
     TestServer proxy; // holds every request: nothing reaches the internet
     proxy.setHolding(true);
-    QNetworkProxyFactory::setUseSystemConfiguration(false);
-    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s,
-                                                     quint16(QUrl(proxy.baseUrl()).port())));
+    QNetworkProxyFactory::setApplicationProxyFactory(new LocalOnlyProxyFactory(quint16(QUrl(proxy.baseUrl()).port())));
     {
         TempDataDir data;
         App first;
@@ -103,8 +123,6 @@ int main(int argc, char *argv[])
         shot(first.window, u"main-first-start.png"_s);
     }
 
-    // Local sources bypass the proxy.
-    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
     TempDataDir data;
     TestServer server;
     server.setHolding(true);
@@ -137,6 +155,11 @@ int main(int argc, char *argv[])
     app2.model->setSearchText(u"le"_s);
     shot(app2.window, u"main-search.png"_s);
     app2.model->setSearchText(QString());
+
+    // A row opens its source on the navigation stack.
+    auto *mainScreen = app2.window->findChild<QQuickItem *>(u"contentView"_s);
+    QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));
+    shot(app2.window, u"app-source-detail.png"_s, 1200);
     app2.model->waitForPendingWrites();
     return shot.ok ? 0 : 1;
 }

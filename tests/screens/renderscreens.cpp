@@ -1,10 +1,10 @@
 // Renders the package screens offscreen to PNG files for a look at them:
 //   render_screens OUTDIR [CORPUS_REPOS_DIR]
-#include "minimalindex.h"
 #include "model/repo.h"
 #include "qmlscene.h"
 #include "screens/packagedetailviewmodel.h"
 #include "screens/repodetailviewmodel.h"
+#include "sources/packagesparser.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,8 +27,10 @@ Repo corpusRepo(const QString &reposDir, const QString &folder, const char *name
     Repo repo;
     repo.name = name;
     repo.url = "https://example.org/";
-    if (file.open(QIODevice::ReadOnly))
-        repo.packages = MinimalIndex::read(file.readAll(), repo.url);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray text = file.readAll();
+        repo.packages = parsePackages(std::string_view(text.constData(), size_t(text.size())), repo.url);
+    }
     return repo;
 }
 

@@ -1,0 +1,36 @@
+import QtQuick
+import QtQuick.Controls
+import Vexlo
+
+// The title bar of a pushed screen: a back button at the leading edge and the screen's title.
+ToolBar {
+    id: bar
+    property StackView stack
+    implicitHeight: 44
+    background: Rectangle { color: SystemStyle.secondaryBackground }
+
+    ToolButton {
+        objectName: "backButton"
+        anchors.left: parent.left
+        anchors.leftMargin: 4
+        anchors.verticalCenter: parent.verticalCenter
+        background: null
+        // The backward chevron points toward the leading edge, right in this interface.
+        contentItem: SymbolIcon {
+            name: "chevron.backward"
+            color: SystemStyle.blue
+            size: 28
+            mirror: bar.mirrored
+        }
+        onClicked: bar.stack.pop()
+    }
+    Label {
+        anchors.centerIn: parent
+        width: parent.width - 112
+        horizontalAlignment: Text.AlignHCenter
+        elide: Text.ElideRight
+        text: bar.stack && bar.stack.currentItem ? bar.stack.currentItem.title : ""
+        font: SystemStyle.headline
+        color: SystemStyle.primary
+    }
+}
