@@ -1,10 +1,10 @@
 #include "commands.h"
 
+#include "model/repojson.h"
 #include "sources/indexfile.h"
 
 #include <QTextStream>
 
-#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -24,32 +24,17 @@ public:
         m_buffer += '[';
     }
 
-    void write(const Package &package)
+    bool write(const Package &package)
     {
+        if (!RepoJson::writePackage(package, m_record))
+            return false;
         if (!m_first)
             m_buffer += ',';
         m_first = false;
-        m_buffer += "{\"id\":\"";
-        appendUuid(package.id);
-        m_buffer += "\",\"name\":";
-        appendString(package.name);
-        m_buffer += ",\"description\":";
-        appendString(package.description);
-        m_buffer += ",\"version\":";
-        appendString(package.version);
-        m_buffer += ",\"downloadURL\":";
-        appendString(package.downloadURL);
-        m_buffer += ",\"architecture\":";
-        appendString(package.architecture);
-        if (package.ratings) {
-            m_buffer += ",\"ratings\":";
-            appendNumber(*package.ratings);
-        }
-        m_buffer += ",\"fileSize\":";
-        appendNumber(package.fileSize);
-        m_buffer += '}';
+        m_buffer += m_record;
         if (m_buffer.size() >= chunk)
             flush();
+        return true;
     }
 
     bool finish()
@@ -68,61 +53,9 @@ private:
         m_buffer.clear();
     }
 
-    void appendUuid(const QUuid &id)
-    {
-        static constexpr char hex[] = "0123456789ABCDEF";
-        const QByteArray bytes = id.toRfc4122();
-        for (int i = 0; i < 16; ++i) {
-            if (i == 4 || i == 6 || i == 8 || i == 10)
-                m_buffer += '-';
-            const auto byte = static_cast<unsigned char>(bytes[i]);
-            m_buffer += hex[byte >> 4];
-            m_buffer += hex[byte & 0xF];
-        }
-    }
-
-    // Escapes as the platform's encoder does: quotes, backslashes, slashes and control
-    // characters; everything else is written as the UTF-8 it is.
-    void appendString(std::string_view text)
-    {
-        static constexpr char hex[] = "0123456789abcdef";
-        m_buffer += '"';
-        std::size_t plain = 0;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const auto c = static_cast<unsigned char>(text[i]);
-            if (c >= 0x20 && c != '"' && c != '\\' && c != '/')
-                continue;
-            m_buffer.append(text.substr(plain, i - plain));
-            plain = i + 1;
-            switch (c) {
-            case '"': m_buffer += "\\\""; break;
-            case '\\': m_buffer += "\\\\"; break;
-            case '/': m_buffer += "\\/"; break;
-            case '\b': m_buffer += "\\b"; break;
-            case '\f': m_buffer += "\\f"; break;
-            case '\n': m_buffer += "\\n"; break;
-            case '\r': m_buffer += "\\r"; break;
-            case '\t': m_buffer += "\\t"; break;
-            default:
-                m_buffer += "\\u00";
-                m_buffer += hex[c >> 4];
-                m_buffer += hex[c & 0xF];
-            }
-        }
-        m_buffer.append(text.substr(plain));
-        m_buffer += '"';
-    }
-
-    template<typename Number>
-    void appendNumber(Number value)
-    {
-        char digits[32];
-        const auto result = std::to_chars(digits, digits + sizeof digits, value);
-        m_buffer.append(digits, result.ptr);
-    }
-
     std::FILE *m_file;
     std::string m_buffer;
+    std::string m_record;
     bool m_first = true;
 };
 
@@ -168,9 +101,10 @@ int Cli::parse(const QStringList &args)
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     PackageArrayWriter writer(stdout);
+    bool written = true;
     for (const Package &package : packages)
-        writer.write(package);
-    if (!writer.finish()) {
+        written = written && writer.write(package);
+    if (!writer.finish() || !written) {
         err() << "vexlo-cli: cannot write the packages\n";
         return 1;
     }
