@@ -16,19 +16,28 @@
 //     time of refreshing all at once against each alone (slowest, sum), and the same refresh
 //     through the main screen (results applied and stored) with its longest stall.
 //
+//   bench_mainscreen picture ICON_PNG [REPS]
+//     A source icon is downloaded, shown and saved by the picture cache: the longest stall
+//     from the download's start until its file is written, against the time the save takes
+//     when done on the calling thread.
+//
 // Prints one line of key=value figures per rep; bench/mainscreen/run summarises them.
 #include "benchsupport.h"
 
+#include "imagecache/imageloader.h"
+#include "imagecache/localimage.h"
 #include "model/asyncrepostore.h"
 #include "model/repojson.h"
 #include "model/repostore.h"
 #include "screens/contentviewmodel.h"
 #include "sources/reporefresher.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -266,6 +275,45 @@ int refresh(const QString &debianIndex, const QString &corpusDir, int reps)
     return 0;
 }
 
+int picture(const QString &iconFile, int reps)
+{
+    ServerThread server;
+    const QByteArray icon = readAll(iconFile);
+    const QImage decoded = QImage::fromData(icon);
+    if (decoded.isNull())
+        return 2;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    decoded.save(&buffer, "PNG");
+    const qint64 pngSize = png.size();
+    StallMeter meter;
+    for (int rep = 0; rep < reps; ++rep) {
+        const QString path = u"r%1/CydiaIcon.png"_s.arg(rep);
+        server.serve(path, icon);
+        const QString url = server.url(path);
+        ImageLoader loader;
+        bool shown = false;
+        QObject::connect(&loader, &ImageLoader::fetched, [&](const QString &, const QImage &image) {
+            shown = !image.isNull();
+        });
+        // Saved once the file has the size of the picture's PNG encoding (the same every time).
+        const Figure f = measure(meter, {}, [&] { loader.fetch(url); }, [&] {
+            return shown && QFileInfo(imageCacheFilePath(url)).size() == pngSize;
+        });
+        loader.waitForSaves();
+        QElapsedTimer clock;
+        clock.start();
+        saveImageLocally(decoded, url + u"-sync"_s);
+        const double syncMs = double(clock.nsecsElapsed()) / 1e6;
+        std::printf("picture rep=%d width=%d height=%d stall_ms=%.3f stall_cpu_ms=%.3f shown_and_saved_ms=%.3f "
+                    "save_on_caller_ms=%.3f\n",
+                    rep, decoded.width(), decoded.height(), f.stallMs, f.stallCpuMs, f.doneMs, syncMs);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -279,7 +327,10 @@ int main(int argc, char **argv)
         return stall(args.at(2), args.at(3), args.at(4), args.size() > 5 ? args.at(5).toInt() : 5);
     if (args.size() >= 4 && args.at(1) == u"refresh")
         return refresh(args.at(2), args.at(3), args.size() > 4 ? args.at(4).toInt() : 5);
+    if (args.size() >= 3 && args.at(1) == u"picture")
+        return picture(args.at(2), args.size() > 3 ? args.at(3).toInt() : 5);
     std::fprintf(stderr, "usage: %s stall STORE_JSON DEBIAN_INDEX CORPUS_REPOS [REPS]\n"
-                         "       %s refresh DEBIAN_INDEX CORPUS_REPOS [REPS]\n", argv[0], argv[0]);
+                         "       %s refresh DEBIAN_INDEX CORPUS_REPOS [REPS]\n"
+                         "       %s picture ICON_PNG [REPS]\n", argv[0], argv[0], argv[0]);
     return 2;
 }

@@ -166,8 +166,9 @@ void spinUntilStoreIdle()
 {
     // The store is asked from another thread, so the main thread keeps running meanwhile.
     auto idle = std::make_shared<std::atomic<bool>>(false);
-    std::unique_ptr<QThread> waiter(QThread::create([idle] {
-        AsyncRepoStore::instance()->waitForIdle();
+    AsyncRepoStore *store = AsyncRepoStore::instance(); // made on the main thread
+    std::unique_ptr<QThread> waiter(QThread::create([idle, store] {
+        store->waitForIdle();
         *idle = true;
     }));
     waiter->start();
