@@ -38,10 +38,14 @@ ImageLoader::ImageLoader(QObject *parent)
     : QObject(parent)
     , m_memory(defaultMemoryKiB)
 {
+    m_saver.setMaxThreadCount(1);
+    m_saver.setObjectName(QStringLiteral("ImageSaver"));
 }
 
 ImageLoader::~ImageLoader()
 {
+    // The files are written; completions still queued for this object are dropped with it.
+    m_saver.waitForDone();
     for (const QPointer<QNetworkReply> &reply : std::as_const(m_fetches)) {
         if (reply) {
             reply->disconnect(this);
@@ -61,6 +65,8 @@ QImage ImageLoader::cached(const QString &url)
     const QString path = imageCacheFilePath(url);
     if (path.isEmpty())
         return {};
+    if (const auto saving = m_saving.constFind(path); saving != m_saving.cend())
+        return saving->image;
     const QFileInfo info(path);
     if (!info.isFile()) {
         m_memory.remove(path);
@@ -119,10 +125,39 @@ void ImageLoader::onDecoded(const QString &url, const QImage &image)
     m_fetches.remove(url);
     // Views show the picture first; the file follows.
     Q_EMIT fetched(url, image);
-    if (image.isNull())
+    if (!image.isNull())
+        save(image, url);
+}
+
+void ImageLoader::save(const QImage &image, const QString &url)
+{
+    const QString path = imageCacheFilePath(url);
+    if (path.isEmpty())
         return;
-    const QString path = saveImageLocally(image, url);
-    if (!path.isEmpty())
+    Saving &saving = m_saving[path];
+    saving.image = image;
+    ++saving.queued;
+    // Encoding a large picture as PNG takes longer than a frame.
+    m_saver.start([this, image, path] {
+        const bool written = writeImageFile(image, path);
+        QMetaObject::invokeMethod(
+            this, [this, image, path, written] { onSaved(path, image, written); }, Qt::QueuedConnection);
+    });
+}
+
+void ImageLoader::waitForSaves()
+{
+    m_saver.waitForDone();
+    // Their completions are queued for this thread; take them in now, so that what cached()
+    // answers reflects the files as they are.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void ImageLoader::onSaved(const QString &path, const QImage &image, bool written)
+{
+    if (const auto saving = m_saving.find(path); saving != m_saving.end() && --saving->queued == 0)
+        m_saving.erase(saving);
+    if (written)
         remember(path, image, QFileInfo(path));
 }
 

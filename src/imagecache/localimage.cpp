@@ -38,28 +38,30 @@ QString imageCacheFilePath(const QString &url)
 QString saveImageLocally(const QImage &image, const QString &url)
 {
     const QString path = imageCacheFilePath(url);
-    if (path.isEmpty())
-        return {};
+    return !path.isEmpty() && writeImageFile(image, path) ? path : QString();
+}
 
+bool writeImageFile(const QImage &image, const QString &path)
+{
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG") || png.isEmpty())
-        return {};
+        return false;
 
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         printLine(u"فشل في حفظ الصورة: "_s + file.errorString());
-        return {};
+        return false;
     }
     if (file.write(png) != png.size() || !file.flush()) {
         printLine(u"فشل في حفظ الصورة: "_s + file.errorString());
         // A torn PNG would only be read back as no picture; leave no file at all.
         file.close();
         file.remove();
-        return {};
+        return false;
     }
-    return path;
+    return true;
 }
 
 QImage loadImageLocally(const QString &url)

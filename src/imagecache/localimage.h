@@ -14,6 +14,10 @@ class QImage;
 // file's path, or an empty text when nothing was written; a failed write prints one line.
 QString saveImageLocally(const QImage &image, const QString &url);
 
+// The same for a cache file path already formed; safe on any thread. False when nothing was
+// written.
+bool writeImageFile(const QImage &image, const QString &path);
+
 // The picture in the address's cache file; a null image when there is no file or it holds no
 // picture.
 [[nodiscard]] QImage loadImageLocally(const QString &url);

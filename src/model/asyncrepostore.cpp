@@ -85,10 +85,17 @@ void AsyncRepoStore::release(RepoList list)
     m_wake.wakeOne();
 }
 
+void AsyncRepoStore::release(PackageList packages)
+{
+    QMutexLocker lock(&m_mutex);
+    m_garbagePackages.append(std::move(packages));
+    m_wake.wakeOne();
+}
+
 void AsyncRepoStore::waitForIdle()
 {
     QMutexLocker lock(&m_mutex);
-    while (m_busy || !m_tasks.empty())
+    while (m_busy || !m_tasks.empty() || !m_garbage.isEmpty() || !m_garbagePackages.isEmpty())
         m_idle.wait(&m_mutex);
 }
 
@@ -97,25 +104,28 @@ void AsyncRepoStore::run()
     for (;;) {
         Task task;
         QList<RepoList> garbage;
+        QList<PackageList> garbagePackages;
         bool haveTask = false;
         {
             QMutexLocker lock(&m_mutex);
             m_busy = false;
-            while (m_tasks.empty() && m_garbage.isEmpty()) {
+            while (m_tasks.empty() && m_garbage.isEmpty() && m_garbagePackages.isEmpty()) {
                 m_idle.wakeAll();
                 if (m_stopping)
                     return;
                 m_wake.wait(&m_mutex);
             }
+            m_busy = true;
             garbage.swap(m_garbage);
+            garbagePackages.swap(m_garbagePackages);
             if (!m_tasks.empty()) {
                 task = std::move(m_tasks.front());
                 m_tasks.pop_front();
-                m_busy = true;
                 haveTask = true;
             }
         }
         garbage.clear();
+        garbagePackages.clear();
         if (haveTask)
             execute(task);
     }

@@ -39,9 +39,11 @@ public:
     void load(QObject *context, LoadCallback callback);
 
     // Drops a list on the background thread: freeing 100,000 packages takes longer than a frame.
+    // The list is freed there only when this was its last reference.
     void release(RepoList list);
+    void release(PackageList packages);
 
-    // Blocks until every save and load asked for so far has finished.
+    // Blocks until every save, load and release asked for so far has finished.
     void waitForIdle();
 
 private:
@@ -60,6 +62,7 @@ private:
     QWaitCondition m_idle;
     std::deque<Task> m_tasks;
     QList<RepoList> m_garbage;
+    QList<PackageList> m_garbagePackages;
     bool m_busy = false;
     bool m_stopping = false;
     std::string m_buffer; // the encoding buffer, used by the background thread only

@@ -26,11 +26,14 @@ ContentViewModel::ContentViewModel(QObject *parent)
         RefreshOutcome::begin(m_repos[i]);
         sourceChanged(i);
     });
+    // Lists of tens of thousands of packages are freed on the store's thread, never here: the
+    // list a refresh replaces, and a result that no source is left to take.
+    m_refresher->setRelease([store = m_store](PackageList packages) { store->release(std::move(packages)); });
     connect(m_refresher, &RepoRefresher::succeeded, this, [this](const QUuid &id, const PackageList &packages) {
         const int i = positionOf(id);
         if (i < 0)
             return; // the source was deleted or the list reloaded without it
-        RefreshOutcome::succeed(m_repos[i], packages);
+        m_store->release(RefreshOutcome::succeed(m_repos[i], packages));
         sourceChanged(i);
         saveRepos();
     });

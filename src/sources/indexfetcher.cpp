@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QtConcurrent>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +24,10 @@ constexpr QStringView compressedSuffixes[] = {u".zst", u".xz", u".bz2", u".gz"};
 
 // A server-announced length is trusted for preallocation only up to this.
 constexpr qint64 maxPreallocation = qint64(64) << 20;
+
+// The most a reply holds before the main thread takes it: the network thread waits for room,
+// so no single hand-over copies more than this, however long the main thread was busy.
+constexpr qint64 replyBufferBytes = qint64(1) << 20;
 
 struct Outcome
 {
@@ -54,7 +59,7 @@ std::optional<IndexError> addressError(const QString &text, const QUrl &url)
 class IndexFetchJob : public QObject
 {
 public:
-    IndexFetchJob(QObject *context, const FetchOptions &options, Work work, std::function<void(const Outcome &)> finish)
+    IndexFetchJob(QObject *context, const FetchOptions &options, Work work, std::function<void(Outcome &&)> finish)
         : QObject(options.manager ? options.manager : NetworkAccess::manager())
         , m_context(context)
         , m_manager(qobject_cast<QNetworkAccessManager *>(parent()))
@@ -98,6 +103,7 @@ private:
         QNetworkRequest request(m_candidates.at(m_attempt));
         request.setTransferTimeout(m_options.transferTimeoutMs);
         m_reply = m_manager->get(request);
+        m_reply->setReadBufferSize(replyBufferBytes);
         connect(m_reply, &QNetworkReply::metaDataChanged, this, &IndexFetchJob::onMetaData);
         connect(m_reply, &QNetworkReply::readyRead, this, &IndexFetchJob::onReadyRead);
         connect(m_reply, &QNetworkReply::finished, this, &IndexFetchJob::onFinished);
@@ -141,10 +147,15 @@ private:
         if (m_received + available > m_options.maxBytes)
             return false;
         m_received += available;
-        if (m_status >= 400)
+        if (m_status >= 400) {
             reply->skip(available);
-        else
-            m_body.append(reply->readAll());
+            return true;
+        }
+        // Straight into the body: readAll() would copy every byte once more, on the main thread.
+        const qsizetype size = m_body.size();
+        m_body.resize(size + qsizetype(available));
+        const qint64 read = reply->read(m_body.data() + size, available);
+        m_body.resize(size + qsizetype(std::max<qint64>(read, 0)));
         return true;
     }
 
@@ -182,12 +193,14 @@ private:
     {
         auto *watcher = new QFutureWatcher<Outcome>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-            const Outcome outcome = watcher->future().takeResult(); // the only reference to the records
+            // The only reference to the records, handed on rather than copied: whoever ends up
+            // with the last reference decides on which thread they are freed.
+            Outcome outcome = watcher->future().takeResult();
             watcher->deleteLater();
             if (outcome.error)
                 failed(*outcome.error);
             else
-                deliver(outcome);
+                deliver(std::move(outcome));
         });
         watcher->setFuture(QtConcurrent::run(m_work, std::move(body), m_options.maxBytes));
     }
@@ -213,12 +226,12 @@ private:
         QMetaObject::invokeMethod(this, [this, error] { deliver({{}, {}, error}); }, Qt::QueuedConnection);
     }
 
-    void deliver(const Outcome &outcome)
+    void deliver(Outcome &&outcome)
     {
         auto finish = std::exchange(m_finish, nullptr);
         deleteLater();
         if (finish && m_context)
-            finish(outcome);
+            finish(std::move(outcome));
     }
 
     void cancel()
@@ -236,7 +249,7 @@ private:
     QNetworkAccessManager *m_manager;
     FetchOptions m_options;
     Work m_work;
-    std::function<void(const Outcome &)> m_finish;
+    std::function<void(Outcome &&)> m_finish;
     QList<QUrl> m_candidates;
     qsizetype m_attempt = 0;
     std::optional<IndexError> m_firstError;
@@ -261,7 +274,7 @@ void fetchIndexText(const QString &from, QObject *context, std::function<void(In
         IndexText text = decodeIndex(std::move(body), maxBytes);
         return Outcome{std::move(text.text), {}, std::move(text.error)};
     };
-    auto finish = [done = std::move(done)](const Outcome &outcome) { done(IndexText{outcome.text, outcome.error}); };
+    auto finish = [done = std::move(done)](Outcome &&outcome) { done(IndexText{std::move(outcome.text), outcome.error}); };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }
 
@@ -274,8 +287,8 @@ void parsePackages(const QString &from, std::string repoURL, QObject *context,
             return Outcome{{}, {}, text.error};
         return Outcome{{}, parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL), {}};
     };
-    auto finish = [done = std::move(done)](const Outcome &outcome) {
-        done(IndexResult{outcome.packages, outcome.error});
+    auto finish = [done = std::move(done)](Outcome &&outcome) {
+        done(IndexResult{std::move(outcome.packages), outcome.error});
     };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }

@@ -1,5 +1,7 @@
 #include "refreshoutcome.h"
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 void RefreshOutcome::begin(Repo &repo)
@@ -8,12 +10,13 @@ void RefreshOutcome::begin(Repo &repo)
     repo.updateProgress = 0.0;
 }
 
-void RefreshOutcome::succeed(Repo &repo, const PackageList &packages)
+PackageList RefreshOutcome::succeed(Repo &repo, PackageList packages)
 {
-    repo.packages = packages;
+    PackageList previous = std::exchange(repo.packages, std::move(packages));
     repo.lastUpdated = ReferenceDate::now();
     repo.isUpdating = false;
     repo.updateProgress = 1.0;
+    return previous;
 }
 
 void RefreshOutcome::fail(Repo &repo)

@@ -9,7 +9,8 @@
 namespace RefreshOutcome {
 
 void begin(Repo &repo);
-void succeed(Repo &repo, const PackageList &packages);
+// Returns the packages it replaced, so the caller chooses where a large list is freed.
+PackageList succeed(Repo &repo, PackageList packages);
 void fail(Repo &repo);
 
 [[nodiscard]] QString consoleLine(const Repo &repo); // "فشل في تحديث السورس: " + name

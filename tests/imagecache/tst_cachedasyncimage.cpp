@@ -1,4 +1,5 @@
 #include "imagecache/cachedimageitem.h"
+#include "imagecache/imageloader.h"
 #include "imagecache/localimage.h"
 
 #include "testsupport.h"
@@ -53,6 +54,7 @@ private Q_SLOTS:
         QVERIFY(another.hasImage());
         QCOMPARE(server.totalRequests(), 1);
 
+        ImageLoader::instance()->waitForSaves();
         QVERIFY(QFile::remove(imageCacheFilePath(url)));
         item.setVisible(false);
         item.setVisible(true);

@@ -116,10 +116,13 @@ private Q_SLOTS:
         ImageLoader loader;
         QVERIFY(loader.cached(url).isNull());
         QCOMPARE(fetchAndWait(loader, url).size(), QSize(40, 20));
+        // A second appearance finds the picture, whether or not its file is written yet.
+        QCOMPARE(loader.cached(url).size(), QSize(40, 20));
+        loader.waitForSaves();
         QString name = url;
         QVERIFY2(isPngFile(data.filePath(name.replace(u'/', u'_'))), qPrintable(name));
 
-        // A second appearance, and one after a restart, read the file.
+        // So does one after a restart, from the file.
         QCOMPARE(loader.cached(url).size(), QSize(40, 20));
         ImageLoader restarted;
         QCOMPARE(restarted.cached(url).size(), QSize(40, 20));
@@ -138,6 +141,7 @@ private Q_SLOTS:
             if (!server.serveFile(path, QDir(repos).filePath(path)))
                 continue;
             QVERIFY2(!fetchAndWait(loader, server.url(path)).isNull(), qPrintable(dir));
+            loader.waitForSaves();
             QVERIFY2(isPngFile(imageCacheFilePath(server.url(path))), qPrintable(dir));
         }
     }
@@ -150,6 +154,7 @@ private Q_SLOTS:
         const QString url = server.url(u"icon.png"_s);
         ImageLoader loader;
         QVERIFY(!fetchAndWait(loader, url).isNull());
+        loader.waitForSaves();
         QVERIFY(!loader.cached(url).isNull());
 
         QFile file(imageCacheFilePath(url));
@@ -158,10 +163,12 @@ private Q_SLOTS:
         file.close();
         QVERIFY(loader.cached(url).isNull());
         QVERIFY(!fetchAndWait(loader, url).isNull());
+        loader.waitForSaves();
 
         QVERIFY(QFile::remove(file.fileName()));
         QVERIFY(loader.cached(url).isNull());
         QVERIFY(!fetchAndWait(loader, url).isNull());
+        loader.waitForSaves();
         QVERIFY(isPngFile(file.fileName()));
         QCOMPARE(server.requestCount(u"icon.png"_s), 3);
     }
@@ -192,6 +199,7 @@ private Q_SLOTS:
         if (maxBytes > 0)
             loader.setMaxBytes(maxBytes);
         QCOMPARE(!fetchAndWait(loader, url).isNull(), shown);
+        loader.waitForSaves();
         QCOMPARE(QFile::exists(imageCacheFilePath(url)), shown);
         QVERIFY(!loader.isFetching(url));
     }
@@ -215,7 +223,47 @@ private Q_SLOTS:
         QCOMPARE(server.totalRequests(), 1);
         server.release();
         QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 1, 10'000);
+        loader.waitForSaves();
         QVERIFY(isPngFile(imageCacheFilePath(url)));
+    }
+
+    void backgroundSavesKeepTheirOrder()
+    {
+        TempDataDir data;
+        const QString url = u"http://img.example/icon.png"_s;
+        ImageLoader loader;
+        QImage first(640, 640, QImage::Format_RGB32);
+        first.fill(Qt::red);
+        QImage second(8, 8, QImage::Format_RGB32);
+        second.fill(Qt::blue);
+        // The large picture takes longest to encode; the file still ends with the later one.
+        loader.save(first, url);
+        loader.save(second, url);
+        QCOMPARE(loader.cached(url).size(), QSize(8, 8));
+        loader.waitForSaves();
+        QCOMPARE(loadImageLocally(url).size(), QSize(8, 8));
+        QCOMPARE(loader.cached(url).size(), QSize(8, 8));
+    }
+
+    void failedBackgroundSavePrintsOneLineAndIsDownloadedAgain()
+    {
+        TempDataDir data;
+        TestServer server;
+        const QString path = QString(300, u'x') + u".png"_s;
+        server.serve(path, encoded("png"));
+        const QString url = server.url(path);
+        ImageLoader loader;
+        const QString line = QString::fromUtf8(captureStdout([&] {
+            QVERIFY(!fetchAndWait(loader, url).isNull());
+            loader.waitForSaves();
+        }));
+        QVERIFY2(line.startsWith(u"فشل في حفظ الصورة: "_s) && line.count(u'\n') == 1, qPrintable(line));
+        QVERIFY(loader.cached(url).isNull());
+        captureStdout([&] {
+            QVERIFY(!fetchAndWait(loader, url).isNull());
+            loader.waitForSaves();
+        });
+        QCOMPARE(server.requestCount(path), 2);
     }
 };
 
