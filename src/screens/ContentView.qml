@@ -135,6 +135,14 @@ Page {
         }
     }
 
+    AddRepoView {
+        contentModel: page.model
+    }
+
+    AllPackagesView {
+        contentModel: page.model
+    }
+
     Dialog {
         id: alert
         objectName: "alert"

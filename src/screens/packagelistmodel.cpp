@@ -54,14 +54,53 @@ PackageListModel::PackageListModel(QObject *parent)
 
 void PackageListModel::setPackages(const PackageList &packages)
 {
+    setLists({packages});
+}
+
+bool PackageListModel::sameLists(const QList<PackageList> &a, const QList<PackageList> &b)
+{
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const PackageList &x, const PackageList &y) {
+        return x.size() == y.size() && (x.isEmpty() || x.constData() == y.constData());
+    });
+}
+
+void PackageListModel::setLists(const QList<PackageList> &lists, std::optional<std::vector<std::uint32_t>> visible)
+{
+    if (sameLists(lists, m_lists)) {
+        if (visible) {
+            setVisible(std::move(*visible));
+        } else if (m_visible.size() != packageCount()) {
+            std::vector<std::uint32_t> all(packageCount());
+            std::iota(all.begin(), all.end(), 0u);
+            setVisible(std::move(all));
+        }
+        return;
+    }
     const int before = count();
     beginResetModel();
-    m_packages = packages;
-    m_visible.resize(std::size_t(packages.size()));
-    std::iota(m_visible.begin(), m_visible.end(), 0u);
+    m_lists = lists;
+    m_starts.assign(1, 0);
+    for (const PackageList &list : m_lists)
+        m_starts.push_back(m_starts.back() + std::uint32_t(list.size()));
+    if (visible) {
+        m_visible = std::move(*visible);
+    } else {
+        m_visible.resize(packageCount());
+        std::iota(m_visible.begin(), m_visible.end(), 0u);
+    }
     endResetModel();
     if (count() != before)
         Q_EMIT countChanged();
+}
+
+const Package &PackageListModel::package(std::uint32_t index) const
+{
+    if (m_lists.size() == 1)
+        return m_lists.constFirst().at(index);
+    // The list holding it: the last one starting at or before it.
+    const auto next = std::upper_bound(m_starts.begin() + 1, m_starts.end() - 1, index);
+    const std::size_t list = std::size_t(next - m_starts.begin()) - 1;
+    return m_lists.at(qsizetype(list)).at(index - m_starts[list]);
 }
 
 void PackageListModel::setVisible(std::vector<std::uint32_t> indices)
@@ -140,14 +179,14 @@ QVariant PackageListModel::record(int row) const
 {
     if (row < 0 || row >= rowCount())
         return {};
-    return QVariant::fromValue(m_packages.at(packageAt(row)));
+    return QVariant::fromValue(package(packageAt(row)));
 }
 
 QVariant PackageListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Package &p = m_packages.at(packageAt(index.row()));
+    const Package &p = package(packageAt(index.row()));
     switch (role) {
     case Qt::DisplayRole:
     case NameRole:

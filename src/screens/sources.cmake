@@ -13,6 +13,9 @@ target_sources(vexlocore PRIVATE
     screens/packagelistmodel.h screens/packagelistmodel.cpp
     screens/repodetailviewmodel.h screens/repodetailviewmodel.cpp
     screens/packagedetailviewmodel.h screens/packagedetailviewmodel.cpp
+    screens/catalogsearch.h screens/catalogsearch.cpp
+    screens/addrepoviewmodel.h screens/addrepoviewmodel.cpp
+    screens/allpackagesviewmodel.h screens/allpackagesviewmodel.cpp
 )
 set_source_files_properties(screens/SystemStyle.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
 qt_target_qml_sources(vexlocore
@@ -37,4 +40,7 @@ qt_target_qml_sources(vexlocore
         screens/PackageGrid.qml
         screens/RepoDetailView.qml
         screens/PackageDetailView.qml
+        screens/SheetDrawer.qml
+        screens/AddRepoView.qml
+        screens/AllPackagesView.qml
 )
