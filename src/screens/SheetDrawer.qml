@@ -10,8 +10,8 @@ Drawer {
     id: sheet
     property bool shown: false
     // The sheet lives in the window's overlay, outside the screens' mirroring: its content
-    // takes the direction of the screen that declares it.
-    readonly property bool mirroredLayout: parent ? parent.LayoutMirroring.enabled : false
+    // takes the application's direction.
+    readonly property bool mirroredLayout: Qt.application.layoutDirection === Qt.RightToLeft
     signal dismissed()
 
     edge: Qt.BottomEdge
