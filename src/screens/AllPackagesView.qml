@@ -82,6 +82,9 @@ SheetDrawer {
                         anchors.topMargin: 4
                         anchors.bottomMargin: 12
                         placeholderText: "ابحث عن الحزم"
+                        topPadding: 0
+                        bottomPadding: 0
+                        verticalAlignment: TextInput.AlignVCenter
                         text: viewModel.searchText
                         onTextEdited: viewModel.searchText = text
                     }

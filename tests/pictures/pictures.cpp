@@ -11,6 +11,8 @@
 
 Q_IMPORT_QML_PLUGIN(VexloPlugin)
 
+bool addSheetPictures(const QString &out);
+
 namespace {
 
 bool grab(QQuickWindow *window, const QString &path)
@@ -32,6 +34,8 @@ int main(int argc, char *argv[])
     QQuickStyle::setStyle(QStringLiteral("Material"));
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("pictures");
     QDir().mkpath(out);
+    if (argc > 2 && qstrcmp(argv[2], "sheets") == 0)
+        return addSheetPictures(out) ? 0 : 1;
 
     TempDataDir data;
     QQmlApplicationEngine engine;
@@ -45,5 +49,5 @@ int main(int argc, char *argv[])
         return 1;
     auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
     grab(window, out + QStringLiteral("/main-first-start.png"));
-    return 0;
+    return addSheetPictures(out) ? 0 : 1;
 }
