@@ -1,13 +1,30 @@
 #include "catalogsearch.h"
 
+#include <QCoreApplication>
 #include <QFutureWatcher>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
 constexpr std::size_t recentLimit = 16;
+// Recent answers hold at most this many indices in all (1 MiB), the newest one whatever its size.
+constexpr std::size_t recentIndexBudget = std::size_t(1) << 18;
+
+// Indexes are built one at a time, so the main thread keeps a core of its own while a whole
+// list of sources is indexed.
+QThreadPool *indexPool()
+{
+    static QThreadPool *const pool = [] {
+        auto *p = new QThreadPool(QCoreApplication::instance());
+        p->setMaxThreadCount(1);
+        return p;
+    }();
+    return pool;
+}
 
 bool same(const PackageList &a, const PackageList &b)
 {
@@ -76,7 +93,7 @@ void CatalogSearch::startBuild(Entry &entry)
         built(build, watcher->result());
         watcher->deleteLater();
     });
-    watcher->setFuture(QtConcurrent::run([list = entry.list, fields = m_fields] {
+    watcher->setFuture(QtConcurrent::run(indexPool(), [list = entry.list, fields = m_fields] {
         return Index(std::make_shared<const PackageSearchIndex>(list, fields));
     }));
 }
@@ -91,8 +108,13 @@ void CatalogSearch::built(std::uint64_t build, const Index &index)
         }
     }
     // A build for a list that was replaced meanwhile is simply dropped.
-    if (used && isReady())
-        Q_EMIT ready();
+    if (!used || !isReady())
+        return;
+    // The answers of a search land here. Touching its pages now spares the first keystroke
+    // a page fault per 4 KiB.
+    m_scratch.assign(m_starts.back(), 0);
+    m_scratch.clear();
+    Q_EMIT ready();
 }
 
 const std::vector<std::uint32_t> &CatalogSearch::matches(const QString &query)
@@ -105,51 +127,47 @@ const std::vector<std::uint32_t> &CatalogSearch::matches(const QString &query)
         return m_recent.back().packages;
     }
 
-    Answer answer{folded, {}};
     const std::uint32_t total = m_starts.back();
     if (folded.empty()) {
-        answer.packages.resize(total);
-        for (std::uint32_t i = 0; i < total; ++i)
-            answer.packages[i] = i;
-    } else {
-        // Narrow the smallest earlier answer whose query this one contains.
-        const Answer *base = nullptr;
-        for (const Answer &a : m_recent) {
-            if (!a.query.empty() && folded.find(a.query) != std::string::npos
-                && (!base || a.packages.size() < base->packages.size()))
-                base = &a;
-        }
-        // Examining most packages one by one costs more than one pass over the whole text.
-        const bool narrow = base && base->packages.size() < total / 4;
-        answer.packages = search(folded, narrow ? &base->packages : nullptr);
+        m_scratch.resize(total);
+        std::iota(m_scratch.begin(), m_scratch.end(), 0u);
+        return m_scratch;
     }
-    if (m_recent.size() == recentLimit)
+    // Narrow the smallest earlier answer whose query this one contains.
+    const Answer *base = nullptr;
+    for (const Answer &a : m_recent) {
+        if (folded.find(a.query) != std::string::npos && (!base || a.packages.size() < base->packages.size()))
+            base = &a;
+    }
+    search(folded, base ? &base->packages : nullptr);
+    // Only answers small enough to narrow are kept: examining most packages one by one costs
+    // more than one pass over the whole text, and copying a large one costs a keystroke's time.
+    if (m_scratch.size() >= total / 4)
+        return m_scratch;
+    m_recent.push_back(Answer{folded, std::vector<std::uint32_t>(m_scratch.cbegin(), m_scratch.cend())});
+    std::size_t held = 0;
+    for (const Answer &a : m_recent)
+        held += a.packages.size();
+    while (m_recent.size() > 1 && (m_recent.size() > recentLimit || held > recentIndexBudget)) {
+        held -= m_recent.front().packages.size();
         m_recent.erase(m_recent.begin());
-    m_recent.push_back(std::move(answer));
+    }
     return m_recent.back().packages;
 }
 
-std::vector<std::uint32_t> CatalogSearch::search(const std::string &folded,
-                                                 const std::vector<std::uint32_t> *candidates) const
+void CatalogSearch::search(const std::string &folded, const std::vector<std::uint32_t> *candidates)
 {
-    std::vector<std::uint32_t> found;
-    std::vector<std::uint32_t> local;
+    // Filled in place: a buffer grown afresh for every keystroke costs a page fault per 4 KiB.
+    m_scratch.clear();
+    m_scratch.reserve(m_starts.back());
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const std::uint32_t start = m_starts[i];
-        std::vector<std::uint32_t> hits;
-        if (candidates) {
-            const auto from = std::lower_bound(candidates->begin(), candidates->end(), start);
-            const auto to = std::lower_bound(from, candidates->end(), m_starts[i + 1]);
-            if (from == to)
-                continue;
-            local.resize(std::size_t(to - from));
-            std::transform(from, to, local.begin(), [start](std::uint32_t c) { return c - start; });
-            hits = m_entries[i].index->search(folded, local);
-        } else {
-            hits = m_entries[i].index->search(folded);
+        const PackageSearchIndex &index = *m_entries[i].index;
+        if (!candidates) {
+            index.searchInto(folded, m_starts[i], m_scratch);
+            continue;
         }
-        for (const std::uint32_t hit : hits)
-            found.push_back(hit + start);
+        const auto from = std::lower_bound(candidates->begin(), candidates->end(), m_starts[i]);
+        const auto to = std::lower_bound(from, candidates->end(), m_starts[i + 1]);
+        index.searchInto(folded, std::span<const std::uint32_t>(from, to), m_starts[i], m_scratch);
     }
-    return found;
 }

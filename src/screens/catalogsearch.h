@@ -13,8 +13,8 @@
 // The search over the packages of every source, read as one list in source order. Each list
 // gets its own PackageSearchIndex, built on a worker thread when the list first appears, so a
 // refresh of one source rebuilds only that source's index and the main thread never waits.
-// Recent answers are kept as in PackageSearch: typing on narrows an earlier answer, deleting
-// back finds one.
+// Recent small answers are kept as in PackageSearch: typing on narrows an earlier answer,
+// deleting back finds one.
 class CatalogSearch : public QObject
 {
     Q_OBJECT
@@ -55,8 +55,8 @@ private:
 
     void startBuild(Entry &entry);
     void built(std::uint64_t build, const Index &index);
-    [[nodiscard]] std::vector<std::uint32_t> search(const std::string &folded,
-                                                    const std::vector<std::uint32_t> *candidates) const;
+    // Leaves the matches in m_scratch.
+    void search(const std::string &folded, const std::vector<std::uint32_t> *candidates);
 
     unsigned m_fields;
     std::vector<Entry> m_entries;
@@ -64,4 +64,5 @@ private:
     std::vector<std::uint32_t> m_starts{0};
     std::uint64_t m_lastBuild = 0;
     std::vector<Answer> m_recent; // most recent last
+    std::vector<std::uint32_t> m_scratch;
 };

@@ -326,12 +326,17 @@ void ContentViewModel::syncPackages()
     m_store->release(std::move(dropped));
 }
 
+bool ContentViewModel::isPackageSearchReady() const
+{
+    return m_catalog->isReady();
+}
+
 void ContentViewModel::updateFilteredPackages()
 {
     const QList<PackageList> lists = m_catalog->lists();
     if (m_searchText.isEmpty())
         m_filteredPackages->setLists(lists);
     else if (m_catalog->isReady())
-        m_filteredPackages->setLists(lists, m_catalog->matches(m_searchText));
+        m_filteredPackages->setLists(lists, &m_catalog->matches(m_searchText));
     // Otherwise the answer follows when the index is ready.
 }

@@ -67,6 +67,8 @@ public:
     // Those of allPackages whose name or description holds the search text. While the search
     // index of a changed source is still being built, it shows the previous answer.
     [[nodiscard]] PackageListModel *filteredPackages() const { return m_filteredPackages; }
+    // Every source's packages are indexed for the search, so the next search is answered at once.
+    [[nodiscard]] bool isPackageSearchReady() const;
 
     // Positions in `repos` of the sources that the search keeps, in list order.
     [[nodiscard]] QList<int> filteredRepos() const;

@@ -64,16 +64,13 @@ bool PackageListModel::sameLists(const QList<PackageList> &a, const QList<Packag
     });
 }
 
-void PackageListModel::setLists(const QList<PackageList> &lists, std::optional<std::vector<std::uint32_t>> visible)
+void PackageListModel::setLists(const QList<PackageList> &lists, const std::vector<std::uint32_t> *visible)
 {
     if (sameLists(lists, m_lists)) {
-        if (visible) {
-            setVisible(std::move(*visible));
-        } else if (m_visible.size() != packageCount()) {
-            std::vector<std::uint32_t> all(packageCount());
-            std::iota(all.begin(), all.end(), 0u);
-            setVisible(std::move(all));
-        }
+        if (visible)
+            setVisible(*visible);
+        else if (m_visible.size() != packageCount())
+            showAll();
         return;
     }
     const int before = count();
@@ -82,8 +79,9 @@ void PackageListModel::setLists(const QList<PackageList> &lists, std::optional<s
     m_starts.assign(1, 0);
     for (const PackageList &list : m_lists)
         m_starts.push_back(m_starts.back() + std::uint32_t(list.size()));
+    // Assigned into the buffer already there: a fresh one costs a page fault per 4 KiB.
     if (visible) {
-        m_visible = std::move(*visible);
+        m_visible.assign(visible->begin(), visible->end());
     } else {
         m_visible.resize(packageCount());
         std::iota(m_visible.begin(), m_visible.end(), 0u);
@@ -91,6 +89,13 @@ void PackageListModel::setLists(const QList<PackageList> &lists, std::optional<s
     endResetModel();
     if (count() != before)
         Q_EMIT countChanged();
+}
+
+void PackageListModel::showAll()
+{
+    std::vector<std::uint32_t> all(packageCount());
+    std::iota(all.begin(), all.end(), 0u);
+    setVisible(all);
 }
 
 const Package &PackageListModel::package(std::uint32_t index) const
@@ -103,15 +108,15 @@ const Package &PackageListModel::package(std::uint32_t index) const
     return m_lists.at(qsizetype(list)).at(index - m_starts[list]);
 }
 
-void PackageListModel::setVisible(std::vector<std::uint32_t> indices)
+void PackageListModel::setVisible(const std::vector<std::uint32_t> &indices)
 {
     const int before = count();
     if (changeRuns(m_visible, indices) > maxChangeRuns) {
         beginResetModel();
-        m_visible = std::move(indices);
+        m_visible.assign(indices.begin(), indices.end());
         endResetModel();
     } else {
-        applyChanges(std::move(indices));
+        applyChanges(indices);
     }
     if (count() != before)
         Q_EMIT countChanged();
@@ -119,7 +124,7 @@ void PackageListModel::setVisible(std::vector<std::uint32_t> indices)
 
 // Builds the new set in m_visible from the front while the rest of the old set stays readable
 // behind it, so each run costs its own length and the model is consistent at every signal.
-void PackageListModel::applyChanges(std::vector<std::uint32_t> &&next)
+void PackageListModel::applyChanges(const std::vector<std::uint32_t> &next)
 {
     std::vector<std::uint32_t> old = std::move(m_visible);
     m_visible.clear();

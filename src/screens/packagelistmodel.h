@@ -6,7 +6,6 @@
 #include <QtQml/qqmlregistration.h>
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 // The packages a grid shows: one or more package lists, read as one list in order, and the
@@ -43,9 +42,9 @@ public:
     // Shows the lists one after the other: all of them, or the packages at these indices of
     // the joined list. Lists that share their records with the ones shown leave the rows that
     // stay in place; other lists reset the model.
-    void setLists(const QList<PackageList> &lists, std::optional<std::vector<std::uint32_t>> visible = {});
+    void setLists(const QList<PackageList> &lists, const std::vector<std::uint32_t> *visible = nullptr);
     // Shows the packages at these indices, which must be ascending and in range.
-    void setVisible(std::vector<std::uint32_t> indices);
+    void setVisible(const std::vector<std::uint32_t> &indices);
 
     [[nodiscard]] const QList<PackageList> &lists() const { return m_lists; }
     [[nodiscard]] std::uint32_t packageCount() const { return m_starts.back(); }
@@ -72,7 +71,8 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] std::uint32_t packageAt(int row) const;
-    void applyChanges(std::vector<std::uint32_t> &&next);
+    void applyChanges(const std::vector<std::uint32_t> &next);
+    void showAll();
 
     QList<PackageList> m_lists;
     // Index in the joined list of each list's first package, plus the total at the end.

@@ -7,6 +7,7 @@ target_sources(vexlocore PRIVATE
     screens/shortentext.h screens/shortentext.cpp
     screens/ratingdisplay.h screens/ratingdisplay.cpp
     screens/packageimage.h screens/packageimage.cpp
+    screens/findsubstring.h screens/findsubstring.cpp
     screens/packagesearchindex.h screens/packagesearchindex.cpp
     screens/packagesearch.h screens/packagesearch.cpp
     screens/architectureindex.h screens/architectureindex.cpp

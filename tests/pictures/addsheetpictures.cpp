@@ -86,7 +86,7 @@ bool addSheetPictures(const QString &out)
     ok &= grab(window, out + u"/add-sheet-busy.png"_s);
     server.setHolding(false);
     server.release();
-    QTest::qWaitFor([&] { return !model->showingAddRepo(); }, 10'000);
+    ok &= QTest::qWaitFor([&] { return !model->showingAddRepo(); }, 10'000);
     ok &= grab(window, out + u"/add-sheet-done.png"_s);
     model->setShowAlert(false);
 

@@ -1,6 +1,7 @@
 #include "screens/allpackagesviewmodel.h"
 #include "screens/catalogsearch.h"
 #include "screens/contentviewmodel.h"
+#include "screens/findsubstring.h"
 #include "screens/packagelistmodel.h"
 #include "testsupport.h"
 
@@ -112,7 +113,7 @@ private Q_SLOTS:
         PackageList joined;
         for (const PackageList &list : lists)
             joined += list;
-        for (const QString query : {u"a"_s, u"ab"_s, u"abC"_s, u"ab"_s, u"a"_s, u""_s, u"É"_s, u"é a"_s, u" "_s,
+        for (const QString &query : {u"a"_s, u"ab"_s, u"abC"_s, u"ab"_s, u"a"_s, u""_s, u"É"_s, u"é a"_s, u" "_s,
                                     u"ba"_s, u"bab"_s, u"babA"_s}) {
             std::vector<std::uint32_t> expected;
             for (qsizetype i = 0; i < joined.size(); ++i) {
@@ -122,6 +123,30 @@ private Q_SLOTS:
                     expected.push_back(std::uint32_t(i));
             }
             QVERIFY2(search.matches(query) == expected, qPrintable(query));
+        }
+    }
+
+    // Every length around the sixteen-byte blocks, needles at both ends and past them.
+    void substringSearchAgreesWithFind()
+    {
+        QRandomGenerator random(11);
+        for (int size = 0; size < 70; ++size) {
+            std::string text(std::size_t(size), 'a');
+            for (char &c : text)
+                c = "ab\xd8"[random.bounded(3)];
+            for (int length = 0; length <= std::min(size + 1, 20); ++length) {
+                for (int trial = 0; trial < 8; ++trial) {
+                    std::string needle;
+                    if (trial < 4 && length <= size)
+                        needle = text.substr(random.bounded(size - length + 1), std::size_t(length));
+                    else
+                        for (int i = 0; i < length; ++i)
+                            needle += "ab\xd8"[random.bounded(3)];
+                    const std::size_t expected = std::string_view(text).find(needle);
+                    const char *found = findSubstring(text.data(), text.size(), needle);
+                    QCOMPARE(found ? std::size_t(found - text.data()) : std::string_view::npos, expected);
+                }
+            }
         }
     }
 
