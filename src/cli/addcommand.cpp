@@ -1,9 +1,44 @@
 #include "commands.h"
 
+#include "model/defaultrepos.h"
+#include "model/repostore.h"
+#include "sources/repoadder.h"
+
+#include <QEventLoop>
 #include <QTextStream>
 
-int Cli::add(const QStringList &)
+int Cli::add(const QStringList &args)
 {
-    err() << "vexlo-cli: add is not available yet\n";
-    return 2;
+    if (args.isEmpty()) {
+        err() << "vexlo-cli: add needs at least one address (see --help)\n";
+        return 2;
+    }
+    // The list the main screen would add to: the stored one, else the defaults.
+    RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
+    RepoAdder adder([&repos]() -> const RepoList & { return repos; });
+
+    bool saved = true;
+    QStringList failures;
+    QEventLoop loop;
+    QObject::connect(&adder, &RepoAdder::repoReady, [&](const Repo &repo) {
+        repos.append(repo);
+        // Written after every append, as the screen does: an interrupted run keeps what arrived.
+        saved = RepoStore::saveRepos(repos) && saved;
+    });
+    QObject::connect(&adder, &RepoAdder::failed, [](int, const QString &message) { err() << message << Qt::endl; });
+    QObject::connect(&adder, &RepoAdder::finished, [&](int, const QStringList &batchFailures) {
+        failures = batchFailures;
+        loop.quit();
+    });
+    // Each argument is read as typed text, so one may hold several addresses.
+    adder.addRepos(args.join(u'\n'));
+    loop.exec();
+
+    if (!saved) {
+        err() << "vexlo-cli: the source list could not be written\n";
+        return 1;
+    }
+    if (failures.isEmpty())
+        err() << RepoAdder::closingMessage(failures) << Qt::endl;
+    return failures.isEmpty() ? 0 : 1;
 }

@@ -24,11 +24,17 @@ Commands:
                               file is not UTF-8.
   refresh                     Refresh every stored source, print failures, write the store.
                               Exits 1 when any source failed.
-  add ADDRESS...              Add sources by their base addresses. Messages go to standard
-                              error; exits 1 when any address failed.
+  add ADDRESS...              Add sources as the add-source sheet does: each argument is read
+                              like the sheet's text (addresses separated by blanks or line
+                              breaks), all are fetched at once, each new source is appended
+                              and the list written. Messages go to standard error; exits 1
+                              when any address failed (invalid, already listed, not fetched).
   packages [--source NAME] [--search TEXT] [--arch ARCH] [--json]
-                              List the packages of the stored sources, filtered as the
-                              screens filter.
+                              List the packages of the stored sources, one line each (name,
+                              version, architecture, size, source) or as a JSON array, filtered
+                              as the screens filter: --search matches names and descriptions,
+                              names only with --source (the source of that name); --arch is
+                              the simplified architecture (arm, arm64, arm64e, ...).
   --help                      Show this text.
 )";
 

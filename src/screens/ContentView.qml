@@ -135,6 +135,14 @@ Page {
         }
     }
 
+    AddRepoView {
+        contentModel: page.model
+    }
+
+    AllPackagesView {
+        contentModel: page.model
+    }
+
     AlertDialog {
         objectName: "alert"
         anchors.centerIn: parent

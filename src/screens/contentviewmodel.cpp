@@ -1,12 +1,15 @@
 #include "contentviewmodel.h"
 
+#include "buildconfig.h"
+#include "catalogsearch.h"
 #include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
-#include "buildconfig.h"
+#include "packagelistmodel.h"
+#include "platform/console.h"
 #include "platform/platformservices.h"
 #include "reposectionmodel.h"
-#include "platform/console.h"
 #include "sources/refreshoutcome.h"
+#include "sources/repoadder.h"
 #include "sources/reporefresher.h"
 
 using namespace Qt::StringLiterals;
@@ -16,9 +19,18 @@ ContentViewModel::ContentViewModel(QObject *parent)
     , m_repos(defaultRepos())
     , m_pinned(new RepoSectionModel(&m_repos, this))
     , m_other(new RepoSectionModel(&m_repos, this))
+    , m_allPackages(new PackageListModel(this))
+    , m_filteredPackages(new PackageListModel(this))
+    , m_catalog(new CatalogSearch(PackageSearchIndex::Name | PackageSearchIndex::Description, this))
     , m_refresher(new RepoRefresher(this))
+    , m_adder(new RepoAdder([this]() -> const RepoList & { return m_repos; }, this))
     , m_store(AsyncRepoStore::instance())
 {
+    connect(m_catalog, &CatalogSearch::ready, this, &ContentViewModel::updateFilteredPackages);
+    connect(m_adder, &RepoAdder::repoReady, this, &ContentViewModel::appendRepo);
+    connect(m_adder, &RepoAdder::failed, this, [this](int, const QString &message) { alert(message); });
+    connect(m_adder, &RepoAdder::finished, this,
+            [this](int, const QStringList &failures) { alert(RepoAdder::closingMessage(failures)); });
     connect(m_refresher, &RepoRefresher::started, this, [this](const QUuid &id) {
         const int i = positionOf(id);
         if (i < 0)
@@ -91,6 +103,7 @@ void ContentViewModel::setSearchText(const QString &text)
         return;
     m_searchText = text;
     refreshSections(false);
+    updateFilteredPackages();
     Q_EMIT searchTextChanged();
 }
 
@@ -243,6 +256,14 @@ QVariant ContentViewModel::repoValue(const QString &repoId) const
     return i < 0 ? QVariant() : QVariant::fromValue(m_repos.at(i));
 }
 
+void ContentViewModel::appendRepo(const Repo &repo)
+{
+    m_repos.append(repo);
+    refreshSections();
+    Q_EMIT reposChanged();
+    saveRepos();
+}
+
 void ContentViewModel::openProfile()
 {
     const QUrl url(QStringLiteral(VEXLO_PROFILE_URL), QUrl::StrictMode);
@@ -276,10 +297,49 @@ void ContentViewModel::refreshSections(bool rowsChanged)
 {
     m_pinned->update([this](const Repo &r) { return r.isPinned && matchesSearch(r); }, rowsChanged);
     m_other->update([this](const Repo &r) { return !r.isPinned && matchesSearch(r); }, rowsChanged);
+    syncPackages();
 }
 
 void ContentViewModel::sourceChanged(int position)
 {
     m_pinned->sourceChanged(position);
     m_other->sourceChanged(position);
+    syncPackages();
+}
+
+void ContentViewModel::syncPackages()
+{
+    QList<PackageList> lists;
+    lists.reserve(m_repos.size());
+    for (const Repo &repo : m_repos)
+        lists.append(repo.packages);
+    if (PackageListModel::sameLists(lists, m_allPackages->lists()))
+        return;
+    // Whatever the package views drop is freed on the store's thread, not in a frame.
+    RepoList dropped;
+    for (const QList<PackageList> &held : {m_allPackages->lists(), m_filteredPackages->lists()}) {
+        for (const PackageList &list : held) {
+            dropped.append(Repo{});
+            dropped.back().packages = list;
+        }
+    }
+    m_allPackages->setLists(lists);
+    m_catalog->setLists(lists);
+    updateFilteredPackages();
+    m_store->release(std::move(dropped));
+}
+
+bool ContentViewModel::isPackageSearchReady() const
+{
+    return m_catalog->isReady();
+}
+
+void ContentViewModel::updateFilteredPackages()
+{
+    const QList<PackageList> lists = m_catalog->lists();
+    if (m_searchText.isEmpty())
+        m_filteredPackages->setLists(lists);
+    else if (m_catalog->isReady())
+        m_filteredPackages->setLists(lists, &m_catalog->matches(m_searchText));
+    // Otherwise the answer follows when the index is ready.
 }

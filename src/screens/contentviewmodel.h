@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/repo.h"
+#include "packagelistmodel.h"
 #include "reposectionmodel.h"
 
 #include <QObject>
@@ -10,8 +11,10 @@
 #include <QtQml/qqmlregistration.h>
 
 
-class RepoRefresher;
 class AsyncRepoStore;
+class CatalogSearch;
+class RepoAdder;
+class RepoRefresher;
 
 // Seconds after which the first source's last refresh makes an appearance refresh again.
 inline constexpr double UPDATE_INTERVAL = 86400.0;
@@ -32,6 +35,8 @@ class ContentViewModel : public QObject
     Q_PROPERTY(RepoSectionModel *otherRepos READ otherRepos CONSTANT)
     Q_PROPERTY(int pinnedCount READ pinnedCount NOTIFY reposChanged)
     Q_PROPERTY(int otherCount READ otherCount NOTIFY reposChanged)
+    Q_PROPERTY(PackageListModel *allPackages READ allPackages CONSTANT)
+    Q_PROPERTY(PackageListModel *filteredPackages READ filteredPackages CONSTANT)
 
 public:
     explicit ContentViewModel(QObject *parent = nullptr);
@@ -57,6 +62,14 @@ public:
     [[nodiscard]] int pinnedCount() const;
     [[nodiscard]] int otherCount() const;
 
+    // The packages of all sources, source by source in list order.
+    [[nodiscard]] PackageListModel *allPackages() const { return m_allPackages; }
+    // Those of allPackages whose name or description holds the search text. While the search
+    // index of a changed source is still being built, it shows the previous answer.
+    [[nodiscard]] PackageListModel *filteredPackages() const { return m_filteredPackages; }
+    // Every source's packages are indexed for the search, so the next search is answered at once.
+    [[nodiscard]] bool isPackageSearchReady() const;
+
     // Positions in `repos` of the sources that the search keeps, in list order.
     [[nodiscard]] QList<int> filteredRepos() const;
     [[nodiscard]] bool matchesSearch(const Repo &repo) const;
@@ -81,6 +94,14 @@ public:
     // Opens the maker's profile page; does nothing while no profile address is configured.
     Q_INVOKABLE void openProfile();
 
+    // The add-source flow of this list: its sources are appended here and written, its
+    // messages shown by the alert.
+    [[nodiscard]] RepoAdder *repoAdder() const { return m_adder; }
+    // Appends a source at the end of the list and writes the list.
+    void appendRepo(const Repo &repo);
+    // Shows a message in the one alert; the last message set wins.
+    void alert(const QString &message);
+
     // A copy of one source, for the screens pushed from a row.
     [[nodiscard]] std::optional<Repo> repo(const QString &repoId) const;
     // Blocks until pending writes of the store have completed (used at quit).
@@ -101,8 +122,9 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] int positionOf(const QUuid &id) const;
-    void alert(const QString &message);
     void refreshSections(bool rowsChanged = true);
+    void syncPackages();
+    void updateFilteredPackages();
     void sourceChanged(int position);
     void applyLoaded(RepoList loaded);
 
@@ -116,7 +138,11 @@ private:
 
     RepoSectionModel *m_pinned;
     RepoSectionModel *m_other;
+    PackageListModel *m_allPackages;
+    PackageListModel *m_filteredPackages;
+    CatalogSearch *m_catalog;
     RepoRefresher *m_refresher;
+    RepoAdder *m_adder;
     AsyncRepoStore *m_store;
     std::function<double()> m_now = &ReferenceDate::now;
 };

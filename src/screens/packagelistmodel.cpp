@@ -49,25 +49,69 @@ PackageListModel::PackageListModel(QObject *parent)
 
 void PackageListModel::setPackages(const PackageList &packages)
 {
+    setLists({packages});
+}
+
+bool PackageListModel::sameLists(const QList<PackageList> &a, const QList<PackageList> &b)
+{
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const PackageList &x, const PackageList &y) {
+        return x.size() == y.size() && (x.isEmpty() || x.constData() == y.constData());
+    });
+}
+
+void PackageListModel::setLists(const QList<PackageList> &lists, const std::vector<std::uint32_t> *visible)
+{
+    if (sameLists(lists, m_lists)) {
+        if (visible)
+            setVisible(*visible);
+        else if (m_visible.size() != packageCount())
+            showAll();
+        return;
+    }
     const int before = count();
     beginResetModel();
-    m_packages = packages;
-    m_visible.resize(std::size_t(packages.size()));
-    std::iota(m_visible.begin(), m_visible.end(), 0u);
+    m_lists = lists;
+    m_starts.assign(1, 0);
+    for (const PackageList &list : m_lists)
+        m_starts.push_back(m_starts.back() + std::uint32_t(list.size()));
+    // Assigned into the buffer already there: a fresh one costs a page fault per 4 KiB.
+    if (visible) {
+        m_visible.assign(visible->begin(), visible->end());
+    } else {
+        m_visible.resize(packageCount());
+        std::iota(m_visible.begin(), m_visible.end(), 0u);
+    }
     endResetModel();
     if (count() != before)
         Q_EMIT countChanged();
 }
 
-void PackageListModel::setVisible(std::vector<std::uint32_t> indices)
+void PackageListModel::showAll()
+{
+    std::vector<std::uint32_t> all(packageCount());
+    std::iota(all.begin(), all.end(), 0u);
+    setVisible(all);
+}
+
+const Package &PackageListModel::package(std::uint32_t index) const
+{
+    if (m_lists.size() == 1)
+        return m_lists.constFirst().at(index);
+    // The list holding it: the last one starting at or before it.
+    const auto next = std::upper_bound(m_starts.begin() + 1, m_starts.end() - 1, index);
+    const std::size_t list = std::size_t(next - m_starts.begin()) - 1;
+    return m_lists.at(qsizetype(list)).at(index - m_starts[list]);
+}
+
+void PackageListModel::setVisible(const std::vector<std::uint32_t> &indices)
 {
     const int before = count();
     if (changeRuns(m_visible, indices) > maxChangeRuns) {
         beginResetModel();
-        m_visible = std::move(indices);
+        m_visible.assign(indices.begin(), indices.end());
         endResetModel();
     } else {
-        applyChanges(std::move(indices));
+        applyChanges(indices);
     }
     if (count() != before)
         Q_EMIT countChanged();
@@ -75,7 +119,7 @@ void PackageListModel::setVisible(std::vector<std::uint32_t> indices)
 
 // Builds the new set in m_visible from the front while the rest of the old set stays readable
 // behind it, so each run costs its own length and the model is consistent at every signal.
-void PackageListModel::applyChanges(std::vector<std::uint32_t> &&next)
+void PackageListModel::applyChanges(const std::vector<std::uint32_t> &next)
 {
     std::vector<std::uint32_t> old = std::move(m_visible);
     m_visible.clear();
@@ -135,14 +179,14 @@ QVariant PackageListModel::record(int row) const
 {
     if (row < 0 || row >= rowCount())
         return {};
-    return QVariant::fromValue(m_packages.at(packageAt(row)));
+    return QVariant::fromValue(package(packageAt(row)));
 }
 
 QVariant PackageListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Package &p = m_packages.at(packageAt(index.row()));
+    const Package &p = package(packageAt(index.row()));
     switch (role) {
     case Qt::DisplayRole:
     case NameRole:

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-// The packages a grid shows: a package list and the ascending indices of the visible ones,
-// so filtering copies no record. Texts are converted from the records' UTF-8 only when a
+// The packages a grid shows: one or more package lists, read as one list in order, and the
+// ascending indices of the visible ones, so neither joining nor filtering copies a record. Texts are converted from the records' UTF-8 only when a
 // card asks for them. Changing the visible set emits the removals and insertions that turn
 // the old set into the new one (a reset when they would be too many to be worth it).
 class PackageListModel : public QAbstractListModel
@@ -39,10 +39,18 @@ public:
 
     // Shows all of packages.
     void setPackages(const PackageList &packages);
+    // Shows the lists one after the other: all of them, or the packages at these indices of
+    // the joined list. Lists that share their records with the ones shown leave the rows that
+    // stay in place; other lists reset the model.
+    void setLists(const QList<PackageList> &lists, const std::vector<std::uint32_t> *visible = nullptr);
     // Shows the packages at these indices, which must be ascending and in range.
-    void setVisible(std::vector<std::uint32_t> indices);
+    void setVisible(const std::vector<std::uint32_t> &indices);
 
-    [[nodiscard]] const PackageList &packages() const { return m_packages; }
+    [[nodiscard]] const QList<PackageList> &lists() const { return m_lists; }
+    [[nodiscard]] std::uint32_t packageCount() const { return m_starts.back(); }
+    [[nodiscard]] const Package &package(std::uint32_t index) const;
+    // Whether both hold the same records (shared, not merely equal).
+    [[nodiscard]] static bool sameLists(const QList<PackageList> &a, const QList<PackageList> &b);
     [[nodiscard]] const std::vector<std::uint32_t> &visible() const { return m_visible; }
     [[nodiscard]] int count() const { return rowCount(); }
 
@@ -63,9 +71,12 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] std::uint32_t packageAt(int row) const;
-    void applyChanges(std::vector<std::uint32_t> &&next);
+    void applyChanges(const std::vector<std::uint32_t> &next);
+    void showAll();
 
-    PackageList m_packages;
+    QList<PackageList> m_lists;
+    // Index in the joined list of each list's first package, plus the total at the end.
+    std::vector<std::uint32_t> m_starts{0};
     std::vector<std::uint32_t> m_visible;
     // While changes are emitted, rows past m_visible come from the old set from m_oldPos on.
     const std::vector<std::uint32_t> *m_old = nullptr;

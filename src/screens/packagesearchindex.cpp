@@ -1,5 +1,7 @@
 #include "packagesearchindex.h"
 
+#include "findsubstring.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -32,12 +34,12 @@ PackageSearchIndex::PackageSearchIndex(const PackageList &packages, unsigned fie
         if (fields & Description)
             append(data[i].description);
     }
-    m_starts.push_back(m_text.size());
+    m_starts.push_back(std::uint32_t(m_text.size()));
 }
 
 void PackageSearchIndex::append(std::string_view field)
 {
-    m_starts.push_back(m_text.size());
+    m_starts.push_back(std::uint32_t(m_text.size()));
     if (isAscii(field)) {
         // The common case, without the round trip through UTF-16.
         const std::size_t at = m_text.size();
@@ -70,41 +72,15 @@ std::size_t PackageSearchIndex::segmentAt(std::size_t offset, std::size_t from) 
         step *= 2;
     }
     high = std::min(high, m_starts.size());
-    const auto it = std::upper_bound(m_starts.begin() + std::ptrdiff_t(low), m_starts.begin() + std::ptrdiff_t(high), offset);
+    const auto it = std::upper_bound(m_starts.begin() + std::ptrdiff_t(low), m_starts.begin() + std::ptrdiff_t(high),
+                                     std::uint32_t(offset));
     return std::size_t(it - m_starts.begin()) - 1;
 }
 
 std::vector<std::uint32_t> PackageSearchIndex::search(std::string_view query) const
 {
     std::vector<std::uint32_t> found;
-    if (query.empty()) {
-        found.resize(m_packageCount);
-        for (std::uint32_t i = 0; i < m_packageCount; ++i)
-            found[i] = i;
-        return found;
-    }
-    if (m_fieldCount == 0)
-        return found;
-    const char *const base = m_text.data();
-    const std::size_t size = m_text.size();
-    std::size_t pos = 0;
-    std::size_t segment = 0;
-    while (pos < size) {
-        const void *hit = memmem(base + pos, size - pos, query.data(), query.size());
-        if (!hit)
-            break;
-        const std::size_t offset = std::size_t(static_cast<const char *>(hit) - base);
-        segment = segmentAt(offset, segment);
-        // The field's own text ends before its NUL; a hit running past it spans two fields.
-        if (offset + query.size() < m_starts[segment + 1]) {
-            const std::uint32_t package = std::uint32_t(segment / m_fieldCount);
-            found.push_back(package);
-            segment = std::size_t(package + 1) * m_fieldCount;
-            pos = m_starts[segment];
-        } else {
-            pos = offset + 1;
-        }
-    }
+    searchInto(query, 0, found);
     return found;
 }
 
@@ -114,19 +90,57 @@ std::vector<std::uint32_t> PackageSearchIndex::search(std::string_view query,
     if (query.empty())
         return candidates;
     std::vector<std::uint32_t> found;
+    searchInto(query, candidates, 0, found);
+    return found;
+}
+
+void PackageSearchIndex::searchInto(std::string_view query, std::uint32_t offset, std::vector<std::uint32_t> &out) const
+{
+    if (query.empty()) {
+        for (std::uint32_t i = 0; i < m_packageCount; ++i)
+            out.push_back(offset + i);
+        return;
+    }
+    if (m_fieldCount == 0)
+        return;
     const char *const base = m_text.data();
-    for (const std::uint32_t package : candidates) {
-        if (package >= m_packageCount)
+    const std::size_t size = m_text.size();
+    std::size_t pos = 0;
+    std::size_t segment = 0;
+    while (pos < size) {
+        const char *hit = findSubstring(base + pos, size - pos, query);
+        if (!hit)
+            break;
+        const std::size_t at = std::size_t(hit - base);
+        segment = segmentAt(at, segment);
+        // The field's own text ends before its NUL; a hit running past it spans two fields.
+        if (at + query.size() < m_starts[segment + 1]) {
+            const std::uint32_t package = std::uint32_t(segment / m_fieldCount);
+            out.push_back(offset + package);
+            segment = std::size_t(package + 1) * m_fieldCount;
+            pos = m_starts[segment];
+        } else {
+            pos = at + 1;
+        }
+    }
+}
+
+void PackageSearchIndex::searchInto(std::string_view query, std::span<const std::uint32_t> candidates,
+                                    std::uint32_t offset, std::vector<std::uint32_t> &out) const
+{
+    const char *const base = m_text.data();
+    for (const std::uint32_t candidate : candidates) {
+        const std::uint32_t package = candidate - offset;
+        if (candidate < offset || package >= m_packageCount)
             continue;
         for (unsigned field = 0; field < m_fieldCount; ++field) {
             const std::size_t segment = std::size_t(package) * m_fieldCount + field;
             const std::size_t begin = m_starts[segment];
             const std::size_t length = m_starts[segment + 1] - 1 - begin;
-            if (length >= query.size() && memmem(base + begin, length, query.data(), query.size())) {
-                found.push_back(package);
+            if (length >= query.size() && findSubstring(base + begin, length, query)) {
+                out.push_back(candidate);
                 break;
             }
         }
     }
-    return found;
 }

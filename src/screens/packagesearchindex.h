@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,12 @@ public:
     [[nodiscard]] std::vector<std::uint32_t> search(std::string_view foldedQuery,
                                                     const std::vector<std::uint32_t> &candidates) const;
 
+    // The same, appending to `out` the indices plus `offset`, as when this index is one part of a
+    // larger list that starts at `offset`; candidates are then indices of that list.
+    void searchInto(std::string_view foldedQuery, std::uint32_t offset, std::vector<std::uint32_t> &out) const;
+    void searchInto(std::string_view foldedQuery, std::span<const std::uint32_t> candidates, std::uint32_t offset,
+                    std::vector<std::uint32_t> &out) const;
+
     // The query as the index stores text: case-folded UTF-8.
     [[nodiscard]] static std::string fold(const QString &query);
 
@@ -39,8 +46,9 @@ private:
     [[nodiscard]] std::size_t segmentAt(std::size_t offset, std::size_t from) const;
 
     std::string m_text;
-    // Start of every field's text in m_text, package by package, plus one past the end.
-    std::vector<std::size_t> m_starts;
+    // Start of every field's text in m_text, package by package, plus one past the end. One
+    // source's names and descriptions stay far below 4 GiB (an index is at most 256 MiB).
+    std::vector<std::uint32_t> m_starts;
     std::uint32_t m_packageCount = 0;
     unsigned m_fieldCount = 0;
 };

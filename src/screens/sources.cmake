@@ -7,12 +7,16 @@ target_sources(vexlocore PRIVATE
     screens/shortentext.h screens/shortentext.cpp
     screens/ratingdisplay.h screens/ratingdisplay.cpp
     screens/packageimage.h screens/packageimage.cpp
+    screens/findsubstring.h screens/findsubstring.cpp
     screens/packagesearchindex.h screens/packagesearchindex.cpp
     screens/packagesearch.h screens/packagesearch.cpp
     screens/architectureindex.h screens/architectureindex.cpp
     screens/packagelistmodel.h screens/packagelistmodel.cpp
     screens/repodetailviewmodel.h screens/repodetailviewmodel.cpp
     screens/packagedetailviewmodel.h screens/packagedetailviewmodel.cpp
+    screens/catalogsearch.h screens/catalogsearch.cpp
+    screens/addrepoviewmodel.h screens/addrepoviewmodel.cpp
+    screens/allpackagesviewmodel.h screens/allpackagesviewmodel.cpp
 )
 set_source_files_properties(screens/SystemStyle.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
 set_source_files_properties(../resources/shadows/shadow-r10.png PROPERTIES QT_RESOURCE_ALIAS shadows/shadow-r10.png)
@@ -42,6 +46,9 @@ qt_target_qml_sources(vexlocore
         screens/PackageGrid.qml
         screens/RepoDetailView.qml
         screens/PackageDetailView.qml
+        screens/SheetDrawer.qml
+        screens/AddRepoView.qml
+        screens/AllPackagesView.qml
     RESOURCES
         ../resources/shadows/shadow-r10.png
         ../resources/shadows/shadow-r15.png

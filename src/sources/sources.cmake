@@ -8,6 +8,7 @@ target_sources(vexlocore PRIVATE
     sources/indextext.h sources/indextext.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
+    sources/repoadder.h sources/repoadder.cpp
     sources/reporefresher.h sources/reporefresher.cpp
     sources/utf8.h sources/utf8.cpp
 )

@@ -1,0 +1,115 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Vexlo
+
+// The packages of every source in one grid, as a sheet with its own navigation: a card pushes
+// the package inside the sheet. Its search field edits the main screen's search text, so the
+// two screens always search with the same text.
+SheetDrawer {
+    id: sheet
+    objectName: "allPackagesSheet"
+    required property ContentViewModel contentModel
+    readonly property AllPackagesViewModel viewModel: viewModel
+    readonly property StackView stackView: stack
+
+    shown: contentModel.showAllPackages
+    onDismissed: contentModel.showAllPackages = false
+    // Every opening starts at the grid.
+    onClosed: stack.pop(null, StackView.Immediate)
+
+    AllPackagesViewModel {
+        id: viewModel
+        contentModel: sheet.contentModel
+        onScrollRequested: row => grid.scrollToRow(row, 350, Easing.InOutQuad)
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+        LayoutMirroring.enabled: sheet.mirroredLayout
+        LayoutMirroring.childrenInherit: true
+
+        // The sheet's own navigation bar: back while a package is shown, and the title.
+        Item {
+            Layout.fillWidth: true
+            implicitHeight: 44
+            ToolButton {
+                objectName: "backButton"
+                visible: stack.depth > 1
+                anchors.left: parent.left
+                anchors.leftMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                background: null
+                // The arrow points towards the leading edge.
+                contentItem: SymbolIcon {
+                    name: "chevron.backward"
+                    color: SystemStyle.blue
+                    size: 28
+                    rotation: sheet.mirroredLayout ? 180 : 0
+                }
+                onClicked: stack.pop()
+            }
+            Label {
+                objectName: "sheetTitle"
+                anchors.centerIn: parent
+                width: parent.width - 96
+                horizontalAlignment: Text.AlignHCenter
+                elide: Text.ElideRight
+                text: stack.currentItem ? stack.currentItem.title : ""
+                font: SystemStyle.headline
+                color: SystemStyle.primary
+            }
+        }
+
+        StackView {
+            id: stack
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            initialItem: Page {
+                title: viewModel.title
+                background: Rectangle { color: SystemStyle.background }
+
+                header: Item {
+                    implicitHeight: search.implicitHeight + 16
+                    SearchField {
+                        id: search
+                        objectName: "searchField"
+                        anchors.fill: parent
+                        anchors.leftMargin: SystemStyle.padding
+                        anchors.rightMargin: SystemStyle.padding
+                        anchors.topMargin: 4
+                        anchors.bottomMargin: 12
+                        placeholderText: "ابحث عن الحزم"
+                        topPadding: 0
+                        bottomPadding: 0
+                        verticalAlignment: TextInput.AlignVCenter
+                        text: viewModel.searchText
+                        onTextEdited: viewModel.searchText = text
+                    }
+                }
+
+                PackageGrid {
+                    id: grid
+                    objectName: "packageGrid"
+                    anchors.fill: parent
+                    packages: viewModel.packages
+                    anyRated: viewModel.anyRated
+                    stackView: stack
+
+                    header: Text {
+                        objectName: "countLine"
+                        width: grid.width
+                        topPadding: 8
+                        bottomPadding: SystemStyle.padding
+                        horizontalAlignment: Text.AlignHCenter
+                        text: viewModel.countText
+                        font: SystemStyle.subheadline
+                        color: SystemStyle.secondary
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,70 @@
+#include "addrepoviewmodel.h"
+
+#include "contentviewmodel.h"
+#include "sources/repoadder.h"
+
+AddRepoViewModel::AddRepoViewModel(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void AddRepoViewModel::setContentModel(ContentViewModel *model)
+{
+    if (m_content == model)
+        return;
+    disconnect(m_finished);
+    m_content = model;
+    m_batch = 0;
+    setLoading(false);
+    if (m_content)
+        m_finished = connect(m_content->repoAdder(), &RepoAdder::finished, this, &AddRepoViewModel::batchFinished);
+    Q_EMIT contentModelChanged();
+}
+
+void AddRepoViewModel::setRepoURLs(const QString &text)
+{
+    if (text == m_repoURLs)
+        return;
+    const bool couldSave = canSave();
+    m_repoURLs = text;
+    Q_EMIT repoURLsChanged();
+    if (canSave() != couldSave)
+        Q_EMIT canSaveChanged();
+}
+
+void AddRepoViewModel::addRepos()
+{
+    if (!m_content || !canSave())
+        return;
+    setLoading(true);
+    m_batch = m_content->repoAdder()->addRepos(m_repoURLs);
+}
+
+void AddRepoViewModel::reset()
+{
+    m_batch = 0;
+    setLoading(false);
+    clear();
+}
+
+void AddRepoViewModel::setLoading(bool loading)
+{
+    if (loading == m_isLoading)
+        return;
+    const bool couldSave = canSave();
+    m_isLoading = loading;
+    Q_EMIT isLoadingChanged();
+    if (canSave() != couldSave)
+        Q_EMIT canSaveChanged();
+}
+
+void AddRepoViewModel::batchFinished(int batch)
+{
+    if (batch != m_batch)
+        return;
+    m_batch = 0;
+    setLoading(false);
+    // The main screen's alert already carries the closing message.
+    if (m_content)
+        m_content->setShowingAddRepo(false);
+}

@@ -1,0 +1,84 @@
+#include "allpackagesviewmodel.h"
+
+#include "contentviewmodel.h"
+#include "packagelistmodel.h"
+
+#include <algorithm>
+
+AllPackagesViewModel::AllPackagesViewModel(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void AllPackagesViewModel::setContentModel(ContentViewModel *model)
+{
+    if (m_content == model)
+        return;
+    if (m_content) {
+        m_content->disconnect(this);
+        m_content->filteredPackages()->disconnect(this);
+        m_content->allPackages()->disconnect(this);
+    }
+    m_content = model;
+    if (m_content) {
+        connect(m_content, &ContentViewModel::searchTextChanged, this, [this] {
+            Q_EMIT searchTextChanged();
+            // The first entry comes to the top; with no entry nothing moves.
+            if (count() > 0)
+                Q_EMIT scrollRequested(0);
+        });
+        connect(m_content->filteredPackages(), &PackageListModel::countChanged, this, &AllPackagesViewModel::countChanged);
+        connect(m_content->allPackages(), &QAbstractItemModel::modelReset, this, &AllPackagesViewModel::updateAnyRated);
+    }
+    updateAnyRated();
+    Q_EMIT contentModelChanged();
+    Q_EMIT searchTextChanged();
+    Q_EMIT countChanged();
+}
+
+PackageListModel *AllPackagesViewModel::packages() const
+{
+    return m_content ? m_content->filteredPackages() : nullptr;
+}
+
+QString AllPackagesViewModel::searchText() const
+{
+    return m_content ? m_content->searchText() : QString();
+}
+
+void AllPackagesViewModel::setSearchText(const QString &text)
+{
+    if (m_content)
+        m_content->setSearchText(text);
+}
+
+int AllPackagesViewModel::count() const
+{
+    return m_content ? m_content->filteredPackages()->count() : 0;
+}
+
+QString AllPackagesViewModel::title() const
+{
+    return QStringLiteral("جميع الحزم (") + QString::number(count()) + u')';
+}
+
+QString AllPackagesViewModel::countText() const
+{
+    return QStringLiteral("عدد الحزم: ") + QString::number(count());
+}
+
+void AllPackagesViewModel::updateAnyRated()
+{
+    bool any = false;
+    if (m_content) {
+        for (const PackageList &list : m_content->allPackages()->lists()) {
+            any = std::any_of(list.cbegin(), list.cend(), [](const Package &p) { return p.ratings.has_value(); });
+            if (any)
+                break;
+        }
+    }
+    if (any == m_anyRated)
+        return;
+    m_anyRated = any;
+    Q_EMIT anyRatedChanged();
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "contentviewmodel.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+
+// State of the all-packages screen: the main screen's filtered packages and its search text,
+// which this screen edits too, so both screens search with one text.
+class AllPackagesViewModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(ContentViewModel *contentModel READ contentModel WRITE setContentModel NOTIFY contentModelChanged)
+    Q_PROPERTY(PackageListModel *packages READ packages NOTIFY contentModelChanged)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(QString title READ title NOTIFY countChanged)
+    Q_PROPERTY(QString countText READ countText NOTIFY countChanged)
+    Q_PROPERTY(bool anyRated READ anyRated NOTIFY anyRatedChanged)
+
+public:
+    explicit AllPackagesViewModel(QObject *parent = nullptr);
+
+    [[nodiscard]] ContentViewModel *contentModel() const { return m_content; }
+    void setContentModel(ContentViewModel *model);
+    [[nodiscard]] PackageListModel *packages() const;
+    [[nodiscard]] QString searchText() const;
+    void setSearchText(const QString &text);
+    [[nodiscard]] int count() const;
+    [[nodiscard]] QString title() const;
+    [[nodiscard]] QString countText() const;
+    // Whether any package of any source has a rating, so every card leaves room for one.
+    [[nodiscard]] bool anyRated() const { return m_anyRated; }
+
+Q_SIGNALS:
+    void contentModelChanged();
+    void searchTextChanged();
+    void countChanged();
+    void anyRatedChanged();
+    // Asks the view to bring this row's card to the top.
+    void scrollRequested(int row);
+
+private:
+    void updateAnyRated();
+
+    QPointer<ContentViewModel> m_content;
+    bool m_anyRated = false;
+};

@@ -1,0 +1,134 @@
+#include "repoadder.h"
+
+#include "indexfetcher.h"
+
+#include <QUrl>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool separatesAddresses(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x0020:
+    case 0x000A:
+    case 0x000B:
+    case 0x000C:
+    case 0x000D:
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+RepoAdder::RepoAdder(ListView list, QObject *parent)
+    : QObject(parent)
+    , m_list(std::move(list))
+{
+}
+
+QStringList RepoAdder::splitAddresses(QStringView text)
+{
+    QStringList pieces;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !separatesAddresses(text.at(i)))
+            continue;
+        if (i > start)
+            pieces.append(text.mid(start, i - start).toString());
+        start = i + 1;
+    }
+    return pieces;
+}
+
+QString RepoAdder::baseAddress(const QString &address)
+{
+    return address.endsWith(u'/') ? address : address + u'/';
+}
+
+Repo RepoAdder::makeRepo(const QString &base, PackageList packages)
+{
+    Repo repo;
+    const QString host = QUrl(base, QUrl::StrictMode).host();
+    repo.name = host.isEmpty() ? "سورس جديد" : host.toStdString();
+    repo.url = base.toStdString();
+    repo.imageURL = repo.url + "CydiaIcon.png";
+    repo.packagesURL = repo.url + "Packages";
+    repo.packages = std::move(packages);
+    repo.isPinned = false;
+    repo.lastUpdated = ReferenceDate::now();
+    repo.isFixed = false;
+    return repo;
+}
+
+QString RepoAdder::closingMessage(const QStringList &failures)
+{
+    return failures.isEmpty() ? u"تم إضافة السورسات بنجاح"_s : failures.join(u'\n');
+}
+
+int RepoAdder::addRepos(const QString &text)
+{
+    return addAll(splitAddresses(text));
+}
+
+int RepoAdder::addAll(const QStringList &addresses)
+{
+    const int batch = ++m_lastBatch;
+    // Held until every address has started, so the batch cannot end half-way through.
+    m_batches[batch].pending = 1;
+    for (const QString &address : addresses)
+        add(address, batch);
+    // The end is always announced later, as for a batch that waited for the network.
+    QMetaObject::invokeMethod(this, [this, batch] { ended(batch); }, Qt::QueuedConnection);
+    return batch;
+}
+
+void RepoAdder::add(const QString &address, int batch)
+{
+    const QString base = baseAddress(address);
+    const QString indexAddress = base + u"Packages"_s;
+    if (!isValidIndexAddress(indexAddress))
+        return fail(batch, u"رابط غير صالح: "_s + base);
+
+    const std::string url = base.toStdString();
+    const RepoList &repos = m_list();
+    const bool listed = std::any_of(repos.cbegin(), repos.cend(), [&url](const Repo &r) { return r.url == url; });
+    if (listed || m_inFlight.contains(base))
+        return fail(batch, u"السورس موجود بالفعل: "_s + base);
+
+    m_inFlight.insert(base);
+    ++m_batches[batch].pending;
+    parsePackages(indexAddress, url, this, [this, base, batch](IndexResult result) {
+        m_inFlight.remove(base);
+        // An error status, a body that is not UTF-8 and every other failure alike add nothing.
+        if (result.ok())
+            Q_EMIT repoReady(makeRepo(base, std::move(result.packages)));
+        else
+            fail(batch, u"فشل في جلب البيانات: "_s + base);
+        ended(batch);
+    });
+}
+
+void RepoAdder::fail(int batch, const QString &message)
+{
+    m_batches[batch].failures.append(message);
+    Q_EMIT failed(batch, message);
+}
+
+void RepoAdder::ended(int batch)
+{
+    const auto it = m_batches.find(batch);
+    if (it == m_batches.end() || --it->pending > 0)
+        return;
+    const QStringList failures = std::move(it->failures);
+    m_batches.erase(it);
+    Q_EMIT finished(batch, failures);
+}

@@ -1,0 +1,106 @@
+// Pictures of the add-source sheet and the all-packages sheet over the application's window,
+// with sources served by a local server (from the shared corpus when present).
+#include "imagecache/localimage.h"
+#include "model/repostore.h"
+#include "screens/addrepoviewmodel.h"
+#include "screens/contentviewmodel.h"
+#include "screens/packageimage.h"
+#include "testsupport.h"
+
+#include <QImage>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool grab(QQuickWindow *window, const QString &path)
+{
+    QTest::qWait(600);
+    const bool ok = window->grabWindow().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
+    return ok;
+}
+
+// Serves a source folder of the corpus (or the sample index) under `path`/.
+Repo serve(TestServer &server, const QString &path, const QString &folder, const char *name)
+{
+    const QString corpus = TestData::corpusReposDir();
+    if (corpus.isEmpty() || !server.serveFile(path + u"/Packages"_s, corpus + u'/' + folder + u"/Packages"_s))
+        server.serve(path + u"/Packages"_s, TestData::fixture(u"Packages-sample"_s));
+    if (!corpus.isEmpty())
+        server.serveFile(path + u"/CydiaIcon.png"_s, corpus + u'/' + folder + u"/CydiaIcon.png"_s);
+    Repo repo;
+    repo.name = name;
+    repo.url = server.url(path + u'/').toStdString();
+    repo.imageURL = repo.url + "CydiaIcon.png";
+    repo.packagesURL = repo.url + "Packages";
+    return repo;
+}
+
+} // namespace
+
+bool addSheetPictures(const QString &out)
+{
+    TempDataDir data;
+    TestServer server;
+    Repo arabic = serve(server, u"5boosh"_s, u"5boosh__repo"_s, "5boosh Repo");
+    arabic.isPinned = true;
+    const Repo lessica = serve(server, u"lessica"_s, u"Lessica__lessica.github.io"_s, "Lessica");
+    serve(server, u"new"_s, u"Halo-Michael__halo-michael.github.io"_s, "");
+    if (!RepoStore::saveRepos({arabic, lessica}))
+        return false;
+    // Every card shows the same picture from an outside service: give it a local one.
+    QImage picture(TestData::corpusReposDir() + u"/5boosh__repo/CydiaIcon.png"_s);
+    if (picture.isNull()) {
+        picture = QImage(120, 120, QImage::Format_ARGB32);
+        picture.fill(QColor(0x1a, 0x80, 0xcc));
+    }
+    picture.save(imageCacheFilePath(PackageImage::address()), "PNG");
+
+    QQmlApplicationEngine engine;
+    engine.addImportPath(u"qrc:/"_s);
+    engine.load(QUrl(u"qrc:/Vexlo/app/MyApp.qml"_s));
+    if (engine.rootObjects().isEmpty())
+        return false;
+    auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+    auto *model = window->findChild<ContentViewModel *>();
+    if (!model || !QTest::qWaitFor([&] { return model->allPackages()->count() > 0; }, 10'000))
+        return false;
+    QTest::qWait(500);
+    bool ok = true;
+
+    model->setShowingAddRepo(true);
+    ok &= grab(window, out + u"/add-sheet-empty.png"_s);
+    auto *sheet = window->findChild<AddRepoViewModel *>();
+    sheet->setRepoURLs(server.url(u"new"_s) + u'\n' + server.url(u"lessica/"_s) + u' ' + u"https://repo.example.org"_s);
+    ok &= grab(window, out + u"/add-sheet-filled.png"_s);
+    server.setHolding(true);
+    sheet->setRepoURLs(server.url(u"new"_s));
+    sheet->addRepos();
+    ok &= grab(window, out + u"/add-sheet-busy.png"_s);
+    server.setHolding(false);
+    server.release();
+    ok &= QTest::qWaitFor([&] { return !model->showingAddRepo(); }, 10'000);
+    ok &= grab(window, out + u"/add-sheet-done.png"_s);
+    model->setShowAlert(false);
+
+    model->setShowAllPackages(true);
+    ok &= grab(window, out + u"/all-packages.png"_s);
+    model->setSearchText(u"بايباس"_s);
+    if (model->filteredPackages()->count() == 0)
+        model->setSearchText(u"tweak"_s);
+    ok &= grab(window, out + u"/all-packages-search.png"_s);
+    if (auto *grid = window->findChild<QQuickItem *>(u"packageGrid"_s)) {
+        QMetaObject::invokeMethod(grid, "openPackage", Q_ARG(QVariant, 0));
+        ok &= grab(window, out + u"/all-packages-detail.png"_s);
+    }
+    model->setShowAllPackages(false);
+    model->setSearchText({});
+    return ok;
+}

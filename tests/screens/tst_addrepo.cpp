@@ -1,0 +1,283 @@
+#include "model/repostore.h"
+#include "screens/addrepoviewmodel.h"
+#include "screens/contentviewmodel.h"
+#include "sources/repoadder.h"
+#include "testsupport.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray sampleIndex = "Package: com.example.one\nVersion: 1.0\nFilename: debs/one.deb\n\n"
+                         "Package: com.example.two\nVersion: 2.0\n\n";
+
+Repo existing(const QString &base)
+{
+    Repo repo;
+    repo.name = "Existing";
+    repo.url = base.toStdString();
+    repo.packagesURL = repo.url + "Packages";
+    return repo;
+}
+
+QStringList urls(const RepoList &repos)
+{
+    QStringList list;
+    for (const Repo &r : repos)
+        list << QString::fromStdString(r.url);
+    return list;
+}
+
+// A main screen with the given list and a sheet open on it.
+struct Screen
+{
+    explicit Screen(const RepoList &repos = {})
+    {
+        model.setRepos(repos);
+        model.setShowingAddRepo(true);
+        sheet.setContentModel(&model);
+    }
+
+    // Types the text and presses save; waits for the batch to end.
+    void save(const QString &text, bool wait = true)
+    {
+        sheet.setRepoURLs(text);
+        QVERIFY(sheet.canSave());
+        QSignalSpy ended(model.repoAdder(), &RepoAdder::finished);
+        sheet.addRepos();
+        QVERIFY(sheet.isLoading());
+        QVERIFY(!sheet.canSave());
+        if (wait)
+            QVERIFY(ended.wait(20'000));
+    }
+
+    ContentViewModel model;
+    AddRepoViewModel sheet;
+};
+
+} // namespace
+
+class TestAddRepo : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitsAtNewlinesAndSingleBlanks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("pieces");
+        QTest::newRow("blank and line feed") << u"a b\nc"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
+        QTest::newRow("every newline character")
+            << u"a\rb\r\nc\u000Bd\u000Ce\u0085f\u2028g\u2029h"_s
+            << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, u"g"_s, u"h"_s};
+        QTest::newRow("runs give no empty pieces") << u"  a  \n\n b "_s << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("tabs and other spaces stay") << u"\ta\u00A0b c\t"_s << QStringList{u"\ta\u00A0b"_s, u"c\t"_s};
+        QTest::newRow("blanks only") << u" \n \r\n"_s << QStringList{};
+    }
+    void splitsAtNewlinesAndSingleBlanks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, pieces);
+        QCOMPARE(RepoAdder::splitAddresses(text), pieces);
+    }
+
+    void sourcesArriveInTheOrderTheirFetchesComplete()
+    {
+        TempDataDir data;
+        TestServer server;
+        for (const char *name : {"first", "second", "third"})
+            server.serve(QString::fromLatin1(name) + u"/Packages"_s, sampleIndex);
+        server.setHolding(true);
+        const Repo old = existing(u"https://old.example/"_s);
+        Screen screen({old});
+        QSignalSpy ended(screen.model.repoAdder(), &RepoAdder::finished);
+        // Two addresses on one line, one on the next, the last typed without its "/".
+        screen.save(server.url(u"first/ "_s) + server.url(u"second/\n"_s) + server.url(u"third"_s), false);
+        QVERIFY(server.waitForRequests(3)); // all in flight at once
+
+        RepoList expected{old};
+        for (const char *name : {"third", "first", "second"}) {
+            server.releaseOne(QString::fromLatin1(name) + u"/Packages"_s);
+            QTRY_COMPARE(screen.model.repos().size(), expected.size() + 1);
+            expected = screen.model.repos();
+            // Written after every single append.
+            screen.model.waitForPendingWrites();
+            QCOMPARE(urls(RepoStore::loadRepos().value_or(RepoList{})), urls(expected));
+        }
+        QCOMPARE(urls(expected), (QStringList{u"https://old.example/"_s, server.url(u"third/"_s),
+                                              server.url(u"first/"_s), server.url(u"second/"_s)}));
+
+        const Repo &added = expected.at(1);
+        QCOMPARE(added.name, std::string("127.0.0.1"));
+        QCOMPARE(added.imageURL, added.url + "CydiaIcon.png");
+        QCOMPARE(added.packagesURL, added.url + "Packages");
+        QVERIFY(!added.isPinned && !added.isFixed && !added.isUpdating);
+        QCOMPARE(added.updateProgress, 0.0);
+        QVERIFY(!added.developer && !added.releaseDate && !added.ratings && !added.socialMediaLinks);
+        QVERIFY(std::abs(added.lastUpdated - ReferenceDate::now()) < 60);
+        QCOMPARE(added.packages.size(), 2);
+        QCOMPARE(added.packages.at(0).downloadURL, added.url + "debs/one.deb");
+        QCOMPARE(screen.model.otherCount(), 4);
+
+        QTRY_COMPARE(ended.size(), 1);
+        QVERIFY(!screen.sheet.isLoading());
+        QVERIFY(!screen.model.showingAddRepo()); // the sheet closed itself
+        QCOMPARE(screen.model.alertMessage(), u"تم إضافة السورسات بنجاح"_s);
+        QVERIFY(screen.model.showAlert());
+    }
+
+    void duplicatesAreFoundByExactAddress()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"Repo/Packages"_s, sampleIndex);
+        server.serve(u"New/Packages"_s, sampleIndex);
+        Screen screen({existing(server.url(u"repo/"_s))});
+        QSignalSpy failures(screen.model.repoAdder(), &RepoAdder::failed);
+        // Without its "/": the stored source. Other letter case: a source of its own. The
+        // same new address twice: added once.
+        screen.save(server.url(u"repo"_s) + u' ' + server.url(u"Repo/"_s) + u'\n' + server.url(u"New"_s) + u' '
+                    + server.url(u"New/"_s));
+        QCOMPARE(screen.model.repos().size(), 3);
+        QCOMPARE(urls(screen.model.repos()).at(0), server.url(u"repo/"_s));
+        QVERIFY(urls(screen.model.repos()).contains(server.url(u"Repo/"_s)));
+        QVERIFY(urls(screen.model.repos()).contains(server.url(u"New/"_s)));
+        QCOMPARE(server.requestCount(u"New/Packages"_s), 1);
+        QCOMPARE(server.requestCount(u"repo/Packages"_s), 0);
+        QCOMPARE(failures.size(), 2);
+        const QString expected = u"السورس موجود بالفعل: "_s + server.url(u"repo/"_s) + u'\n'
+            + u"السورس موجود بالفعل: "_s + server.url(u"New/"_s);
+        QCOMPARE(screen.model.alertMessage(), expected);
+        QVERIFY(!screen.model.showingAddRepo());
+    }
+
+    void failuresAddNothingAndAreTheClosingMessage()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"good/Packages"_s, sampleIndex);
+        server.serve(u"missing/Packages"_s, "<html><body>Not Found</body></html>", 404);
+        server.serve(u"latin1/Packages"_s, QByteArray("Package: caf\xe9\n\n"));
+        Screen screen;
+        QSignalSpy failures(screen.model.repoAdder(), &RepoAdder::failed);
+        screen.save(u"http://[fe80::1 example.invalid "_s + server.url(u"missing "_s) + server.url(u"good "_s)
+                    + server.url(u"latin1"_s));
+
+        QCOMPARE(urls(screen.model.repos()), QStringList{server.url(u"good/"_s)});
+        // The error page was read, and every compressed name asked for, before giving up.
+        QCOMPARE(server.requestCount(u"missing/Packages.gz"_s), 1);
+        QCOMPARE(failures.size(), 4);
+        // Checks fail at once, in typed order; fetch failures follow as they arise.
+        const QStringList lines = screen.model.alertMessage().split(u'\n');
+        QCOMPARE(lines.mid(0, 2), (QStringList{u"رابط غير صالح: http://[fe80::1/"_s,
+                                              u"فشل في جلب البيانات: example.invalid/"_s}));
+        QCOMPARE(QSet<QString>(lines.begin() + 2, lines.end()),
+                 (QSet<QString>{u"فشل في جلب البيانات: "_s + server.url(u"missing/"_s),
+                                u"فشل في جلب البيانات: "_s + server.url(u"latin1/"_s)}));
+        QVERIFY(screen.model.showAlert());
+        screen.model.waitForPendingWrites();
+        QCOMPARE(urls(RepoStore::loadRepos().value_or(RepoList{})), QStringList{server.url(u"good/"_s)});
+    }
+
+    void localFolderWithoutHostIsANewSource()
+    {
+        TempDataDir data;
+        QTemporaryDir folder;
+        QFile file(folder.filePath(u"Packages"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sampleIndex);
+        file.close();
+        Screen screen;
+        const QString base = QUrl::fromLocalFile(folder.path()).toString() + u'/';
+        screen.save(base);
+        QCOMPARE(screen.model.repos().size(), 1);
+        QCOMPARE(screen.model.repos().at(0).name, std::string("سورس جديد"));
+        QCOMPARE(screen.model.repos().at(0).url, base.toStdString());
+        QCOMPARE(screen.model.repos().at(0).packages.size(), 2);
+    }
+
+    void blanksOnlyCloseTheSheetWithSuccess()
+    {
+        TempDataDir data;
+        Screen screen;
+        QSignalSpy saves(&screen.model, &ContentViewModel::reposChanged);
+        screen.save(u"  \n "_s);
+        QVERIFY(screen.model.repos().isEmpty());
+        QVERIFY(saves.isEmpty());
+        QVERIFY(!screen.model.showingAddRepo());
+        QCOMPARE(screen.model.alertMessage(), u"تم إضافة السورسات بنجاح"_s);
+    }
+
+    void sheetStateFollowsTextAndBatch()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"a/Packages"_s, sampleIndex);
+        server.setHolding(true);
+        Screen screen;
+        QVERIFY(!screen.sheet.canSave());
+        screen.sheet.setRepoURLs(u" "_s);
+        QVERIFY(screen.sheet.canSave());
+        screen.save(server.url(u"a"_s), false);
+        // A second press is refused while the batch runs, also after clearing and typing.
+        screen.sheet.clear();
+        screen.sheet.setRepoURLs(server.url(u"a"_s));
+        QVERIFY(!screen.sheet.canSave());
+        screen.sheet.addRepos();
+        QVERIFY(server.waitForRequests(1));
+        server.setHolding(false);
+        server.release();
+        QTRY_VERIFY(!screen.sheet.isLoading());
+        QVERIFY(screen.sheet.canSave());
+        QCOMPARE(server.totalRequests(), 1);
+        QCOMPARE(screen.model.repos().size(), 1);
+        // A new opening starts empty.
+        screen.sheet.reset();
+        QVERIFY(screen.sheet.repoURLs().isEmpty());
+    }
+
+    void batchOutlivesTheSheet()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"a/Packages"_s, sampleIndex);
+        server.serve(u"b/Packages"_s, sampleIndex);
+        server.setHolding(true);
+        ContentViewModel model;
+        model.setRepos({});
+        model.setShowingAddRepo(true);
+        {
+            AddRepoViewModel sheet;
+            sheet.setContentModel(&model);
+            sheet.setRepoURLs(server.url(u"a"_s));
+            sheet.addRepos();
+            model.setShowingAddRepo(false); // dragged down; the sheet's state goes with it
+        }
+        QVERIFY(server.waitForRequests(1));
+
+        // Opened again and a second batch started: the first one's end does not close it.
+        AddRepoViewModel sheet;
+        sheet.setContentModel(&model);
+        model.setShowingAddRepo(true);
+        sheet.setRepoURLs(server.url(u"b"_s));
+        sheet.addRepos();
+        QVERIFY(server.waitForRequests(2));
+        server.releaseOne(u"a/Packages"_s);
+        QTRY_COMPARE(model.repos().size(), 1);
+        QTRY_COMPARE(model.alertMessage(), u"تم إضافة السورسات بنجاح"_s);
+        QVERIFY(model.showingAddRepo());
+        QVERIFY(sheet.isLoading());
+
+        server.releaseOne(u"b/Packages"_s);
+        QTRY_VERIFY(!sheet.isLoading());
+        QVERIFY(!model.showingAddRepo());
+        QCOMPARE(urls(model.repos()), (QStringList{server.url(u"a/"_s), server.url(u"b/"_s)}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAddRepo)
+#include "tst_addrepo.moc"

@@ -1,0 +1,214 @@
+#include "imagecache/localimage.h"
+#include "screens/contentviewmodel.h"
+#include "screens/packageimage.h"
+#include "testsupport.h"
+
+#include <QImage>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+#include <QtQml/QQmlExtensionPlugin>
+
+Q_IMPORT_QML_PLUGIN(VexloPlugin)
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The two sheets over an empty window, as the main screen declares them.
+const char sceneQml[] = R"(
+import QtQuick
+import QtQuick.Controls
+import Vexlo
+
+ApplicationWindow {
+    width: 430
+    height: 900
+    visible: true
+    required property ContentViewModel model
+    property alias addSheet: addSheet
+    property alias allSheet: allSheet
+    LayoutMirroring.enabled: true
+    LayoutMirroring.childrenInherit: true
+    Item {
+        anchors.fill: parent
+        AddRepoView { id: addSheet; contentModel: model }
+        AllPackagesView { id: allSheet; contentModel: model }
+    }
+}
+)";
+
+void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
+{
+    if (item->objectName() == name)
+        found.append(item);
+    for (QQuickItem *child : item->childItems())
+        collect(child, name, found);
+}
+
+// The first visible item of that name in the window, popups included.
+QQuickItem *find(QQuickWindow *window, const QString &name)
+{
+    QList<QQuickItem *> found;
+    collect(window->contentItem(), name, found);
+    for (QQuickItem *item : found) {
+        if (item->isVisible())
+            return item;
+    }
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void click(QQuickItem *item)
+{
+    QVERIFY(item);
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(item->window(), Qt::LeftButton, {}, centre.toPoint());
+}
+
+Package make(const std::string &name)
+{
+    Package p;
+    p.name = name;
+    p.description = "وصف " + name;
+    p.version = "1.0";
+    return p;
+}
+
+} // namespace
+
+class TestSheets : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_data = std::make_unique<TempDataDir>();
+        // The package picture is on the internet: give it a cache file so no card asks for it.
+        QImage picture(8, 8, QImage::Format_ARGB32);
+        picture.fill(Qt::gray);
+        QVERIFY(picture.save(imageCacheFilePath(PackageImage::address()), "PNG"));
+        m_model = std::make_unique<ContentViewModel>();
+        m_model->setRepos({});
+        m_engine = std::make_unique<QQmlEngine>();
+        m_engine->addImportPath(u"qrc:/"_s);
+        QQmlComponent component(m_engine.get());
+        component.setData(sceneQml, QUrl(u"qrc:/sheets.qml"_s));
+        QVERIFY2(component.isReady(), qPrintable(component.errorString()));
+        m_window.reset(qobject_cast<QQuickWindow *>(
+            component.createWithInitialProperties({{u"model"_s, QVariant::fromValue(m_model.get())}})));
+        QVERIFY2(m_window, qPrintable(component.errorString()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_engine.reset();
+        m_model.reset();
+        m_data.reset();
+    }
+
+    void addSheetControlsFollowTheTextAndTheBatch()
+    {
+        TestServer server;
+        server.serve(u"a/Packages"_s, "Package: one\n\n");
+        server.setHolding(true);
+        QObject *sheet = m_window->property("addSheet").value<QObject *>();
+        m_model->setShowingAddRepo(true);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QQuickItem *save = find(m_window.get(), u"saveButton"_s);
+        QQuickItem *clear = find(m_window.get(), u"clearButton"_s);
+        QQuickItem *busy = find(m_window.get(), u"busyIndicator"_s);
+        QQuickItem *field = find(m_window.get(), u"addressField"_s);
+        QCOMPARE(find(m_window.get(), u"sheetTitle"_s)->property("text").toString(), u"إضافة سورس جديد"_s);
+        QVERIFY(!save->isEnabled());
+        QVERIFY(!clear->isVisible());
+        QVERIFY(!busy->isVisible());
+
+        QTest::keyClick(m_window.get(), 'x');
+        QCOMPARE(field->property("text").toString(), u"x"_s);
+        QVERIFY(clear->isVisible());
+        QVERIFY(save->isEnabled());
+        click(clear);
+        QCOMPARE(field->property("text").toString(), QString());
+        QVERIFY(!clear->isVisible());
+        QVERIFY(!save->isEnabled());
+
+        // A pasted text keeps its line breaks.
+        field->setProperty("text", QString(server.url(u"a"_s) + u"\n"_s));
+        click(save);
+        QVERIFY(busy->isVisible());
+        QVERIFY(!save->isEnabled());
+        QVERIFY(server.waitForRequests(1));
+        server.release();
+        QTRY_VERIFY(!sheet->property("visible").toBool());
+        QVERIFY(!m_model->showingAddRepo());
+        QCOMPARE(m_model->repos().size(), 1);
+        QCOMPARE(m_model->alertMessage(), u"تم إضافة السورسات بنجاح"_s);
+
+        // Opened again: empty. Escape closes it and the main screen hears of it.
+        m_model->setShowingAddRepo(true);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QCOMPARE(field->property("text").toString(), QString());
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!m_model->showingAddRepo());
+    }
+
+    void allPackagesSheetSharesTheSearch()
+    {
+        Repo a;
+        a.name = "a";
+        a.packages = {make("alpha"), make("alps"), make("beta")};
+        Repo b;
+        b.name = "b";
+        b.packages = {make("gamma"), make("delta")};
+        m_model->setRepos({a, b});
+        QObject *sheet = m_window->property("allSheet").value<QObject *>();
+        m_model->setShowAllPackages(true);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QQuickItem *title = find(m_window.get(), u"sheetTitle"_s);
+        QQuickItem *search = find(m_window.get(), u"searchField"_s);
+        QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (5)"_s);
+        QCOMPARE(find(m_window.get(), u"countLine"_s)->property("text").toString(), u"عدد الحزم: 5"_s);
+        QCOMPARE(search->property("placeholderText").toString(), u"ابحث عن الحزم"_s);
+
+        search->forceActiveFocus();
+        for (const char key : {'A', 'L', 'P'})
+            QTest::keyClick(m_window.get(), key);
+        QCOMPARE(m_model->searchText(), u"ALP"_s);
+        QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (2)"_s);
+        QCOMPARE(find(m_window.get(), u"countLine"_s)->property("text").toString(), u"عدد الحزم: 2"_s);
+        m_model->setSearchText(u"a"_s); // typed on the main screen
+        QCOMPARE(search->property("text").toString(), u"a"_s);
+        QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (5)"_s);
+
+        // A card opens its package inside the sheet; back returns to the same search.
+        QObject *stack = sheet->property("stackView").value<QObject *>();
+        QList<QQuickItem *> names;
+        collect(m_window->contentItem(), u"cardName"_s, names);
+        const auto alpha = std::find_if(names.begin(), names.end(),
+                                        [](QQuickItem *i) { return i->property("text").toString() == u"alpha"_s; });
+        QVERIFY(alpha != names.end());
+        click(*alpha);
+        QTRY_COMPARE(stack->property("depth").toInt(), 2);
+        QTRY_COMPARE(title->property("text").toString(), u"alpha"_s);
+        click(find(m_window.get(), u"backButton"_s));
+        QTRY_COMPARE(stack->property("depth").toInt(), 1);
+        QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (5)"_s);
+
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!m_model->showAllPackages());
+        QCOMPARE(m_model->searchText(), u"a"_s);
+    }
+
+private:
+    std::unique_ptr<TempDataDir> m_data;
+    std::unique_ptr<ContentViewModel> m_model;
+    std::unique_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<QQuickWindow> m_window;
+};
+
+QTEST_MAIN(TestSheets)
+#include "tst_sheets.moc"
