@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <limits>
 
 QString UserDefaults::filePath(const QString &key)
@@ -25,9 +26,12 @@ std::optional<QByteArray> UserDefaults::data(const QString &key)
     bytes.reserve(qsizetype(size) + readPadding);
     bytes.resize(qsizetype(size));
     // The file is only ever replaced by a rename, so its size cannot change while it is open.
+    // Read a piece at a time: one read of tens of megabytes into fresh memory can hold a core
+    // inside the kernel long enough to delay the window's thread.
+    constexpr qint64 piece = qint64(1) << 20;
     qint64 done = 0;
     while (done < size) {
-        const qint64 n = file.read(bytes.data() + done, size - done);
+        const qint64 n = file.read(bytes.data() + done, std::min(piece, size - done));
         if (n <= 0)
             return std::nullopt;
         done += n;
