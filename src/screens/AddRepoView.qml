@@ -7,7 +7,7 @@ import Vexlo
 // The sheet in which the addresses of new sources are typed or pasted, one per line or
 // separated by blanks. Save starts the add-source flow; the sheet closes itself when it ends,
 // and every message goes to the main screen's alert.
-SheetDrawer {
+Sheet {
     id: sheet
     objectName: "addRepoSheet"
     required property ContentViewModel contentModel
@@ -63,8 +63,8 @@ SheetDrawer {
                 topPadding: 7
                 bottomPadding: 7
                 // Room for the clear button at the trailing end, whichever side that is.
-                leftPadding: mirrored ? 36 : 8
-                rightPadding: mirrored ? 8 : 36
+                leftPadding: sheet.mirroredLayout ? 36 : 8
+                rightPadding: sheet.mirroredLayout ? 8 : 36
                 text: viewModel.repoURLs
                 onTextChanged: viewModel.repoURLs = text
                 background: Rectangle {

@@ -6,7 +6,7 @@ import Vexlo
 // The packages of every source in one grid, as a sheet with its own navigation: a card pushes
 // the package inside the sheet. Its search field edits the main screen's search text, so the
 // two screens always search with the same text.
-SheetDrawer {
+Sheet {
     id: sheet
     objectName: "allPackagesSheet"
     required property ContentViewModel contentModel

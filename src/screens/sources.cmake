@@ -46,7 +46,7 @@ qt_target_qml_sources(vexlocore
         screens/PackageGrid.qml
         screens/RepoDetailView.qml
         screens/PackageDetailView.qml
-        screens/SheetDrawer.qml
+        screens/Sheet.qml
         screens/AddRepoView.qml
         screens/AllPackagesView.qml
     RESOURCES

@@ -194,11 +194,28 @@ private Q_SLOTS:
         click(*alpha);
         QTRY_COMPARE(stack->property("depth").toInt(), 2);
         QTRY_COMPARE(title->property("text").toString(), u"alpha"_s);
+        QTRY_VERIFY(!stack->property("busy").toBool());
         click(find(m_window.get(), u"backButton"_s));
         QTRY_COMPARE(stack->property("depth").toInt(), 1);
         QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (5)"_s);
+        QTRY_VERIFY(!stack->property("busy").toBool()); // the way back has ended
 
-        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        // Dragging the grid up scrolls it; the sheet stays.
+        QQuickItem *grid = find(m_window.get(), u"packageGrid"_s);
+        const QPoint from = grid->mapToScene(QPointF(grid->width() / 2, grid->height() * 0.8)).toPoint();
+        QTest::mousePress(m_window.get(), Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 10; ++step)
+            QTest::mouseMove(m_window.get(), from - QPoint(0, 40 * step), 16);
+        QTest::mouseRelease(m_window.get(), Qt::LeftButton, {}, from - QPoint(0, 400), 16);
+        QTRY_VERIFY(grid->property("contentY").toDouble() > grid->property("originY").toDouble() + 100);
+        QVERIFY(sheet->property("opened").toBool());
+
+        // Dragged down by its top: closed, and the main screen keeps the search.
+        const QPoint top = find(m_window.get(), u"grabStrip"_s)->mapToScene(QPointF(100, 20)).toPoint();
+        QTest::mousePress(m_window.get(), Qt::LeftButton, {}, top);
+        for (int step = 1; step <= 10; ++step)
+            QTest::mouseMove(m_window.get(), top + QPoint(0, 40 * step), 16);
+        QTest::mouseRelease(m_window.get(), Qt::LeftButton, {}, top + QPoint(0, 400), 16);
         QTRY_VERIFY(!m_model->showAllPackages());
         QCOMPARE(m_model->searchText(), u"a"_s);
     }
