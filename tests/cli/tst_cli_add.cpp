@@ -84,7 +84,13 @@ private Q_SLOTS:
         QVERIFY(RepoStore::saveRepos({stored(server.url(u"old/"_s))}));
         const Run run = runAdd(dir.path(), {server.url(u"old"_s), server.url(u"good"_s), server.url(u"missing"_s)});
         QCOMPARE(run.status, 1);
-        QCOMPARE(run.err.split(u'\n', Qt::SkipEmptyParts),
+        // The messages, in order; a diagnostic line of the runtime under a loaded machine is not one.
+        QStringList messages = run.err.split(u'\n', Qt::SkipEmptyParts);
+        messages.removeIf([](const QString &line) { return line.isEmpty() || line.at(0).script() != QChar::Script_Arabic; });
+        QVERIFY2(!run.err.contains(u"Sanitizer"_s), qPrintable(run.err));
+        if (messages.size() != 2)
+            qWarning().noquote() << run.err;
+        QCOMPARE(messages,
                  (QStringList{u"السورس موجود بالفعل: "_s + server.url(u"old/"_s),
                               u"فشل في جلب البيانات: "_s + server.url(u"missing/"_s)}));
         QCOMPARE(storedUrls(), (QStringList{server.url(u"old/"_s), server.url(u"good/"_s)}));
