@@ -51,7 +51,8 @@ void CatalogSearch::setLists(const QList<PackageList> &lists)
     std::vector<Entry> entries;
     entries.reserve(std::size_t(lists.size()));
     for (const PackageList &list : lists) {
-        const auto known = std::find_if(m_entries.cbegin(), m_entries.cend(), [&list](const Entry &e) { return same(list, e.list); });
+        const auto known = std::find_if(m_entries.cbegin(), m_entries.cend(),
+                                        [&list](const Entry &e) { return same(list, e.list); });
         if (known != m_entries.cend()) {
             entries.push_back(*known);
         } else {

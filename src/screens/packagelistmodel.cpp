@@ -40,6 +40,11 @@ std::size_t changeRuns(const std::vector<std::uint32_t> &from, const std::vector
     return runs;
 }
 
+bool shareRecords(const PackageList &a, const PackageList &b)
+{
+    return a.size() == b.size() && (a.isEmpty() || a.constData() == b.constData());
+}
+
 } // namespace
 
 PackageListModel::PackageListModel(QObject *parent)
@@ -54,9 +59,7 @@ void PackageListModel::setPackages(const PackageList &packages)
 
 bool PackageListModel::sameLists(const QList<PackageList> &a, const QList<PackageList> &b)
 {
-    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), [](const PackageList &x, const PackageList &y) {
-        return x.size() == y.size() && (x.isEmpty() || x.constData() == y.constData());
-    });
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), b.cend(), shareRecords);
 }
 
 void PackageListModel::setLists(const QList<PackageList> &lists, const std::vector<std::uint32_t> *visible)
@@ -68,12 +71,18 @@ void PackageListModel::setLists(const QList<PackageList> &lists, const std::vect
             showAll();
         return;
     }
+    if (keepRows(lists)) {
+        // Only the rows of the lists that changed went; the new ones come as insertions.
+        if (visible)
+            setVisible(*visible);
+        else
+            showAll();
+        return;
+    }
     const int before = count();
     beginResetModel();
     m_lists = lists;
-    m_starts.assign(1, 0);
-    for (const PackageList &list : m_lists)
-        m_starts.push_back(m_starts.back() + std::uint32_t(list.size()));
+    setStarts();
     // Assigned into the buffer already there: a fresh one costs a page fault per 4 KiB.
     if (visible) {
         m_visible.assign(visible->begin(), visible->end());
@@ -84,6 +93,73 @@ void PackageListModel::setLists(const QList<PackageList> &lists, const std::vect
     endResetModel();
     if (count() != before)
         Q_EMIT countChanged();
+}
+
+void PackageListModel::setStarts()
+{
+    m_starts.assign(1, 0);
+    for (const PackageList &list : m_lists)
+        m_starts.push_back(m_starts.back() + std::uint32_t(list.size()));
+}
+
+// When some of the lists shown are among the new ones (in the same order), removes the rows
+// of the others, then moves to the new lists, whose indices the remaining rows take over. A
+// refresh of one source then leaves the rows of every other source, and a view its place.
+bool PackageListModel::keepRows(const QList<PackageList> &lists)
+{
+    // Where each list shown now starts among the new ones; -1 when it is not among them.
+    std::vector<std::int64_t> moved(std::size_t(m_lists.size()), -1);
+    std::uint32_t start = 0;
+    qsizetype next = 0;
+    bool anyKept = false;
+    for (qsizetype i = 0; i < m_lists.size() && next < lists.size(); ++i) {
+        for (qsizetype k = next; k < lists.size(); ++k) {
+            if (!m_lists.at(i).isEmpty() && shareRecords(m_lists.at(i), lists.at(k))) {
+                for (; next < k; ++next)
+                    start += std::uint32_t(lists.at(next).size());
+                moved[std::size_t(i)] = start;
+                start += std::uint32_t(lists.at(next++).size());
+                anyKept = true;
+                break;
+            }
+        }
+    }
+    if (!anyKept)
+        return false;
+
+    // Runs of rows whose list goes, found from the back so that row numbers stay valid.
+    const auto listOf = [this](std::uint32_t index) {
+        return std::size_t(std::upper_bound(m_starts.begin() + 1, m_starts.end(), index) - m_starts.begin()) - 1;
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> runs; // first row, one past the last
+    for (std::size_t row = m_visible.size(); row > 0;) {
+        if (moved[listOf(m_visible[row - 1])] >= 0) {
+            --row;
+            continue;
+        }
+        const std::size_t end = row;
+        while (row > 0 && moved[listOf(m_visible[row - 1])] < 0)
+            --row;
+        runs.emplace_back(row, end);
+        if (runs.size() > maxChangeRuns)
+            return false;
+    }
+    const int before = count();
+    for (const auto &[first, end] : runs) {
+        beginRemoveRows({}, int(first), int(end) - 1);
+        m_visible.erase(m_visible.begin() + std::ptrdiff_t(first), m_visible.begin() + std::ptrdiff_t(end));
+        endRemoveRows();
+    }
+    // The rows left show the same records under their new indices.
+    for (std::uint32_t &index : m_visible) {
+        const std::size_t list = listOf(index);
+        index = std::uint32_t(index - m_starts[list] + std::uint32_t(moved[list]));
+    }
+    m_lists = lists;
+    setStarts();
+    if (count() != before)
+        Q_EMIT countChanged();
+    return true;
 }
 
 void PackageListModel::showAll()

@@ -9,8 +9,8 @@
 #include <vector>
 
 // The packages a grid shows: one or more package lists, read as one list in order, and the
-// ascending indices of the visible ones, so neither joining nor filtering copies a record. Texts are converted from the records' UTF-8 only when a
-// card asks for them. Changing the visible set emits the removals and insertions that turn
+// ascending indices of the visible ones, so neither joining nor filtering copies a record.
+// Texts are converted from the records' UTF-8 only when a card asks for them. Changing the visible set emits the removals and insertions that turn
 // the old set into the new one (a reset when they would be too many to be worth it).
 class PackageListModel : public QAbstractListModel
 {
@@ -40,8 +40,8 @@ public:
     // Shows all of packages.
     void setPackages(const PackageList &packages);
     // Shows the lists one after the other: all of them, or the packages at these indices of
-    // the joined list. Lists that share their records with the ones shown leave the rows that
-    // stay in place; other lists reset the model.
+    // the joined list. Rows of lists that share their records with lists shown now stay; when
+    // none does, the model is reset.
     void setLists(const QList<PackageList> &lists, const std::vector<std::uint32_t> *visible = nullptr);
     // Shows the packages at these indices, which must be ascending and in range.
     void setVisible(const std::vector<std::uint32_t> &indices);
@@ -73,6 +73,8 @@ private:
     [[nodiscard]] std::uint32_t packageAt(int row) const;
     void applyChanges(const std::vector<std::uint32_t> &next);
     void showAll();
+    void setStarts();
+    [[nodiscard]] bool keepRows(const QList<PackageList> &lists);
 
     QList<PackageList> m_lists;
     // Index in the joined list of each list's first package, plus the total at the end.

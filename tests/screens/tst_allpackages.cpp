@@ -87,6 +87,45 @@ private Q_SLOTS:
         QCOMPARE(names(model.filteredPackages()), (QStringList{u"algol"_s, u"zeta"_s}));
     }
 
+    // A refresh of one source replaces its rows only; the other sources' rows stay, so a view
+    // keeps its place. A changed search afterwards is again a change of rows.
+    void replacingOneListKeepsTheOtherRows()
+    {
+        const PackageList a{make("a1", ""), make("a2", "")};
+        const PackageList b{make("b1", ""), make("b2", ""), make("b3", "")};
+        const PackageList c{make("c1", "")};
+        PackageListModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setLists({a, b, c});
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+        model.setLists({a, PackageList{make("B1", ""), make("B2", "")}, c});
+        QCOMPARE(names(&model), (QStringList{u"a1"_s, u"a2"_s, u"B1"_s, u"B2"_s, u"c1"_s}));
+        QCOMPARE(reset.size(), 0);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed.first().at(1).toInt(), 2);
+        QCOMPARE(removed.first().at(2).toInt(), 4);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().at(1).toInt(), 2);
+        QCOMPARE(inserted.first().at(2).toInt(), 3);
+
+        // Filtered: a source removed and one added at the end.
+        const std::vector<std::uint32_t> visible{0, 1};
+        model.setLists({a, c, b}, &visible);
+        QCOMPARE(names(&model), (QStringList{u"a1"_s, u"a2"_s}));
+        QCOMPARE(reset.size(), 0);
+        const std::vector<std::uint32_t> some{1, 2, 4};
+        model.setLists({a, c, b}, &some);
+        QCOMPARE(names(&model), (QStringList{u"a2"_s, u"c1"_s, u"b2"_s}));
+        QCOMPARE(model.rowOfPackage(4), 2);
+        // Nothing shared: a reset.
+        model.setLists({PackageList{make("x", "")}});
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(names(&model), QStringList{u"x"_s});
+    }
+
     // Typing on and deleting back, across lists of every size, gives what a plain
     // case-insensitive test of every package gives.
     void catalogSearchAgreesWithPlainContains()
