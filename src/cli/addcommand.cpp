@@ -2,11 +2,9 @@
 
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
-#include "platform/networkaccess.h"
 #include "sources/repoadder.h"
 
 #include <QEventLoop>
-#include <QNetworkAccessManager>
 #include <QTextStream>
 
 int Cli::add(const QStringList &args)
@@ -35,8 +33,6 @@ int Cli::add(const QStringList &args)
     // Each argument is read as typed text, so one may hold several addresses.
     adder.addRepos(args.join(u'\n'));
     loop.exec();
-    // Close the kept-alive connections now, while their thread still runs.
-    NetworkAccess::manager()->clearConnectionCache();
 
     if (!saved) {
         err() << "vexlo-cli: the source list could not be written\n";

@@ -1,6 +1,9 @@
 #include "commands.h"
 
+#include "platform/networkaccess.h"
+
 #include <QCoreApplication>
+#include <QNetworkAccessManager>
 #include <QTextStream>
 
 #include <cstdio>
@@ -82,6 +85,9 @@ int main(int argc, char *argv[])
         status = Cli::packages(args);
     else
         Cli::err() << "vexlo-cli: unknown command " << command << " (see --help)\n";
+    // Close kept-alive connections of any command now, while their thread still runs, so none
+    // is left behind at exit.
+    NetworkAccess::manager()->clearConnectionCache();
     Cli::out().flush();
     Cli::err().flush();
     return status;
