@@ -79,9 +79,11 @@ def serve(port_queue, corpus_files, cache):
             pass
 
     async def main():
-        server = await asyncio.start_server(handle, "127.0.0.1", 0, backlog=512)
-        port_queue.put(server.sockets[0].getsockname()[1])
-        await server.serve_forever()
+        # One port per source: a client keeps only a few connections to one host and port,
+        # and the sources of the benchmark stand for sources on different servers.
+        servers = [await asyncio.start_server(handle, "127.0.0.1", 0, backlog=64) for _ in range(SOURCES)]
+        port_queue.put([s.sockets[0].getsockname()[1] for s in servers])
+        await asyncio.gather(*(s.serve_forever() for s in servers))
 
     asyncio.run(main())
 
@@ -94,7 +96,7 @@ def closed_port():
     return port
 
 
-def make_store(port, refused_port, good_count):
+def make_store(ports, refused_port):
     repos, kinds = [], {}
     hostile_at = set(range(0, SOURCES, SOURCES // HOSTILE))  # every fifth source
     h = 0
@@ -105,7 +107,7 @@ def make_store(port, refused_port, good_count):
         else:
             kind = "good"
         kinds[i] = kind
-        host = f"127.0.0.1:{refused_port if kind == 'refused' else port}"
+        host = f"127.0.0.1:{refused_port if kind == 'refused' else ports[i]}"
         base = f"http://{host}/{kind}/{i}/"
         old = {"id": str(uuid.uuid4()).upper(), "name": f"old.marker.{i}", "description": "earlier",
                "version": "0", "downloadURL": base + "old.deb", "architecture": "all", "fileSize": 1}
@@ -137,13 +139,13 @@ def main():
     queue = multiprocessing.Queue()
     server = multiprocessing.Process(target=serve, args=(queue, corpus, args.cache), daemon=True)
     server.start()
-    port = queue.get(timeout=120)
+    ports = queue.get(timeout=300)
     refused_port = closed_port()
 
     walls, peaks, ok = [], [], True
     for run in range(args.runs):
         with tempfile.TemporaryDirectory() as data:
-            repos, kinds = make_store(port, refused_port, len(corpus))
+            repos, kinds = make_store(ports, refused_port)
             with open(os.path.join(data, "savedRepos"), "w") as f:
                 json.dump(repos, f, separators=(",", ":"))
             timing = os.path.join(data, "time")
