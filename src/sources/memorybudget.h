@@ -20,7 +20,7 @@ public:
 
     // The budget of all index fetches of the application.
     [[nodiscard]] static MemoryBudget *shared();
-    static constexpr qint64 sharedCapacity = qint64(192) << 20;
+    static constexpr qint64 sharedCapacity = qint64(64) << 20;
 
     [[nodiscard]] qint64 capacity() const { return m_capacity; }
     [[nodiscard]] qint64 used() const;
