@@ -264,14 +264,16 @@ private Q_SLOTS:
         QVERIFY(RepoStore::saveRepos({served("a", server), big}));
 
         ContentViewModel model;
-        appear(model);
-        QVERIFY(server.waitForRequests(2));
         QSignalSpy appeared(&model, &ContentViewModel::appeared);
         model.appear();
+        QVERIFY(appeared.wait(60'000));
+        QVERIFY(server.waitForRequests(2));
+        appeared.clear();
+        model.appear();
         server.releaseOne(serverPath("a"));
-        QTRY_VERIFY(!find(model, "a")->isUpdating);
+        QTRY_VERIFY_WITH_TIMEOUT(!find(model, "a")->isUpdating, 30'000);
         QVERIFY2(appeared.isEmpty(), "the reload ended before the result was applied");
-        QVERIFY(appeared.wait(30'000));
+        QVERIFY(appeared.wait(60'000));
 
         const auto holdsResult = [](const Repo *a) {
             return a && a->packages.size() == 1 && a->packages.at(0).name == "from-a" && !a->isUpdating

@@ -333,8 +333,11 @@ private Q_SLOTS:
 
         grid->setProperty("contentY", originY + 3000);
         QTRY_VERIFY(button->isVisible() && button->opacity() == 1.0);
+        auto *viewModel = screen->findChild<RepoDetailViewModel *>();
+        QSignalSpy spinning(viewModel, &RepoDetailViewModel::isButtonAnimatingChanged);
         click(button);
-        QVERIFY(screen->findChild<RepoDetailViewModel *>()->isButtonAnimating());
+        // The feedback may already have ended on a busy machine; it was given.
+        QVERIFY(!spinning.isEmpty());
         // The first card comes to the top: the picker and count line above it stay out of view.
         const auto firstCardTop = [&] {
             for (QQuickItem *name : findAll(grid, u"cardName"_s)) {
