@@ -6,6 +6,7 @@
 #include "screens/packageimage.h"
 #include "screens/repodetailviewmodel.h"
 
+#include <QAbstractItemModelTester>
 #include <QImage>
 #include <QNetworkProxy>
 #include <QQuickItem>
@@ -291,6 +292,7 @@ private Q_SLOTS:
         model.setRepos({first, second});
         QQuickItem *grid = scene.push(u"PackageGrid"_s, {{u"packages"_s, QVariant::fromValue(model.allPackages())}});
         QVERIFY(grid);
+        QAbstractItemModelTester rowsTester(grid->property("model").value<QAbstractItemModel *>());
         QCOMPARE(grid->property("columns").toInt(), 2);
         checkGridSpacing(grid);
 
