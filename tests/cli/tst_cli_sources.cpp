@@ -70,7 +70,7 @@ void TestCliSources::defaultsWhenNothingIsStored()
     QCOMPARE(run.status, 0);
     const QList<QByteArrayList> lines = rows(run.out);
     QCOMPARE(lines.size(), defaultRepos().size());
-    const Repo &first = defaultRepos().constFirst();
+    const Repo first = defaultRepos().constFirst();
     QCOMPARE(lines.first(), (QByteArrayList{first.name.c_str(), first.url.c_str(), "0", lines.first().value(3)}));
     QCOMPARE(lines.last().mid(0, 3), (QByteArrayList{"PoomSmart", "https://poomsmart.github.io/repo/", "0"}));
     static const QRegularExpression dateTime(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"_s);
