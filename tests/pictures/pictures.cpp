@@ -1,7 +1,8 @@
 // Renders the main screen offscreen to PNG files, with sources served by a local server from
 // the shared corpus of real indexes:   vexlo-pictures OUTDIR [CORPUS_REPOS_DIR]
 // Nothing leaves this machine: every address but the local servers' goes through a local
-// proxy that never answers (so the default sources' refresh stays in progress).
+// proxy, first one that refuses every connection (a first start without network), then one
+// that never answers.
 #include "model/repostore.h"
 #include "screens/contentviewmodel.h"
 #include "testsupport.h"
@@ -13,6 +14,7 @@
 #include <QQuickStyle>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTcpServer>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
@@ -114,16 +116,26 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
     Shot shot{out};
 
-    TestServer proxy; // holds every request: nothing reaches the internet
-    proxy.setHolding(true);
-    QNetworkProxyFactory::setApplicationProxyFactory(new LocalOnlyProxyFactory(quint16(QUrl(proxy.baseUrl()).port())));
     {
+        // A port nothing listens on: every download fails at once, as without network.
+        QTcpServer closed;
+        closed.listen(QHostAddress::LocalHost);
+        const quint16 refusing = closed.serverPort();
+        closed.close();
+        QNetworkProxyFactory::setApplicationProxyFactory(new LocalOnlyProxyFactory(refusing));
         TempDataDir data;
         App first;
         if (!first.window)
             return 1;
-        shot(first.window, u"main-first-start.png"_s);
+        QTest::qWaitFor([&] { return first.model->showAlert(); }, 10000);
+        shot(first.window, u"main-first-start-alert.png"_s, 1500);
+        first.model->setShowAlert(false);
+        shot(first.window, u"main-first-start-offline.png"_s);
     }
+
+    TestServer proxy; // holds every request: nothing reaches the internet
+    proxy.setHolding(true);
+    QNetworkProxyFactory::setApplicationProxyFactory(new LocalOnlyProxyFactory(quint16(QUrl(proxy.baseUrl()).port())));
 
     TempDataDir data;
     TestServer server;

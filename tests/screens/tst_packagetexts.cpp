@@ -1,11 +1,8 @@
 #include "screens/filesize.h"
-#include "screens/packageimage.h"
 #include "screens/ratingdisplay.h"
 #include "screens/shortentext.h"
 
 #include <QTest>
-#include <QUrl>
-#include <QUrlQuery>
 
 #include <cmath>
 #include <limits>
@@ -100,22 +97,6 @@ private Q_SLOTS:
         const QString text = RatingDisplay::text(1e300);
         QCOMPARE(text.size(), 303);
         QVERIFY(text.startsWith(u'1') && text.endsWith(u".0"_s));
-    }
-
-    void imageAddressCarriesItsThreeKeysInOrder()
-    {
-        const QUrl url(PackageImage::address(), QUrl::StrictMode);
-        QVERIFY(url.isValid());
-        QCOMPARE(url.scheme(), u"https"_s);
-        const auto items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
-        QCOMPARE(items.size(), 3);
-        QCOMPARE(items[0].first, u"u"_s);
-        const QUrl picture(items[0].second, QUrl::StrictMode);
-        QVERIFY(picture.isValid() && picture.scheme() == u"https"_s);
-        // Percent-encoded, so the picture's own ':' and '/' do not break the outer query.
-        QVERIFY(PackageImage::address().contains(u"u=https%3A%2F%2F"_s));
-        QCOMPARE(items[1], qMakePair(u"s"_s, u"150x150"_s));
-        QCOMPARE(items[2], qMakePair(u"f"_s, u"webp"_s));
     }
 };
 
