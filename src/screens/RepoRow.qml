@@ -5,7 +5,8 @@ import QtQuick.Layouts
 import Vexlo
 
 // One source in the main screen's list: icon, name, package count, last refresh, a progress
-// bar while it refreshes and a red note when it has no packages.
+// bar while it refreshes and a red note when it has no packages. Only shows: the row that
+// holds it handles taps and swipes.
 ColumnLayout {
     id: row
     required property string name
@@ -14,7 +15,6 @@ ColumnLayout {
     required property string lastUpdatedText
     required property bool isUpdating
     required property real updateProgress
-    signal tapped()
 
     spacing: 6
 
@@ -40,7 +40,7 @@ ColumnLayout {
                 spacing: 2
                 Label {
                     Layout.fillWidth: true
-                    text: row.name
+                    text: BidirectionalText.isolated(row.name)
                     horizontalAlignment: Text.AlignLeft
                     wrapMode: Text.Wrap
                     font: SystemStyle.headline
@@ -52,14 +52,12 @@ ColumnLayout {
                     color: SystemStyle.secondary
                 }
                 Label {
-                    text: "آخر تحديث: " + row.lastUpdatedText
+                    objectName: "lastUpdatedLabel"
+                    text: BidirectionalText.isolated("آخر تحديث: " + row.lastUpdatedText)
                     font: SystemStyle.caption
                     color: SystemStyle.secondary
                 }
             }
-        }
-        TapHandler {
-            onTapped: row.tapped()
         }
     }
     ProgressBar {
