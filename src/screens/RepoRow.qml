@@ -20,13 +20,14 @@ ColumnLayout {
 
     Item {
         Layout.fillWidth: true
-        implicitHeight: content.implicitHeight + 16
+        implicitHeight: content.implicitHeight + 28
 
+        // The line's own 8 points, and the list row's inset around it.
         RowLayout {
             id: content
             anchors.fill: parent
-            anchors.topMargin: 8
-            anchors.bottomMargin: 8
+            anchors.topMargin: 14
+            anchors.bottomMargin: 14
             spacing: 8
 
             RoundedImage {
@@ -53,7 +54,8 @@ ColumnLayout {
                 }
                 Label {
                     objectName: "lastUpdatedLabel"
-                    text: BidirectionalText.isolated("آخر تحديث: " + row.lastUpdatedText)
+                    // The date keeps its own direction: an ISO or en_US date reads left to right.
+                    text: "آخر تحديث: \u2068" + row.lastUpdatedText + "\u2069"
                     font: SystemStyle.caption
                     color: SystemStyle.secondary
                 }

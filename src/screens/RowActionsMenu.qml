@@ -13,6 +13,14 @@ Menu {
     signal pinTriggered()
     signal deleteTriggered()
 
+    width: 230
+    background: Rectangle {
+        implicitWidth: 230
+        radius: 12
+        color: SystemStyle.background
+        border.color: SystemStyle.separator
+    }
+
     component ActionItem: MenuItem {
         id: item
         property string symbol
