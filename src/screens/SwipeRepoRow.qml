@@ -53,7 +53,8 @@ Item {
         if (!hasPinAction && !hasDeleteAction)
             return
         close()
-        menu.popup(x, y)
+        // The menu opens towards the trailing side of the point, as the text runs.
+        menu.popup(rightToLeft ? x - menu.width : x, y)
     }
     // Where a drag ends: a full swipe acts, a partial one opens, a short one closes.
     function settle(startOffset) {
