@@ -178,6 +178,49 @@ int main(int argc, char *argv[])
     shot(app2.window, u"main-search.png"_s);
     app2.model->setSearchText(QString());
 
+    // A row of the sources section dragged open with the mouse: its delete button uncovered at
+    // the trailing (left) edge; then the pin button at the leading edge of another row.
+    QList<QQuickItem *> rows;
+    const std::function<void(QQuickItem *)> collectRows = [&](QQuickItem *item) {
+        if (item->property("isSourceRow").toBool())
+            rows.append(item);
+        for (QQuickItem *child : item->childItems())
+            collectRows(child);
+    };
+    collectRows(app2.window->contentItem());
+    std::sort(rows.begin(), rows.end(), [](QQuickItem *a, QQuickItem *b) {
+        return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
+    });
+    const auto drag = [&](QQuickItem *row, int dx) {
+        const QPoint from = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
+        QTest::mousePress(app2.window, Qt::LeftButton, {}, from);
+        for (int i = 1; i <= 10; ++i)
+            QTest::mouseMove(app2.window, from + QPoint(dx * i / 10, 0), 10);
+        QTest::mouseRelease(app2.window, Qt::LeftButton, {}, from + QPoint(dx, 0));
+    };
+    if (rows.size() >= 4) {
+        drag(rows.at(2), 120);
+        shot(app2.window, u"main-row-delete-button.png"_s);
+        QMetaObject::invokeMethod(rows.at(2), "close");
+        drag(rows.at(1), -120);
+        shot(app2.window, u"main-row-pin-button.png"_s);
+        QMetaObject::invokeMethod(rows.at(1), "close");
+        QTest::qWait(300);
+        const QPoint at = rows.at(3)->mapToScene(QPointF(rows.at(3)->width() * 0.7, rows.at(3)->height() / 2)).toPoint();
+        QTest::mouseClick(app2.window, Qt::RightButton, {}, at);
+        shot(app2.window, u"main-row-menu.png"_s);
+        QTest::keyClick(app2.window, Qt::Key_Escape);
+    }
+
+    // An add batch with many failures: the message scrolls, the button stays.
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines.append(u"فشل في جلب البيانات: http://127.0.0.1:8801/nothere/"_s + QString::number(i) + u'/');
+    app2.model->setAlertMessage(lines.join(u'\n'));
+    app2.model->setShowAlert(true);
+    shot(app2.window, u"main-long-alert.png"_s);
+    app2.model->setShowAlert(false);
+
     // A row opens its source on the navigation stack.
     QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));
     shot(app2.window, u"app-source-detail.png"_s, 1200);
