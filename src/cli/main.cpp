@@ -17,7 +17,7 @@ Runs Vexlo's core without a window. The stored source list is read from, and wri
 DIR, or $VEXLO_DATA_DIR, or the application's data folder.
 
 Commands:
-  sources [--json]            List the stored sources (the seven defaults when nothing
+  sources [--json]            List the stored sources (the default ones when nothing
                               readable is stored): name, address, package count, last
                               refresh. --json prints the stored JSON document form.
   parse FILE [--repo-url URL] [--count]

@@ -1,3 +1,4 @@
+#include "model/defaultrepos.h"
 #include "model/repostore.h"
 
 #include "testsupport.h"
@@ -105,7 +106,7 @@ private Q_SLOTS:
         const Run run = runAdd(dir.path(), {server.url(u"a"_s)});
         QCOMPARE(run.status, 0);
         const QStringList urls = storedUrls();
-        QCOMPARE(urls.size(), 8);
+        QCOMPARE(urls.size(), defaultRepos().size() + 1);
         QCOMPARE(urls.last(), server.url(u"a/"_s));
 
         // An unreadable list: the defaults again, and the damaged document kept and named.

@@ -107,11 +107,7 @@ private Q_SLOTS:
 
 void TestRepoStore::defaultSources()
 {
-    const double before = ReferenceDate::now();
-    const RepoList list = defaultRepos();
-    const double after = ReferenceDate::now();
-    const std::pair<const char *, const char *> expected[] = {
-        {"Vexlo", VEXLO_OWN_SOURCE_URL},
+    const std::pair<const char *, const char *> publicSources[] = {
         {"Chariz", "https://repo.chariz.com/"},
         {"Havoc", "https://havoc.app/"},
         {"Sileo", "https://repo.getsileo.app/"},
@@ -119,22 +115,32 @@ void TestRepoStore::defaultSources()
         {"Zebra", "https://getzbra.com/repo/"},
         {"PoomSmart", "https://poomsmart.github.io/repo/"},
     };
-    QCOMPARE(list.size(), 7);
-    QSet<QUuid> ids;
-    for (int i = 0; i < 7; ++i) {
-        const Repo &r = list[i];
-        QCOMPARE(r.name, std::string(expected[i].first));
-        QCOMPARE(r.url, std::string(expected[i].second));
-        QCOMPARE(r.imageURL, r.url + "CydiaIcon.png");
-        QCOMPARE(r.packagesURL, r.url + "Packages");
-        QVERIFY(r.isPinned && r.isFixed && !r.isUpdating);
-        QCOMPARE(r.updateProgress, 0.0);
-        QVERIFY(r.packages.isEmpty());
-        QVERIFY(!r.developer && !r.releaseDate && !r.ratings && !r.socialMediaLinks);
-        QVERIFY(r.lastUpdated >= before - 0.001 && r.lastUpdated <= after + 0.001);
-        ids.insert(r.id);
+    // Without an own source the list is the public ones; with one, "Vexlo" comes first.
+    for (const char *own : {"", "https://own.example/repo/"}) {
+        const double before = ReferenceDate::now();
+        const RepoList list = defaultRepos(own);
+        const double after = ReferenceDate::now();
+        QList<std::pair<const char *, const char *>> expected(std::begin(publicSources), std::end(publicSources));
+        if (*own)
+            expected.prepend({"Vexlo", own});
+        QCOMPARE(list.size(), expected.size());
+        QSet<QUuid> ids;
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const Repo &r = list[i];
+            QCOMPARE(r.name, std::string(expected[i].first));
+            QCOMPARE(r.url, std::string(expected[i].second));
+            QCOMPARE(r.imageURL, r.url + "CydiaIcon.png");
+            QCOMPARE(r.packagesURL, r.url + "Packages");
+            QVERIFY(r.isPinned && r.isFixed && !r.isUpdating);
+            QCOMPARE(r.updateProgress, 0.0);
+            QVERIFY(r.packages.isEmpty());
+            QVERIFY(!r.developer && !r.releaseDate && !r.ratings && !r.socialMediaLinks);
+            QVERIFY(r.lastUpdated >= before - 0.001 && r.lastUpdated <= after + 0.001);
+            ids.insert(r.id);
+        }
+        QCOMPARE(ids.size(), list.size());
     }
-    QCOMPARE(ids.size(), 7);
+    QCOMPARE(defaultRepos().size(), qsizetype(std::size(publicSources)) + (*VEXLO_OWN_SOURCE_URL ? 1 : 0));
 }
 
 void TestRepoStore::userDefaults()
