@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "model/repostore.h"
 #include "platform/networkaccess.h"
 
 #include <QCoreApplication>
@@ -70,6 +71,10 @@ int main(int argc, char *argv[])
         Cli::out() << QString::fromUtf16(usage) << Qt::flush;
         return args.isEmpty() ? 2 : 0;
     }
+
+    RepoStore::setKeptAsideListener([](const QString &path) {
+        Cli::err() << "vexlo-cli: the stored source list could not be read; it was kept as " << path << Qt::endl;
+    });
 
     const QString command = args.takeFirst();
     int status = 2;
