@@ -13,6 +13,8 @@ Menu {
     signal pinTriggered()
     signal deleteTriggered()
 
+    // Lifting the finger of the long press that opened the menu must not close it.
+    closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
     width: 230
     background: Rectangle {
         implicitWidth: 230
