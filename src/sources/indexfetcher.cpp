@@ -1,6 +1,8 @@
 #include "indexfetcher.h"
 
+#include "conditionalrequest.h"
 #include "hugepages.h"
+#include "packagelistfingerprint.h"
 #include "packagesparser.h"
 
 #include <QFutureWatcher>
@@ -34,6 +36,10 @@ struct Outcome
     QByteArray text;
     PackageList packages;
     std::optional<IndexError> error;
+    PackageListFingerprint fingerprint = {};
+    bool notModified = false;
+    IndexValidators validators = {};
+    qint64 bytesReceived = 0;
 };
 
 // Runs off the main thread on a fetched body.
@@ -88,6 +94,13 @@ public:
             if (candidate.isValid())
                 m_candidates.append(candidate);
         }
+        if (m_options.revalidate && m_options.revalidate->canRevalidate()) {
+            const auto asked = std::find_if(m_candidates.cbegin(), m_candidates.cend(), [this](const QUrl &candidate) {
+                return candidate.toString(QUrl::FullyEncoded) == m_options.revalidate->address;
+            });
+            if (asked != m_candidates.cend())
+                m_conditional = *asked;
+        }
         request();
     }
 
@@ -100,7 +113,9 @@ private:
         m_received = 0;
         m_abort = Abort::None;
         m_status = 0;
-        QNetworkRequest request(m_candidates.at(m_attempt));
+        QNetworkRequest request(m_conditional ? *m_conditional : m_candidates.at(m_attempt));
+        if (m_conditional)
+            ConditionalRequest::addConditions(request, *m_options.revalidate);
         request.setTransferTimeout(m_options.transferTimeoutMs);
         m_reply = m_manager->get(request);
         m_reply->setReadBufferSize(replyBufferBytes);
@@ -147,6 +162,7 @@ private:
         if (m_received + available > m_options.maxBytes)
             return false;
         m_received += available;
+        m_bytesReceived += available;
         if (m_status >= 400) {
             reply->skip(available);
             return true;
@@ -174,6 +190,11 @@ private:
         const int status = m_status ? m_status : reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (m_abort == Abort::TooLarge)
             return failed(tooLarge());
+        if (status == ConditionalRequest::notModified && reply->error() == QNetworkReply::NoError) {
+            if (!m_conditional)
+                return failed({IndexError::Kind::HttpStatus, u"HTTP 304 to a request without validators"_s});
+            return deliver({{}, {}, {}, {}, true, ConditionalRequest::validatorsOf(*reply, *m_conditional)});
+        }
         if (status >= 400) {
             const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
             return failed({IndexError::Kind::HttpStatus, u"HTTP %1 %2"_s.arg(status).arg(reason).trimmed()});
@@ -186,6 +207,7 @@ private:
 
         if (!take(reply))
             return failed(tooLarge());
+        m_validators = ConditionalRequest::validatorsOf(*reply, m_conditional ? *m_conditional : m_candidates.at(m_attempt));
         decode(std::exchange(m_body, {}));
     }
 
@@ -197,10 +219,12 @@ private:
             // with the last reference decides on which thread they are freed.
             Outcome outcome = watcher->future().takeResult();
             watcher->deleteLater();
-            if (outcome.error)
+            if (outcome.error) {
                 failed(*outcome.error);
-            else
+            } else {
+                outcome.validators = std::move(m_validators);
                 deliver(std::move(outcome));
+            }
         });
         watcher->setFuture(QtConcurrent::run(m_work, std::move(body), m_options.maxBytes));
     }
@@ -209,6 +233,13 @@ private:
     // compressed names; a network failure of any address ends it.
     void failed(const IndexError &error)
     {
+        // The address asked last time may have gone (the source moved to another compressed
+        // name): any HTTP error status of it starts the ordinary fetch.
+        if (std::exchange(m_conditional, std::nullopt)) {
+            if (error.kind == IndexError::Kind::HttpStatus)
+                return request();
+            return deliver({{}, {}, error});
+        }
         if (m_attempt == 0) {
             if (error.kind != IndexError::Kind::HttpStatus || m_candidates.size() < 2)
                 return deliver({{}, {}, error});
@@ -228,6 +259,7 @@ private:
 
     void deliver(Outcome &&outcome)
     {
+        outcome.bytesReceived = m_bytesReceived;
         auto finish = std::exchange(m_finish, nullptr);
         deleteLater();
         if (finish && m_context)
@@ -253,6 +285,9 @@ private:
     QList<QUrl> m_candidates;
     qsizetype m_attempt = 0;
     std::optional<IndexError> m_firstError;
+    std::optional<QUrl> m_conditional; // while asking the address that answered last time
+    IndexValidators m_validators; // of the answer being decoded
+    qint64 m_bytesReceived = 0; // over every request
     QPointer<QNetworkReply> m_reply;
     QByteArray m_body;
     qint64 m_received = 0;
@@ -285,10 +320,13 @@ void parsePackages(const QString &from, std::string repoURL, QObject *context,
         const IndexText text = decodeIndex(std::move(body), maxBytes);
         if (text.error)
             return Outcome{{}, {}, text.error};
-        return Outcome{{}, parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL), {}};
+        PackageList packages = parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL);
+        const PackageListFingerprint fingerprint = fingerprintOf(packages);
+        return Outcome{{}, std::move(packages), {}, fingerprint};
     };
     auto finish = [done = std::move(done)](Outcome &&outcome) {
-        done(IndexResult{std::move(outcome.packages), outcome.error});
+        done(IndexResult{std::move(outcome.packages), outcome.error, outcome.notModified,
+                         std::move(outcome.validators), outcome.fingerprint, outcome.bytesReceived});
     };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }

@@ -3,6 +3,7 @@
 #include "indexerror.h"
 #include "indexresult.h"
 #include "indextext.h"
+#include "indexvalidators.h"
 #include "platform/networkaccess.h"
 
 #include <functional>
@@ -18,6 +19,10 @@ struct FetchOptions
     qint64 maxBytes = maxIndexBytes; // for the body and for the text it decompresses to
     int transferTimeoutMs = NetworkAccess::transferTimeoutMs;
     QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
+    // Asks the address that answered last time whether its index changed, when that address is
+    // still the index's own or one of its compressed names. A 304 then ends the fetch with
+    // IndexResult::notModified; an HTTP error status sends it on to the ordinary fetch.
+    std::optional<IndexValidators> revalidate;
 };
 
 // False for text that a fetch rejects at once as no valid address (IndexError::Kind::BadUrl):

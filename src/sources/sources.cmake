@@ -1,4 +1,5 @@
 target_sources(vexlocore PRIVATE
+    sources/conditionalrequest.h sources/conditionalrequest.cpp
     sources/decompress.h sources/decompress.cpp
     sources/hugepages.h sources/hugepages.cpp
     sources/indexerror.h
@@ -6,6 +7,8 @@ target_sources(vexlocore PRIVATE
     sources/indexfile.h sources/indexfile.cpp
     sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
+    sources/indexvalidators.h
+    sources/packagelistfingerprint.h sources/packagelistfingerprint.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/repoadder.h sources/repoadder.cpp
