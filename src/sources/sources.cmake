@@ -8,6 +8,7 @@ target_sources(vexlocore PRIVATE
     sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
     sources/indexvalidators.h
+    sources/indexvalidatorstore.h sources/indexvalidatorstore.cpp
     sources/packagelistfingerprint.h sources/packagelistfingerprint.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
