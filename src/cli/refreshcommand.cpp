@@ -3,6 +3,7 @@
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
 #include "platform/console.h"
+#include "refreshsummary.h"
 #include "sources/refreshoutcome.h"
 #include "sources/reporefresher.h"
 
@@ -26,7 +27,9 @@ int Cli::refresh(const QStringList &args)
     };
 
     bool allSucceeded = true;
+    RefreshSummary summary;
     RepoRefresher refresher;
+    summary.count(refresher);
     QObject::connect(&refresher, &RepoRefresher::succeeded, [&](const QUuid &id, const PackageList &packages) {
         if (Repo *repo = find(id))
             RefreshOutcome::succeed(*repo, packages);
@@ -44,6 +47,7 @@ int Cli::refresh(const QStringList &args)
     refresher.refresh(repos);
     if (!refresher.isIdle())
         loop.exec();
+    err() << summary.line(refresher.bytesDownloaded()) << Qt::endl;
 
     if (!RepoStore::saveRepos(repos)) {
         err() << "vexlo-cli: the source list could not be written\n";
