@@ -13,4 +13,6 @@ struct IndexValidators
 
     // Without a validator there is nothing to ask with.
     [[nodiscard]] bool canRevalidate() const { return !address.isEmpty() && (!etag.isEmpty() || !lastModified.isEmpty()); }
+
+    friend bool operator==(const IndexValidators &, const IndexValidators &) = default;
 };

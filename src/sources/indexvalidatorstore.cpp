@@ -84,6 +84,8 @@ std::optional<IndexValidatorStore::Entry> IndexValidatorStore::find(const QUuid 
 
 void IndexValidatorStore::insert(const QUuid &id, Entry entry)
 {
+    if (const auto it = m_entries.constFind(id); it != m_entries.cend() && *it == entry)
+        return; // most refreshes change nothing: the file is not written again
     m_entries.insert(id, std::move(entry));
     m_changed = true;
 }

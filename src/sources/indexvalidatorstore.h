@@ -19,6 +19,8 @@ public:
     {
         IndexValidators validators;
         PackageListFingerprint fingerprint;
+
+        friend bool operator==(const Entry &, const Entry &) = default;
     };
 
     inline static constexpr char16_t key[] = u"indexValidators";
