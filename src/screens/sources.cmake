@@ -12,6 +12,7 @@ target_sources(vexlocore PRIVATE
     screens/packagesearch.h screens/packagesearch.cpp
     screens/architectureindex.h screens/architectureindex.cpp
     screens/packagelistmodel.h screens/packagelistmodel.cpp
+    screens/packagerowmodel.h screens/packagerowmodel.cpp
     screens/repodetailviewmodel.h screens/repodetailviewmodel.cpp
     screens/packagedetailviewmodel.h screens/packagedetailviewmodel.cpp
     screens/catalogsearch.h screens/catalogsearch.cpp

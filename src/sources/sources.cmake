@@ -10,6 +10,7 @@ target_sources(vexlocore PRIVATE
     sources/indexvalidators.h
     sources/indexvalidatorstore.h sources/indexvalidatorstore.cpp
     sources/packagelistfingerprint.h sources/packagelistfingerprint.cpp
+    sources/liverepolist.h sources/liverepolist.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/repoadder.h sources/repoadder.cpp
