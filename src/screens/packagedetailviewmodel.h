@@ -53,8 +53,9 @@ public:
     Q_INVOKABLE void download();
     // Copies the download address as it is, also when empty.
     Q_INVOKABLE void copyDownloadLink();
-    // Opens "sileo://package/" + name when something handles it, else signals sileoMissing.
-    // A name that cannot form an address does nothing.
+    // Opens "sileo://package/" + name when something handles it, else signals sileoMissing,
+    // once the desktop has answered. A name that cannot form an address does nothing, and so
+    // does a second tap while the answer is awaited.
     Q_INVOKABLE void openInSileo();
     Q_INVOKABLE void copyShareLink();
 
@@ -64,4 +65,5 @@ Q_SIGNALS:
 
 private:
     Package m_package;
+    bool m_askingForSileo = false;
 };

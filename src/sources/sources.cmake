@@ -11,9 +11,11 @@ target_sources(vexlocore PRIVATE
     sources/indexvalidatorstore.h sources/indexvalidatorstore.cpp
     sources/packagelistfingerprint.h sources/packagelistfingerprint.cpp
     sources/liverepolist.h sources/liverepolist.cpp
+    sources/memorybudget.h sources/memorybudget.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/repoadder.h sources/repoadder.cpp
     sources/reporefresher.h sources/reporefresher.cpp
+    sources/transferpace.h sources/transferpace.cpp
     sources/utf8.h sources/utf8.cpp
 )
