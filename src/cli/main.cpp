@@ -26,8 +26,11 @@ Commands:
                               base address for download links (default https://example.org/);
                               --count prints only the number of packages. Exits 3 when the
                               file is not UTF-8.
-  refresh                     Refresh every stored source, print failures, write the store.
-                              Exits 1 when any source failed.
+  refresh                     Refresh every stored source, print failures, write the store,
+                              and end with one line on standard error: sources refreshed,
+                              unchanged (304) and failed, bytes downloaded. Sources whose
+                              list is the one last fetched are asked whether their index
+                              changed. Exits 1 when any source failed.
   add ADDRESS...              Add sources as the add-source sheet does: each argument is read
                               like the sheet's text (addresses separated by blanks or line
                               breaks), all are fetched at once, each new source is appended

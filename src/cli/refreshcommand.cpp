@@ -2,8 +2,10 @@
 
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
+#include "refreshsummary.h"
 #include "sources/liverepolist.h"
 #include "sources/refreshoutcome.h"
+#include "sources/reporefresher.h"
 
 #include <QEventLoop>
 #include <QTextStream>
@@ -21,6 +23,8 @@ int Cli::refresh(const QStringList &args)
     bool written = true;
     LiveRepoList live(&repos, [&written](const RepoList &list) { written &= RepoStore::saveRepos(list); });
     bool allSucceeded = true;
+    RefreshSummary summary;
+    summary.count(live.refresher());
     QObject::connect(&live, &LiveRepoList::refreshFailed, [&](int position) {
         allSucceeded = false;
         err() << RefreshOutcome::alertMessage(repos.at(position)) << Qt::endl;
@@ -30,6 +34,7 @@ int Cli::refresh(const QStringList &args)
     live.refreshAll();
     if (!live.isIdle())
         loop.exec();
+    err() << summary.line(live.refresher().bytesDownloaded()) << Qt::endl;
 
     if (!written) {
         err() << "vexlo-cli: the source list could not be written\n";

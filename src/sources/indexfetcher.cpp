@@ -1,6 +1,8 @@
 #include "indexfetcher.h"
 
+#include "conditionalrequest.h"
 #include "hugepages.h"
+#include "packagelistfingerprint.h"
 #include "memorybudget.h"
 #include "packagesparser.h"
 #include "transferpace.h"
@@ -38,6 +40,10 @@ struct Outcome
     QByteArray text;
     PackageList packages;
     std::optional<IndexError> error;
+    PackageListFingerprint fingerprint = {};
+    bool notModified = false;
+    IndexValidators validators = {};
+    qint64 bytesReceived = 0;
 };
 
 // Runs off the main thread on a fetched body, drawing on the fetch's share of the budget.
@@ -99,6 +105,13 @@ public:
             if (candidate.isValid())
                 m_candidates.append(candidate);
         }
+        if (m_options.revalidate && m_options.revalidate->canRevalidate()) {
+            const auto asked = std::find_if(m_candidates.cbegin(), m_candidates.cend(), [this](const QUrl &candidate) {
+                return candidate.toString(QUrl::FullyEncoded) == m_options.revalidate->address;
+            });
+            if (asked != m_candidates.cend())
+                m_conditional = *asked;
+        }
         request();
     }
 
@@ -113,7 +126,9 @@ private:
         m_abort = Abort::None;
         m_status = 0;
         m_ended = false;
-        QNetworkRequest request(m_candidates.at(m_attempt));
+        QNetworkRequest request(m_conditional ? *m_conditional : m_candidates.at(m_attempt));
+        if (m_conditional)
+            ConditionalRequest::addConditions(request, *m_options.revalidate);
         // The pace watch keeps time instead: a reply waiting for memory is no stalled server.
         request.setTransferTimeout(INT_MAX);
         // Kept after it finished until its rest could be taken; deleted here when done.
@@ -204,6 +219,7 @@ private:
             return Take::TooLarge;
         if (m_status >= 400) {
             m_received += available;
+            m_bytesReceived += available;
             m_pace.received(available);
             reply->skip(available);
             return Take::Done;
@@ -221,6 +237,7 @@ private:
         const qint64 read = std::max<qint64>(reply->read(m_body.data() + size, available), 0);
         m_body.resize(qsizetype(size + read));
         m_received += read;
+        m_bytesReceived += read;
         m_pace.received(read);
         return Take::Done;
     }
@@ -250,6 +267,11 @@ private:
         const int status = m_status ? m_status : reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (m_abort == Abort::TooLarge)
             return failed(tooLarge());
+        if (status == ConditionalRequest::notModified && reply->error() == QNetworkReply::NoError) {
+            if (!m_conditional)
+                return failed({IndexError::Kind::HttpStatus, u"HTTP 304 to a request without validators"_s});
+            return deliver({{}, {}, {}, {}, true, ConditionalRequest::validatorsOf(*reply, *m_conditional)});
+        }
         if (status >= 400) {
             const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
             return failed({IndexError::Kind::HttpStatus, u"HTTP %1 %2"_s.arg(status).arg(reason).trimmed()});
@@ -263,6 +285,7 @@ private:
         if (reply->error() != QNetworkReply::NoError)
             return failed({IndexError::Kind::Network, reply->errorString()});
 
+        m_validators = ConditionalRequest::validatorsOf(*reply, m_conditional ? *m_conditional : m_candidates.at(m_attempt));
         decode(std::exchange(m_body, {}));
     }
 
@@ -274,10 +297,12 @@ private:
             // with the last reference decides on which thread they are freed.
             Outcome outcome = watcher->future().takeResult();
             watcher->deleteLater();
-            if (outcome.error)
+            if (outcome.error) {
                 failed(*outcome.error);
-            else
+            } else {
+                outcome.validators = std::move(m_validators);
                 deliver(std::move(outcome));
+            }
         });
         watcher->setFuture(QtConcurrent::run(
             [work = m_work, share = m_share, maxBytes = m_options.maxBytes](QByteArray body) {
@@ -290,6 +315,13 @@ private:
     // compressed names; a network failure of any address ends it.
     void failed(const IndexError &error)
     {
+        // The address asked last time may have gone (the source moved to another compressed
+        // name): any HTTP error status of it starts the ordinary fetch.
+        if (std::exchange(m_conditional, std::nullopt)) {
+            if (error.kind == IndexError::Kind::HttpStatus)
+                return request();
+            return deliver({{}, {}, error});
+        }
         if (m_attempt == 0) {
             if (error.kind != IndexError::Kind::HttpStatus || m_candidates.size() < 2)
                 return deliver({{}, {}, error});
@@ -309,6 +341,7 @@ private:
 
     void deliver(Outcome &&outcome)
     {
+        outcome.bytesReceived = m_bytesReceived;
         dropBody();
         auto finish = std::exchange(m_finish, nullptr);
         deleteLater();
@@ -336,6 +369,9 @@ private:
     QList<QUrl> m_candidates;
     qsizetype m_attempt = 0;
     std::optional<IndexError> m_firstError;
+    std::optional<QUrl> m_conditional; // while asking the address that answered last time
+    IndexValidators m_validators; // of the answer being decoded
+    qint64 m_bytesReceived = 0; // over every request
     MemoryBudget *m_budget;
     std::shared_ptr<MemoryBudget::Share> m_share; // shared with the decoding work
     TransferPace m_pace;
@@ -388,10 +424,12 @@ void parsePackages(const QString &from, std::string repoURL, QObject *context,
         PackageList packages = parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL);
         text.text = QByteArray();
         share.giveBack(share.held());
-        return Outcome{{}, std::move(packages), {}};
+        const PackageListFingerprint fingerprint = fingerprintOf(packages);
+        return Outcome{{}, std::move(packages), {}, fingerprint};
     };
     auto finish = [done = std::move(done)](Outcome &&outcome) {
-        done(IndexResult{std::move(outcome.packages), outcome.error});
+        done(IndexResult{std::move(outcome.packages), outcome.error, outcome.notModified,
+                         std::move(outcome.validators), outcome.fingerprint, outcome.bytesReceived});
     };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }

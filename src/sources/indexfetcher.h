@@ -3,6 +3,7 @@
 #include "indexerror.h"
 #include "indexresult.h"
 #include "indextext.h"
+#include "indexvalidators.h"
 #include "platform/networkaccess.h"
 
 #include <functional>
@@ -23,6 +24,10 @@ struct FetchOptions
     int lowSpeedWindowMs = 60'000;
     qint64 lowSpeedBytes = 1024;
     QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
+    // Asks the address that answered last time whether its index changed, when that address is
+    // still the index's own or one of its compressed names. A 304 then ends the fetch with
+    // IndexResult::notModified; an HTTP error status sends it on to the ordinary fetch.
+    std::optional<IndexValidators> revalidate;
     MemoryBudget *budget = nullptr;           // MemoryBudget::shared() when null
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "indexerror.h"
+#include "indexvalidators.h"
 #include "model/package.h"
+#include "packagelistfingerprint.h"
 
 #include <optional>
 
@@ -10,6 +12,12 @@ struct IndexResult
 {
     PackageList packages;
     std::optional<IndexError> error;
+    // The server answered a conditional request with 304: the index is the one the request
+    // named, and `packages` is empty.
+    bool notModified = false;
+    IndexValidators validators = {}; // of the answer that was taken, when it carried any
+    PackageListFingerprint fingerprint = {}; // of `packages`
+    qint64 bytesReceived = 0; // bodies of every request made, error pages included
 
     [[nodiscard]] bool ok() const { return !error; }
 };

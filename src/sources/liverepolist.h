@@ -35,6 +35,7 @@ public:
     void refreshAll();
     [[nodiscard]] bool isRefreshing(const QUuid &id) const;
     [[nodiscard]] bool isIdle() const;
+    [[nodiscard]] const RepoRefresher &refresher() const { return *m_refresher; }
 
     // The owner wrote the list after a change of its own (a pin, a deletion, an addition).
     void noteWritten();

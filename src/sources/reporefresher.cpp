@@ -2,29 +2,98 @@
 
 #include "indexfetcher.h"
 
+#include <QtConcurrent>
+
+#include <utility>
+
 RepoRefresher::RepoRefresher(QObject *parent)
     : QObject(parent)
 {
 }
 
+RepoRefresher::~RepoRefresher()
+{
+    if (m_validators)
+        m_validators->save();
+}
+
 void RepoRefresher::refresh(const RepoList &repos)
 {
+    if (!m_validators) {
+        m_validators.emplace();
+        m_validators->load();
+    }
     for (const Repo &repo : repos) {
-        const QUuid id = repo.id;
-        ++m_inFlight[id];
-        Q_EMIT started(id);
-        parsePackages(QString::fromStdString(repo.packagesURL), repo.url, this, [this, id](IndexResult result) {
-            if (result.ok()) {
-                Q_EMIT succeeded(id, result.packages);
-                if (m_release)
-                    m_release(std::move(result.packages));
-            } else {
-                Q_EMIT failed(id);
-            }
-            if (auto it = m_inFlight.find(id); it != m_inFlight.end() && --*it == 0)
-                m_inFlight.erase(it);
-            if (m_inFlight.isEmpty())
-                Q_EMIT idle();
-        });
+        ++m_inFlight[repo.id];
+        Q_EMIT started(repo.id);
+        Fetch fetch{repo.id, QString::fromStdString(repo.packagesURL), repo.url, m_validators->find(repo.id), {}};
+        if (!fetch.known) {
+            start(std::move(fetch));
+            continue;
+        }
+        // The list may come from an older document or have been edited since: only when it is
+        // still the list the validators describe may the server's "unchanged" stand for it.
+        // Hashing a whole distribution's list takes milliseconds, so not on this thread.
+        QtConcurrent::run([packages = repo.packages] { return std::pair(fingerprintOf(packages), packages); })
+            .then(this, [this, fetch = std::move(fetch)](std::pair<PackageListFingerprint, PackageList> current) mutable {
+                if (current.first == fetch.known->fingerprint)
+                    fetch.current = std::move(current.second);
+                else
+                    fetch.known.reset();
+                start(std::move(fetch));
+            });
+    }
+}
+
+void RepoRefresher::start(Fetch fetch)
+{
+    FetchOptions options;
+    if (fetch.known)
+        options.revalidate = fetch.known->validators;
+    const QString address = fetch.packagesURL;
+    const std::string repoURL = fetch.repoURL;
+    parsePackages(
+        address, repoURL, this,
+        [this, fetch = std::move(fetch)](IndexResult result) mutable { finish(std::move(fetch), result); }, options);
+}
+
+void RepoRefresher::finish(Fetch fetch, IndexResult &result)
+{
+    const QUuid id = fetch.id;
+    std::optional<IndexValidatorStore::Entry> &known = fetch.known;
+    m_bytesDownloaded += result.bytesReceived;
+    if (result.ok() && result.notModified) {
+        Q_ASSERT(known); // only a request that carried validators is answered so
+        // A 304 may bring validators of its own; they describe the same index.
+        if (!result.validators.etag.isEmpty())
+            known->validators.etag = result.validators.etag;
+        if (!result.validators.lastModified.isEmpty())
+            known->validators.lastModified = result.validators.lastModified;
+        m_validators->insert(id, std::move(*known));
+        result.packages = std::exchange(fetch.current, {});
+        Q_EMIT unchanged(id);
+    } else if (result.ok() && result.validators.canRevalidate()) {
+        m_validators->insert(id, {std::move(result.validators), result.fingerprint});
+    } else if (result.ok()) {
+        m_validators->remove(id);
+    }
+    if (result.ok())
+        Q_EMIT succeeded(id, result.packages);
+    else
+        Q_EMIT failed(id);
+    if (m_release) {
+        // The list a 304 stood for may be the last reference to one replaced meanwhile.
+        for (PackageList *list : {&result.packages, &fetch.current}) {
+            if (!list->isEmpty())
+                m_release(std::move(*list));
+        }
+    }
+    if (auto it = m_inFlight.find(id); it != m_inFlight.end() && --*it == 0)
+        m_inFlight.erase(it);
+    if (m_inFlight.isEmpty()) {
+        // Written once a refresh has ended, not after each source: it is the list's companion,
+        // and a fingerprint that no longer matches only costs an ordinary fetch.
+        m_validators->save();
+        Q_EMIT idle();
     }
 }

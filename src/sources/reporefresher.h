@@ -1,42 +1,69 @@
 #pragma once
 
+#include "indexvalidatorstore.h"
 #include "model/repo.h"
 
 #include <QHash>
 #include <QObject>
 
 #include <functional>
+#include <optional>
+
+struct IndexResult;
 
 // Refreshes sources: one fetch per source, all in flight at once, parsed off the main
 // thread. Results are reported by source id, so that whoever owns the list applies them to
 // the right source even after the list changed meanwhile.
+//
+// A source whose list still is the one its last fetched index produced is fetched with a
+// conditional request; when the server answers that the index is unchanged, `unchanged` and
+// then `succeeded` with that same list are emitted, so the source takes exactly the steps of
+// a success without a download or a parse.
 class RepoRefresher : public QObject
 {
     Q_OBJECT
 
 public:
     explicit RepoRefresher(QObject *parent = nullptr);
+    ~RepoRefresher() override;
 
     // Starts a refresh of every source of the list as it is now; `started` is emitted for
     // each before this returns. A source whose refresh already runs gets a second one; the
     // result that arrives last is the one that stays.
     void refresh(const RepoList &repos);
 
-    // Where each parsed list goes once `succeeded` has been handled, so that a list no slot
-    // kept is not freed on the calling thread. By default it is dropped right there.
+    // Where each list this object lets go of goes once `succeeded` or `failed` has been handled,
+    // so that a list no slot kept is not freed on the calling thread. By default it is dropped
+    // right there.
     void setRelease(std::function<void(PackageList)> release) { m_release = std::move(release); }
 
     [[nodiscard]] bool isRefreshing(const QUuid &id) const { return m_inFlight.contains(id); }
     [[nodiscard]] bool isIdle() const { return m_inFlight.isEmpty(); }
+    // Index bytes received by every refresh of this object so far.
+    [[nodiscard]] qint64 bytesDownloaded() const { return m_bytesDownloaded; }
 
 Q_SIGNALS:
     void started(const QUuid &id);
+    void unchanged(const QUuid &id);
     void succeeded(const QUuid &id, const PackageList &packages);
     void failed(const QUuid &id);
     // The last running fetch has ended.
     void idle();
 
 private:
+    struct Fetch
+    {
+        QUuid id;
+        QString packagesURL;
+        std::string repoURL;
+        std::optional<IndexValidatorStore::Entry> known; // when the source's list still matches them
+        PackageList current; // that list, which a 304 hands back as the result
+    };
+    void start(Fetch fetch);
+    void finish(Fetch fetch, IndexResult &result);
+
     QHash<QUuid, int> m_inFlight;
     std::function<void(PackageList)> m_release;
+    std::optional<IndexValidatorStore> m_validators; // read at the first refresh
+    qint64 m_bytesDownloaded = 0;
 };

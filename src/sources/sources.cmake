@@ -1,4 +1,5 @@
 target_sources(vexlocore PRIVATE
+    sources/conditionalrequest.h sources/conditionalrequest.cpp
     sources/decompress.h sources/decompress.cpp
     sources/hugepages.h sources/hugepages.cpp
     sources/indexerror.h
@@ -6,6 +7,9 @@ target_sources(vexlocore PRIVATE
     sources/indexfile.h sources/indexfile.cpp
     sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
+    sources/indexvalidators.h
+    sources/indexvalidatorstore.h sources/indexvalidatorstore.cpp
+    sources/packagelistfingerprint.h sources/packagelistfingerprint.cpp
     sources/liverepolist.h sources/liverepolist.cpp
     sources/memorybudget.h sources/memorybudget.cpp
     sources/packagesparser.h sources/packagesparser.cpp

@@ -19,6 +19,28 @@ Repo served(const TestServer &server, const char *name)
     return repo;
 }
 
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run refresh(const QString &dataDir)
+{
+    // The server answers from this process, so the child is waited for with events.
+    QProcess p;
+    p.start(QStringLiteral(VEXLO_CLI), {u"--data-dir"_s, dataDir, u"refresh"_s});
+    if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60'000) || p.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString lastLine(const QString &text)
+{
+    return text.trimmed().split(u'\n').last();
+}
+
 } // namespace
 
 class TestCliRefresh : public QObject
@@ -69,6 +91,40 @@ private Q_SLOTS:
         QCOMPARE(stored.at(1).packages.size(), 1);
         QCOMPARE(stored.at(1).lastUpdated, 1000.0);
         QVERIFY(!stored.at(1).isUpdating);
+    }
+
+    // A second run asks with what the first kept and downloads nothing of an unchanged index;
+    // a 304 that answers a request without validators is a failure with the usual texts. The
+    // closing line counts both runs' outcomes and bytes (error pages included).
+    void secondRunDownloadsOnlyWhatChanged()
+    {
+        TempDataDir dir;
+        TestServer server;
+        const QByteArray index = "Package: one\n\nPackage: two\n\n";
+        server.serve(u"tagged/Packages"_s, {200, index, "text/plain", false, "\"7\"", {}});
+        server.serve(u"unasked/Packages"_s, QByteArray(), 304);
+        QVERIFY(RepoStore::saveRepos({served(server, "tagged"), served(server, "unasked")}));
+        const qint64 notFoundPages = 4 * qint64(sizeof("<html><body>Not Found</body></html>") - 1);
+
+        Run run = refresh(dir.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, u"فشل في تحديث السورس: unasked\n"_s);
+        QVERIFY(run.err.contains(u"فشل في جلب الحزم من السورس: unasked"_s));
+        QCOMPARE(lastLine(run.err), u"vexlo-cli refresh: 1 refreshed, 0 unchanged (304), 1 failed, %1 bytes downloaded"_s
+                                        .arg(index.size() + notFoundPages));
+        const Repo first = RepoStore::loadRepos()->at(0);
+
+        run = refresh(dir.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lastLine(run.err), u"vexlo-cli refresh: 0 refreshed, 1 unchanged (304), 1 failed, %1 bytes downloaded"_s
+                                        .arg(notFoundPages));
+        const Repo tagged = RepoStore::loadRepos()->at(0);
+        QCOMPARE(tagged.packages.size(), 2);
+        QCOMPARE(tagged.packages.at(0).id, first.packages.at(0).id);
+        QCOMPARE(tagged.packages.at(1).id, first.packages.at(1).id);
+        QCOMPARE(tagged.updateProgress, 1.0);
+        QVERIFY(tagged.lastUpdated > first.lastUpdated);
+        QCOMPARE(server.requestCount(u"tagged/Packages"_s), 2);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "compression.h"
 #include "sources/indexfetcher.h"
+#include "sources/packagelistfingerprint.h"
 #include "sources/memorybudget.h"
 #include "sources/packagesparser.h"
 #include "testsupport.h"
@@ -387,6 +388,71 @@ private Q_SLOTS:
         QCOMPARE(names(result.packages), expectedNames(index));
         QCOMPARE(server.totalRequests(), requests);
         QCOMPARE(server.requestCount(u"Packages"_s), 1);
+    }
+
+    // The answer's validators come back with the packages; asked with them, the server's 304
+    // ends the fetch without packages or a download.
+    void conditionalRequests()
+    {
+        TestServer server;
+        const QByteArray index = TestData::fixture(u"Packages-sample"_s);
+        const TestServer::Answer answer{200, index, "text/plain", false, "\"v1\"", "Sun, 06 Dec 2026 10:00:00 GMT"};
+        server.serve(u"Packages"_s, answer);
+        const QString address = server.url(u"Packages"_s);
+
+        const IndexResult first = fetch(address);
+        QVERIFY(first.ok() && !first.notModified);
+        QCOMPARE(first.validators.address, address);
+        QCOMPARE(first.validators.etag, "\"v1\""_ba);
+        QCOMPARE(first.validators.lastModified, "Sun, 06 Dec 2026 10:00:00 GMT"_ba);
+        QVERIFY(first.fingerprint == fingerprintOf(first.packages));
+        QCOMPARE(first.bytesReceived, index.size());
+        QVERIFY(server.lastHeader(u"Packages"_s, "If-None-Match").isEmpty());
+
+        FetchOptions conditional;
+        conditional.revalidate = first.validators;
+        const IndexResult unchanged = fetch(address, conditional);
+        QVERIFY(unchanged.ok() && unchanged.notModified);
+        QVERIFY(unchanged.packages.isEmpty());
+        QCOMPARE(unchanged.bytesReceived, 0);
+        QCOMPARE(server.lastHeader(u"Packages"_s, "If-None-Match"), "\"v1\""_ba);
+        QCOMPARE(server.lastHeader(u"Packages"_s, "If-Modified-Since"), "Sun, 06 Dec 2026 10:00:00 GMT"_ba);
+        QCOMPARE(server.notModifiedCount(), 1);
+    }
+
+    // The compressed name that answered is asked directly next time; when it is gone, or the
+    // remembered address is not one of this index's names, the ordinary fetch runs.
+    void conditionalRequestOfACompressedName()
+    {
+        TestServer server;
+        const QByteArray index = TestData::fixture(u"Packages-sample"_s);
+        TestServer::Answer gz{200, TestCompression::compress(Compression::Gzip, index), "application/gzip", false, "\"gz\"", {}};
+        server.serve(u"Packages.gz"_s, gz);
+        const IndexResult first = fetch(server.url(u"Packages"_s));
+        QVERIFY(first.ok());
+        QCOMPARE(first.validators.address, server.url(u"Packages.gz"_s));
+
+        FetchOptions conditional;
+        conditional.revalidate = first.validators;
+        QVERIFY(fetch(server.url(u"Packages"_s), conditional).notModified);
+        QCOMPARE(server.requestCount(u"Packages"_s), 1);
+        QCOMPARE(server.requestCount(u"Packages.gz"_s), 2);
+
+        // Someone else's address is never asked.
+        FetchOptions foreign;
+        foreign.revalidate = IndexValidators{server.url(u"other/Packages.gz"_s), "\"gz\"", {}};
+        const IndexResult unasked = fetch(server.url(u"Packages"_s), foreign);
+        QVERIFY(unasked.ok() && !unasked.notModified);
+        QCOMPARE(server.requestCount(u"other/Packages.gz"_s), 0);
+
+        // The source now publishes only the plain index.
+        server.serve(u"Packages.gz"_s, QByteArray(), 404);
+        server.serve(u"Packages"_s, "Package: plain\n");
+        const IndexResult moved = fetch(server.url(u"Packages"_s), conditional);
+        QVERIFY(moved.ok() && !moved.notModified);
+        QCOMPARE(names(moved.packages), QStringList{u"plain  "_s});
+        QCOMPARE(moved.validators.address, server.url(u"Packages"_s));
+        QVERIFY(!moved.validators.canRevalidate());
     }
 
     // A bad compressed name is skipped for the next; when none is good the plain address's

@@ -1,7 +1,13 @@
 #include "sources/reporefresher.h"
 
+#include "platform/userdefaults.h"
+#include "sources/indexvalidatorstore.h"
+#include "sources/refreshoutcome.h"
 #include "testsupport.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -9,6 +15,65 @@
 #include <string>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+Repo servedRepo(TestServer &server, const QString &name, TestServer::Answer answer)
+{
+    server.serve(name + u"/Packages"_s, std::move(answer));
+    Repo repo;
+    repo.name = name.toStdString();
+    repo.url = server.url(name + u'/').toStdString();
+    repo.packagesURL = repo.url + "Packages";
+    repo.lastUpdated = 1000.0;
+    return repo;
+}
+
+TestServer::Answer tagged(const QByteArray &body, const QByteArray &etag, bool ignoreConditions = false)
+{
+    return {200, body, "text/plain", false, etag, {}, ignoreConditions};
+}
+
+// One refresh as a restarted application runs it: a fresh refresher (validators read from
+// the data folder) whose results are applied to `repos` as the main screen applies them.
+// Returns the ids of the sources found unchanged.
+QList<QUuid> refreshAll(RepoList &repos)
+{
+    RepoRefresher refresher;
+    QList<QUuid> unchanged;
+    QObject::connect(&refresher, &RepoRefresher::unchanged, [&](const QUuid &id) { unchanged.append(id); });
+    QObject::connect(&refresher, &RepoRefresher::succeeded, [&](const QUuid &id, const PackageList &packages) {
+        for (Repo &repo : repos) {
+            if (repo.id == id)
+                RefreshOutcome::succeed(repo, packages);
+        }
+    });
+    QSignalSpy idle(&refresher, &RepoRefresher::idle);
+    refresher.refresh(repos);
+    if (!idle.wait(10'000))
+        qWarning("refresh did not end");
+    return unchanged;
+}
+
+QList<QUuid> ids(const PackageList &packages)
+{
+    QList<QUuid> list;
+    for (const Package &package : packages)
+        list.append(package.id);
+    return list;
+}
+
+QJsonObject storedValidators()
+{
+    return QJsonDocument::fromJson(UserDefaults::data(QString::fromUtf16(IndexValidatorStore::key)).value_or(QByteArray())).object();
+}
+
+QString key(const Repo &repo)
+{
+    return repo.id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+} // namespace
 
 class TestRepoRefresher : public QObject
 {
@@ -18,6 +83,7 @@ private Q_SLOTS:
     // one: so where that function drops them is where they are freed.
     void releasedListsHoldTheLastReference()
     {
+        TempDataDir dir;
         TestServer server;
         RepoList repos;
         for (const char *name : {"kept", "dropped"}) {
@@ -45,6 +111,84 @@ private Q_SLOTS:
         QVERIFY(onlyReference.at("dropped"));
         QVERIFY(!onlyReference.at("kept"));
         QCOMPARE(kept.at(0).name, std::string("kept"));
+    }
+
+    // A second refresh asks with the stored validators: an unchanged index costs a 304 and
+    // keeps its packages, a changed one comes whole; servers without validators, or that
+    // ignore them, are fetched whole every time as before.
+    void secondRefreshDownloadsOnlyWhatChanged()
+    {
+        TempDataDir dir;
+        TestServer server;
+        const QByteArray index = "Package: a\nVersion: 1\n\nPackage: b\nVersion: 1\n";
+        RepoList repos{servedRepo(server, u"tagged"_s, tagged(index, "\"1\"")),
+                       servedRepo(server, u"plain"_s, tagged(index, {})),
+                       servedRepo(server, u"ignoring"_s, tagged(index, "\"1\"", true))};
+
+        QVERIFY(refreshAll(repos).isEmpty());
+        for (const Repo &repo : repos)
+            QCOMPARE(repo.packages.size(), 2);
+        QJsonObject stored = storedValidators();
+        QCOMPARE(stored.size(), 2); // nothing to keep for the plain server
+        QCOMPARE(stored.value(key(repos.at(0))).toObject().value(u"etag"_s).toString(), u"\"1\""_s);
+        QCOMPARE(stored.value(key(repos.at(0))).toObject().value(u"address"_s).toString(),
+                 QString::fromStdString(repos.at(0).packagesURL));
+
+        const QList<QUuid> taggedIds = ids(repos.at(0).packages), ignoredIds = ids(repos.at(2).packages);
+        for (Repo &repo : repos)
+            repo.lastUpdated = 1000.0;
+        QCOMPARE(refreshAll(repos), QList<QUuid>{repos.at(0).id});
+        QCOMPARE(server.notModifiedCount(), 1);
+        QCOMPARE(server.lastHeader(u"tagged/Packages"_s, "If-None-Match"), "\"1\""_ba);
+        QCOMPARE(ids(repos.at(0).packages), taggedIds);
+        QVERIFY(repos.at(0).lastUpdated > 1000.0);
+        QCOMPARE(repos.at(0).updateProgress, 1.0);
+        QVERIFY(!repos.at(0).isUpdating);
+        QVERIFY(server.lastHeader(u"plain/Packages"_s, "If-None-Match").isEmpty());
+        QCOMPARE(server.lastHeader(u"ignoring/Packages"_s, "If-None-Match"), "\"1\""_ba);
+        QCOMPARE(repos.at(2).packages.size(), 2);
+        QVERIFY(ids(repos.at(2).packages) != ignoredIds); // parsed again
+
+        // New indexes: the tagged one with a new tag, the ignoring server's with new validators.
+        server.serve(u"tagged/Packages"_s, tagged("Package: c\n", "\"2\""));
+        server.serve(u"ignoring/Packages"_s, tagged(index, "\"2\"", true));
+        QVERIFY(refreshAll(repos).isEmpty());
+        QCOMPARE(repos.at(0).packages.size(), 1);
+        QCOMPARE(repos.at(0).packages.at(0).name, "c");
+        stored = storedValidators();
+        QCOMPARE(stored.value(key(repos.at(0))).toObject().value(u"etag"_s).toString(), u"\"2\""_s);
+        QCOMPARE(stored.value(key(repos.at(2))).toObject().value(u"etag"_s).toString(), u"\"2\""_s);
+        QCOMPARE(server.notModifiedCount(), 1);
+    }
+
+    // Validators stand only for the list their index produced: a list read back from an older
+    // document is fetched whole; a validators file that cannot be read is ignored and replaced.
+    void validatorsThatNoLongerFitAreNotSent()
+    {
+        TempDataDir dir;
+        TestServer server;
+        RepoList repos{servedRepo(server, u"s"_s, tagged("Package: new\n", "\"1\""))};
+        Repo older = repos.at(0);
+        Package old;
+        old.name = "old";
+        older.packages = {old};
+
+        QVERIFY(refreshAll(repos).isEmpty());
+        RepoList reloaded{older};
+        QVERIFY(refreshAll(reloaded).isEmpty());
+        QVERIFY(server.lastHeader(u"s/Packages"_s, "If-None-Match").isEmpty());
+        QCOMPARE(reloaded.at(0).packages.at(0).name, "new");
+        QCOMPARE(refreshAll(reloaded).size(), 1);
+
+        QFile file(UserDefaults::filePath(QString::fromUtf16(IndexValidatorStore::key)));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("{\"");
+        file.close();
+        QVERIFY(refreshAll(reloaded).isEmpty());
+        QVERIFY(server.lastHeader(u"s/Packages"_s, "If-None-Match").isEmpty());
+        QCOMPARE(storedValidators().size(), 1);
+        QCOMPARE(refreshAll(reloaded).size(), 1);
+        QCOMPARE(server.requestCount(u"s/Packages"_s), 5);
     }
 };
 

@@ -108,6 +108,7 @@ bool TestServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
         path.remove(0, 1);
     ++m_total;
     ++m_counts[path];
+    m_lastHeaders.insert(path, request.headers());
     Q_EMIT requestArrived(path);
 
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
@@ -119,6 +120,8 @@ bool TestServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
         m_held.append({path, responder});
         return true;
     }
+    if (answerNotModified(path, *responder))
+        return true;
     answer(path, *responder);
     return true;
 }
@@ -135,7 +138,45 @@ void TestServer::answer(const QString &path, QHttpServerResponder &responder)
                         QHttpServerResponder::StatusCode::NotFound);
         return;
     }
-    responder.write(it->body, it->contentType, QHttpServerResponder::StatusCode(it->status));
+    if (it->etag.isEmpty() && it->lastModified.isEmpty()) {
+        responder.write(it->body, it->contentType, QHttpServerResponder::StatusCode(it->status));
+        return;
+    }
+    responder.writeStatusLine(QHttpServerResponder::StatusCode(it->status));
+    responder.writeHeader("Content-Type", it->contentType);
+    responder.writeHeader("Content-Length", QByteArray::number(it->body.size()));
+    if (!it->etag.isEmpty())
+        responder.writeHeader("ETag", it->etag);
+    if (!it->lastModified.isEmpty())
+        responder.writeHeader("Last-Modified", it->lastModified);
+    responder.writeBody(it->body);
+}
+
+QByteArray TestServer::lastHeader(const QString &path, const QByteArray &name) const
+{
+    for (const auto &[key, value] : m_lastHeaders.value(path)) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+bool TestServer::answerNotModified(const QString &path, QHttpServerResponder &responder)
+{
+    const auto it = m_answers.constFind(path);
+    if (it == m_answers.cend() || it->ignoreConditions || it->status != 200)
+        return false;
+    const QByteArray tag = lastHeader(path, "If-None-Match");
+    const bool matches = !it->etag.isEmpty() ? tag == it->etag
+                                             : !it->lastModified.isEmpty() && lastHeader(path, "If-Modified-Since") == it->lastModified;
+    if (!matches)
+        return false;
+    ++m_notModified;
+    responder.writeStatusLine(QHttpServerResponder::StatusCode::NotModified);
+    if (!it->etag.isEmpty())
+        responder.writeHeader("ETag", it->etag);
+    responder.writeBody(QByteArray());
+    return true;
 }
 
 TempDataDir::TempDataDir()

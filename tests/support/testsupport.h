@@ -24,6 +24,11 @@ public:
         QByteArray body;
         QByteArray contentType = "text/plain; charset=utf-8";
         bool stall = false; // accept the request and never answer
+        // Sent with the answer; a request that names them (If-None-Match, or If-Modified-Since
+        // when there is no tag) is answered 304 Not Modified, unless conditions are ignored.
+        QByteArray etag;
+        QByteArray lastModified;
+        bool ignoreConditions = false;
     };
 
     explicit TestServer(QObject *parent = nullptr);
@@ -45,6 +50,9 @@ public:
     void releaseOne(const QString &path);
 
     [[nodiscard]] int requestCount(const QString &path) const;
+    [[nodiscard]] int notModifiedCount() const { return m_notModified; }
+    // A header of the last request for `path`, empty when it had none.
+    [[nodiscard]] QByteArray lastHeader(const QString &path, const QByteArray &name) const;
     [[nodiscard]] int totalRequests() const { return m_total; }
     [[nodiscard]] int heldCount() const { return int(m_held.size()); }
     // Spins the event loop until at least n requests arrived in all (or timeout).
@@ -64,10 +72,13 @@ private:
         std::shared_ptr<QHttpServerResponder> responder;
     };
     void answer(const QString &path, QHttpServerResponder &responder);
+    bool answerNotModified(const QString &path, QHttpServerResponder &responder);
 
     quint16 m_port = 0;
     QHash<QString, Answer> m_answers;
     QHash<QString, int> m_counts;
+    QHash<QString, QList<QPair<QByteArray, QByteArray>>> m_lastHeaders;
+    int m_notModified = 0;
     QList<Held> m_held;
     QList<std::shared_ptr<QHttpServerResponder>> m_stalled;
     bool m_holding = false;

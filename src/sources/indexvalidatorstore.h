@@ -1,0 +1,41 @@
+#pragma once
+
+#include "indexvalidators.h"
+#include "packagelistfingerprint.h"
+
+#include <QHash>
+#include <QUuid>
+
+#include <optional>
+
+// The validators of each source's last fetched index, by source id, with the fingerprint of
+// the package list that index produced. Kept in a file of their own beside the stored source
+// list (whose document keeps its form), so a list read back from an older document, or edited,
+// is told apart by its fingerprint and fetched whole again.
+class IndexValidatorStore
+{
+public:
+    struct Entry
+    {
+        IndexValidators validators;
+        PackageListFingerprint fingerprint;
+
+        friend bool operator==(const Entry &, const Entry &) = default;
+    };
+
+    inline static constexpr char16_t key[] = u"indexValidators";
+
+    // Reads the file; a missing or unreadable one reads as empty, and is replaced at the next save.
+    void load();
+    // Writes the file atomically when something changed since the last load or save; false
+    // when it could not be written (the entries stay, to be written next time).
+    bool save();
+
+    [[nodiscard]] std::optional<Entry> find(const QUuid &id) const;
+    void insert(const QUuid &id, Entry entry);
+    void remove(const QUuid &id);
+
+private:
+    QHash<QUuid, Entry> m_entries;
+    bool m_changed = false;
+};
