@@ -11,6 +11,7 @@ target_sources(vexlocore PRIVATE
     screens/packagesearchindex.h screens/packagesearchindex.cpp
     screens/packagesearch.h screens/packagesearch.cpp
     screens/architectureindex.h screens/architectureindex.cpp
+    screens/sectionindex.h screens/sectionindex.cpp
     screens/packagelistmodel.h screens/packagelistmodel.cpp
     screens/repodetailviewmodel.h screens/repodetailviewmodel.cpp
     screens/packagedetailviewmodel.h screens/packagedetailviewmodel.cpp
