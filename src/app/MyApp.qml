@@ -37,7 +37,7 @@ ApplicationWindow {
             onRepoOpened: repoId => {
                 const repo = contentModel.repoValue(repoId)
                 if (repo !== undefined)
-                    stack.push(repoDetail, { repo: repo })
+                    stack.push(repoDetail, { repo: repo, contentModel: contentModel, repoId: repoId })
             }
             onProfileRequested: contentModel.openProfile()
         }

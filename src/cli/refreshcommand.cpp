@@ -2,11 +2,9 @@
 
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
-#include "platform/console.h"
+#include "sources/liverepolist.h"
 #include "sources/refreshoutcome.h"
-#include "sources/reporefresher.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTextStream>
 
@@ -17,35 +15,23 @@ int Cli::refresh(const QStringList &args)
         return 2;
     }
     RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
-    const auto find = [&repos](const QUuid &id) -> Repo * {
-        for (Repo &repo : repos) {
-            if (repo.id == id)
-                return &repo;
-        }
-        return nullptr;
-    };
 
+    // The same changes as the main screen makes, each result written as it is applied, so
+    // a stalled source holds back no other and a kill loses nothing already applied.
+    bool written = true;
+    LiveRepoList live(&repos, [&written](const RepoList &list) { written &= RepoStore::saveRepos(list); });
     bool allSucceeded = true;
-    RepoRefresher refresher;
-    QObject::connect(&refresher, &RepoRefresher::succeeded, [&](const QUuid &id, const PackageList &packages) {
-        if (Repo *repo = find(id))
-            RefreshOutcome::succeed(*repo, packages);
-    });
-    QObject::connect(&refresher, &RepoRefresher::failed, [&](const QUuid &id) {
+    QObject::connect(&live, &LiveRepoList::refreshFailed, [&](int position) {
         allSucceeded = false;
-        if (Repo *repo = find(id)) {
-            Console::printLine(RefreshOutcome::consoleLine(*repo));
-            RefreshOutcome::fail(*repo);
-            err() << RefreshOutcome::alertMessage(*repo) << Qt::endl;
-        }
+        err() << RefreshOutcome::alertMessage(repos.at(position)) << Qt::endl;
     });
     QEventLoop loop;
-    QObject::connect(&refresher, &RepoRefresher::idle, &loop, &QEventLoop::quit);
-    refresher.refresh(repos);
-    if (!refresher.isIdle())
+    QObject::connect(&live, &LiveRepoList::idle, &loop, &QEventLoop::quit);
+    live.refreshAll();
+    if (!live.isIdle())
         loop.exec();
 
-    if (!RepoStore::saveRepos(repos)) {
+    if (!written) {
         err() << "vexlo-cli: the source list could not be written\n";
         return 1;
     }

@@ -95,7 +95,6 @@ Sheet {
                     objectName: "packageGrid"
                     anchors.fill: parent
                     packages: viewModel.packages
-                    anyRated: viewModel.anyRated
                     stackView: stack
 
                     header: Text {

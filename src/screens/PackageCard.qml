@@ -59,7 +59,6 @@ AbstractButton {
             text: card.packageDescription
             font: SystemStyle.subheadline
             maximumLineCount: 2
-            reserveLines: true
         }
         RowLayout {
             Layout.fillWidth: true

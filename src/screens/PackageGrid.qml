@@ -4,14 +4,12 @@ import QtQuick.Controls
 import Vexlo
 
 // The grid of package cards: as many columns of at least 300 points as the width allows,
-// rows 20 apart, cards made only while in view. A tap on a card pushes the package detail
-// screen onto stackView.
-GridView {
+// rows 20 apart, each row as tall as its highest card, cards made only while in view. A tap
+// on a card pushes the package detail screen onto stackView.
+ListView {
     id: grid
     required property PackageListModel packages
     property StackView stackView
-    // Whether cards may carry a rating row: every cell is as high as the highest card.
-    property bool anyRated: false
 
     readonly property real minimumColumnWidth: 300
     readonly property real columnSpacing: 8
@@ -20,13 +18,14 @@ GridView {
     readonly property int columns: Math.max(1, Math.floor((width - 2 * sidePadding + columnSpacing)
                                                           / (minimumColumnWidth + columnSpacing)))
     readonly property real cardWidth: (width - 2 * sidePadding - (columns - 1) * columnSpacing) / columns
-    readonly property real cardHeight: measure.implicitHeight
 
-    // Brings a row's card to the top (as far as the content allows), animated.
+    // Brings the row of this package row's card to the top (as far as the content allows),
+    // animated.
     function scrollToRow(row, duration, easingType) {
         scroll.stop()
+        scroll.row = rows.rowOf(row)
         const from = contentY
-        positionViewAtIndex(row, GridView.Beginning)
+        positionViewAtIndex(scroll.row, ListView.Beginning)
         const to = contentY
         contentY = from
         scroll.from = from
@@ -36,68 +35,66 @@ GridView {
         scroll.start()
     }
 
+    // A row that no longer exists opens nothing.
     function openPackage(row) {
-        if (stackView)
-            stackView.push(Qt.resolvedUrl("PackageDetailView.qml"), { record: packages.record(row) })
+        const record = packages.record(row)
+        if (stackView && record !== undefined)
+            stackView.push(Qt.resolvedUrl("PackageDetailView.qml"), { record: record })
     }
 
-    model: packages
+    model: PackageRowModel {
+        id: rows
+        packages: grid.packages
+        columns: grid.columns
+    }
+    spacing: rowSpacing
     clip: true
-    reuseItems: true
     boundsBehavior: Flickable.DragOverBounds
     bottomMargin: sidePadding
-    // Cells split the whole width; each card sits in its cell where the side padding and the
-    // column spacing put it.
-    cellWidth: Math.floor(width / columns)
-    cellHeight: cardHeight + rowSpacing
     ScrollBar.vertical: ScrollBar {}
 
     NumberAnimation {
         id: scroll
+        // The grid row to end at. Rows laid out on the way may differ in height from the
+        // estimate the way was computed with, so the end is settled on that row.
+        property int row: -1
         target: grid
         property: "contentY"
-    }
-
-    // Never shown: gives the height of the highest card a cell has to hold.
-    PackageCard {
-        id: measure
-        visible: false
-        width: grid.cardWidth
-        hasRating: grid.anyRated
-        starCount: 1
+        onFinished: grid.positionViewAtIndex(row, ListView.Beginning)
     }
 
     delegate: Item {
-        id: cell
-        required property int index
-        required property string name
-        required property string packageDescription
-        required property string version
-        required property string sizeText
-        required property string architecture
-        required property bool hasRating
-        required property string ratingText
-        required property int starCount
-        required property string imageUrl
+        id: cardRow
+        required property var cards
 
-        width: grid.cellWidth
-        height: grid.cellHeight
+        width: grid.width
+        height: line.height
 
-        PackageCard {
-            readonly property int column: Math.round(cell.x / grid.cellWidth)
-            x: grid.sidePadding + column * (grid.cardWidth + grid.columnSpacing) - cell.x
-            y: (grid.cardHeight - height) / 2
-            width: grid.cardWidth
-            name: cell.name
-            packageDescription: cell.packageDescription
-            version: cell.version
-            sizeText: cell.sizeText
-            architecture: cell.architecture
-            hasRating: cell.hasRating
-            ratingText: cell.ratingText
-            starCount: cell.starCount
-            imageUrl: cell.imageUrl
-            onClicked: grid.openPackage(cell.index)
+        // Lays the cards out from the leading edge; each sits in the middle of the row's height.
+        Row {
+            id: line
+            anchors.left: parent.left
+            anchors.leftMargin: grid.sidePadding
+            spacing: grid.columnSpacing
+            Repeater {
+                model: cardRow.cards
+                PackageCard {
+                    required property var modelData
+                    objectName: "packageCard"
+                    y: (line.height - height) / 2
+                    width: grid.cardWidth
+                    name: modelData.name
+                    packageDescription: modelData.packageDescription
+                    version: modelData.version
+                    sizeText: modelData.sizeText
+                    architecture: modelData.architecture
+                    hasRating: modelData.hasRating
+                    ratingText: modelData.ratingText
+                    starCount: modelData.starCount
+                    imageUrl: modelData.imageUrl
+                    onClicked: grid.openPackage(modelData.row)
+                }
+            }
         }
     }
 }

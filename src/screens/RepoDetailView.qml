@@ -9,12 +9,17 @@ Page {
     id: page
     // The source shown: a Repo record (copied; the screen never changes it).
     required property var repo
+    // When given, the screen follows the source with this id in the main screen's list.
+    property ContentViewModel contentModel
+    property string repoId
 
     title: viewModel.title
 
     RepoDetailViewModel {
         id: viewModel
         repo: page.repo
+        contentModel: page.contentModel
+        repoId: page.repoId
         onScrollRequested: (row, eased) => grid.scrollToRow(row, eased ? 500 : 350, Easing.InOutQuad)
     }
 
@@ -55,7 +60,6 @@ Page {
         objectName: "packageGrid"
         anchors.fill: parent
         packages: viewModel.packages
-        anyRated: viewModel.anyRated
         stackView: page.StackView.view
         onContentYChanged: viewModel.setContentTop(originY - contentY)
         onOriginYChanged: viewModel.setContentTop(originY - contentY)

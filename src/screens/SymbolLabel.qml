@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Layouts
 
 // A text with a system symbol before it. The text keeps to its line count, first shrinking
-// down to minimumScale of its size when it does not fit, then eliding.
+// down to minimumScale of its size when it does not fit, then eliding; it is as tall as the
+// lines it has, which in a fallback font may be taller than the label font's own.
 RowLayout {
     id: label
     property alias text: title.text
@@ -12,8 +13,6 @@ RowLayout {
     property alias color: title.color
     property int maximumLineCount: 1
     property real minimumScale: 1
-    // Keep the height of all maximumLineCount lines, also for a shorter text.
-    property bool reserveLines: false
 
     spacing: 6
 
@@ -26,7 +25,6 @@ RowLayout {
     Text {
         id: title
         Layout.fillWidth: true
-        Layout.preferredHeight: label.reserveLines ? metrics.height * label.maximumLineCount : implicitHeight
         verticalAlignment: Text.AlignTop
         horizontalAlignment: Text.AlignLeft
         color: SystemStyle.secondary
@@ -35,6 +33,5 @@ RowLayout {
         elide: Text.ElideRight
         fontSizeMode: label.minimumScale < 1 ? Text.HorizontalFit : Text.FixedSize
         minimumPixelSize: Math.ceil(font.pixelSize * label.minimumScale)
-        FontMetrics { id: metrics; font: title.font }
     }
 }

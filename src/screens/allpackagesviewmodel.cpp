@@ -3,7 +3,6 @@
 #include "contentviewmodel.h"
 #include "packagelistmodel.h"
 
-#include <algorithm>
 
 AllPackagesViewModel::AllPackagesViewModel(QObject *parent)
     : QObject(parent)
@@ -28,9 +27,7 @@ void AllPackagesViewModel::setContentModel(ContentViewModel *model)
                 Q_EMIT scrollRequested(0);
         });
         connect(m_content->filteredPackages(), &PackageListModel::countChanged, this, &AllPackagesViewModel::countChanged);
-        connect(m_content->allPackages(), &QAbstractItemModel::modelReset, this, &AllPackagesViewModel::updateAnyRated);
     }
-    updateAnyRated();
     Q_EMIT contentModelChanged();
     Q_EMIT searchTextChanged();
     Q_EMIT countChanged();
@@ -65,20 +62,4 @@ QString AllPackagesViewModel::title() const
 QString AllPackagesViewModel::countText() const
 {
     return QStringLiteral("عدد الحزم: ") + QString::number(count());
-}
-
-void AllPackagesViewModel::updateAnyRated()
-{
-    bool any = false;
-    if (m_content) {
-        for (const PackageList &list : m_content->allPackages()->lists()) {
-            any = std::any_of(list.cbegin(), list.cend(), [](const Package &p) { return p.ratings.has_value(); });
-            if (any)
-                break;
-        }
-    }
-    if (any == m_anyRated)
-        return;
-    m_anyRated = any;
-    Q_EMIT anyRatedChanged();
 }

@@ -19,7 +19,6 @@ class AllPackagesViewModel : public QObject
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(QString title READ title NOTIFY countChanged)
     Q_PROPERTY(QString countText READ countText NOTIFY countChanged)
-    Q_PROPERTY(bool anyRated READ anyRated NOTIFY anyRatedChanged)
 
 public:
     explicit AllPackagesViewModel(QObject *parent = nullptr);
@@ -32,20 +31,14 @@ public:
     [[nodiscard]] int count() const;
     [[nodiscard]] QString title() const;
     [[nodiscard]] QString countText() const;
-    // Whether any package of any source has a rating, so every card leaves room for one.
-    [[nodiscard]] bool anyRated() const { return m_anyRated; }
 
 Q_SIGNALS:
     void contentModelChanged();
     void searchTextChanged();
     void countChanged();
-    void anyRatedChanged();
     // Asks the view to bring this row's card to the top.
     void scrollRequested(int row);
 
 private:
-    void updateAnyRated();
-
     QPointer<ContentViewModel> m_content;
-    bool m_anyRated = false;
 };

@@ -5,12 +5,11 @@
 #include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "packagelistmodel.h"
-#include "platform/console.h"
 #include "platform/platformservices.h"
 #include "reposectionmodel.h"
+#include "sources/liverepolist.h"
 #include "sources/refreshoutcome.h"
 #include "sources/repoadder.h"
-#include "sources/reporefresher.h"
 
 using namespace Qt::StringLiterals;
 
@@ -22,42 +21,21 @@ ContentViewModel::ContentViewModel(QObject *parent)
     , m_allPackages(new PackageListModel(this))
     , m_filteredPackages(new PackageListModel(this))
     , m_catalog(new CatalogSearch(PackageSearchIndex::Name | PackageSearchIndex::Description, this))
-    , m_refresher(new RepoRefresher(this))
     , m_adder(new RepoAdder([this]() -> const RepoList & { return m_repos; }, this))
     , m_store(AsyncRepoStore::instance())
+    , m_live(new LiveRepoList(&m_repos, [store = m_store](const RepoList &repos) { store->save(repos); }, this))
 {
     connect(m_catalog, &CatalogSearch::ready, this, &ContentViewModel::updateFilteredPackages);
     connect(m_adder, &RepoAdder::repoReady, this, &ContentViewModel::appendRepo);
     connect(m_adder, &RepoAdder::failed, this, [this](int, const QString &message) { alert(message); });
     connect(m_adder, &RepoAdder::finished, this,
             [this](int, const QStringList &failures) { alert(RepoAdder::closingMessage(failures)); });
-    connect(m_refresher, &RepoRefresher::started, this, [this](const QUuid &id) {
-        const int i = positionOf(id);
-        if (i < 0)
-            return;
-        RefreshOutcome::begin(m_repos[i]);
-        sourceChanged(i);
-    });
     // Lists of tens of thousands of packages are freed on the store's thread, never here: the
     // list a refresh replaces, and a result that no source is left to take.
-    m_refresher->setRelease([store = m_store](PackageList packages) { store->release(std::move(packages)); });
-    connect(m_refresher, &RepoRefresher::succeeded, this, [this](const QUuid &id, const PackageList &packages) {
-        const int i = positionOf(id);
-        if (i < 0)
-            return; // the source was deleted or the list reloaded without it
-        m_store->release(RefreshOutcome::succeed(m_repos[i], packages));
-        sourceChanged(i);
-        saveRepos();
-    });
-    connect(m_refresher, &RepoRefresher::failed, this, [this](const QUuid &id) {
-        const int i = positionOf(id);
-        if (i < 0)
-            return;
-        Console::printLine(RefreshOutcome::consoleLine(m_repos[i]));
-        RefreshOutcome::fail(m_repos[i]);
-        sourceChanged(i);
-        alert(RefreshOutcome::alertMessage(m_repos[i]));
-    });
+    m_live->setRelease([store = m_store](PackageList packages) { store->release(std::move(packages)); });
+    connect(m_live, &LiveRepoList::sourceChanged, this, &ContentViewModel::sourceChanged);
+    connect(m_live, &LiveRepoList::refreshFailed, this,
+            [this](int position) { alert(RefreshOutcome::alertMessage(m_repos.at(position))); });
     refreshSections();
 }
 
@@ -145,9 +123,9 @@ QList<int> ContentViewModel::filteredRepos() const
 void ContentViewModel::appear()
 {
     // The refresh decision waits for the reload, so that it reads the stored first source.
-    m_store->load(this, [this](std::optional<RepoList> loaded) {
+    m_store->load(this, [this, mark = m_live->loadMark()](std::optional<RepoList> loaded) {
         if (loaded)
-            applyLoaded(std::move(*loaded));
+            applyLoaded(std::move(*loaded), mark);
         if (!m_hasUpdatedRepos || shouldUpdateRepos()) {
             updateAllRepos();
             if (!m_hasUpdatedRepos) {
@@ -161,27 +139,23 @@ void ContentViewModel::appear()
 
 void ContentViewModel::loadRepos()
 {
-    m_store->load(this, [this](std::optional<RepoList> loaded) {
+    m_store->load(this, [this, mark = m_live->loadMark()](std::optional<RepoList> loaded) {
         if (loaded)
-            applyLoaded(std::move(*loaded));
+            applyLoaded(std::move(*loaded), mark);
     });
 }
 
-void ContentViewModel::applyLoaded(RepoList loaded)
+void ContentViewModel::applyLoaded(RepoList loaded, std::uint64_t mark)
 {
-    // A refresh still running keeps showing on its rows; its result will be applied by id.
-    for (Repo &repo : loaded) {
-        if (m_refresher->isRefreshing(repo.id)) {
-            RefreshOutcome::begin(repo);
-        }
-    }
-    m_store->release(std::exchange(m_repos, std::move(loaded)));
+    if (!m_live->applyLoaded(std::move(loaded), mark))
+        return;
     refreshSections();
     Q_EMIT reposChanged();
 }
 
 void ContentViewModel::saveRepos()
 {
+    m_live->noteWritten();
     m_store->save(m_repos);
 }
 
@@ -194,7 +168,7 @@ bool ContentViewModel::shouldUpdateRepos() const
 
 void ContentViewModel::updateAllRepos()
 {
-    m_refresher->refresh(m_repos);
+    m_live->refreshAll();
 }
 
 void ContentViewModel::togglePin(const QString &repoId)
@@ -305,6 +279,7 @@ void ContentViewModel::sourceChanged(int position)
     m_pinned->sourceChanged(position);
     m_other->sourceChanged(position);
     syncPackages();
+    Q_EMIT repoUpdated(m_repos.at(position).id);
 }
 
 void ContentViewModel::syncPackages()

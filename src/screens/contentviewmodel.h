@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <QtQml/qqmlregistration.h>
 
@@ -14,7 +15,7 @@
 class AsyncRepoStore;
 class CatalogSearch;
 class RepoAdder;
-class RepoRefresher;
+class LiveRepoList;
 
 // Seconds after which the first source's last refresh makes an appearance refresh again.
 inline constexpr double UPDATE_INTERVAL = 86400.0;
@@ -117,6 +118,8 @@ Q_SIGNALS:
     void hasUpdatedReposChanged();
     void showAllPackagesChanged();
     void reposChanged();
+    // Fields of one source changed (a refresh began or ended); a reload emits reposChanged.
+    void repoUpdated(const QUuid &id);
     // The store finished loading for an appearance (tests wait on it).
     void appeared();
 
@@ -126,7 +129,7 @@ private:
     void syncPackages();
     void updateFilteredPackages();
     void sourceChanged(int position);
-    void applyLoaded(RepoList loaded);
+    void applyLoaded(RepoList loaded, std::uint64_t mark);
 
     RepoList m_repos;
     bool m_showingAddRepo = false;
@@ -141,8 +144,8 @@ private:
     PackageListModel *m_allPackages;
     PackageListModel *m_filteredPackages;
     CatalogSearch *m_catalog;
-    RepoRefresher *m_refresher;
     RepoAdder *m_adder;
     AsyncRepoStore *m_store;
+    LiveRepoList *m_live;
     std::function<double()> m_now = &ReferenceDate::now;
 };

@@ -1,5 +1,6 @@
 #include "repodetailviewmodel.h"
 
+#include "contentviewmodel.h"
 #include "packagelistmodel.h"
 #include "packagesearch.h"
 
@@ -29,8 +30,6 @@ void RepoDetailViewModel::setRepo(const Repo &repo)
     const bool sectionGone = !m_selectedSection.isEmpty() && m_sections.find(m_selectedSection) < 0;
     if (sectionGone)
         m_selectedSection.clear();
-    m_anyRated = std::any_of(m_repo.packages.cbegin(), m_repo.packages.cend(),
-                             [](const Package &p) { return p.ratings.has_value(); });
     m_search = std::make_unique<PackageSearch>(m_repo.packages, PackageSearchIndex::Name);
     m_packages->setPackages(m_repo.packages);
     // Search text and architecture stay as chosen; a chosen architecture the new list lacks
@@ -51,6 +50,68 @@ void RepoDetailViewModel::setRepoVariant(const QVariant &repo)
 {
     if (repo.metaType() == QMetaType::fromType<Repo>())
         setRepo(repo.value<Repo>());
+}
+
+ContentViewModel *RepoDetailViewModel::contentModel() const
+{
+    return m_content;
+}
+
+void RepoDetailViewModel::setContentModel(ContentViewModel *model)
+{
+    if (m_content == model)
+        return;
+    if (m_content)
+        m_content->disconnect(this);
+    m_content = model;
+    if (m_content) {
+        connect(m_content, &ContentViewModel::reposChanged, this, &RepoDetailViewModel::follow);
+        connect(m_content, &ContentViewModel::repoUpdated, this, &RepoDetailViewModel::followIf);
+    }
+    Q_EMIT contentModelChanged();
+    follow();
+}
+
+void RepoDetailViewModel::setRepoId(const QString &id)
+{
+    if (m_repoId == id)
+        return;
+    m_repoId = id;
+    Q_EMIT repoIdChanged();
+    follow();
+}
+
+namespace {
+
+// Package ids are fresh for every parse, so the same ids in the same order are the same list.
+bool samePackages(const PackageList &a, const PackageList &b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (a.isEmpty() || a.constData() == b.constData())
+        return true;
+    return std::equal(a.cbegin(), a.cend(), b.cbegin(), [](const Package &x, const Package &y) { return x.id == y.id; });
+}
+
+} // namespace
+
+void RepoDetailViewModel::followIf(const QUuid &id)
+{
+    if (id == QUuid::fromString(m_repoId))
+        follow();
+}
+
+void RepoDetailViewModel::follow()
+{
+    if (!m_content || m_repoId.isEmpty())
+        return;
+    const std::optional<Repo> current = m_content->repo(m_repoId);
+    if (!current)
+        return; // gone from the list: keep showing what the screen has
+    // A refresh that begins changes only the source's progress, which this screen does not show.
+    if (current->name == m_repo.name && samePackages(current->packages, m_repo.packages))
+        return;
+    setRepo(*current);
 }
 
 QString RepoDetailViewModel::title() const

@@ -5,6 +5,7 @@
 #include "model/repo.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -12,19 +13,24 @@
 
 #include <memory>
 
+class ContentViewModel;
 class PackageListModel;
 class PackageSearch;
 
 // State and actions of the screen that lists one source's packages: the search over package
-// names, the architecture choice, the filtered grid, and the scroll-to-top button.
+// names, the architecture choice, the filtered grid, and the scroll-to-top button. Given the
+// main screen's model and a source id, it follows that source while shown: a refresh that
+// lands updates the count, the segments and the grid; search and architecture stay as chosen.
+// When the source goes from the list, the screen keeps what it had.
 class RepoDetailViewModel : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QVariant repo READ repoVariant WRITE setRepoVariant NOTIFY repoChanged)
+    Q_PROPERTY(ContentViewModel *contentModel READ contentModel WRITE setContentModel NOTIFY contentModelChanged)
+    Q_PROPERTY(QString repoId READ repoId WRITE setRepoId NOTIFY repoIdChanged)
     Q_PROPERTY(QString title READ title NOTIFY repoChanged)
     Q_PROPERTY(QStringList availableArchitectures READ availableArchitectures NOTIFY repoChanged)
-    Q_PROPERTY(bool anyRated READ anyRated NOTIFY repoChanged)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(QString selectedArchitecture READ selectedArchitecture WRITE setSelectedArchitecture NOTIFY selectedArchitectureChanged)
     Q_PROPERTY(QVariantList sectionChoices READ sectionChoices NOTIFY repoChanged)
@@ -50,10 +56,13 @@ public:
     [[nodiscard]] const Repo &repo() const { return m_repo; }
     [[nodiscard]] QVariant repoVariant() const;
     void setRepoVariant(const QVariant &repo);
+    [[nodiscard]] ContentViewModel *contentModel() const;
+    void setContentModel(ContentViewModel *model);
+    [[nodiscard]] QString repoId() const { return m_repoId; }
+    void setRepoId(const QString &id);
 
     [[nodiscard]] QString title() const;
     [[nodiscard]] QStringList availableArchitectures() const;
-    [[nodiscard]] bool anyRated() const { return m_anyRated; }
     [[nodiscard]] QString searchText() const { return m_searchText; }
     void setSearchText(const QString &text);
     [[nodiscard]] QString selectedArchitecture() const { return m_selectedArchitecture; }
@@ -77,6 +86,8 @@ public:
 
 Q_SIGNALS:
     void repoChanged();
+    void contentModelChanged();
+    void repoIdChanged();
     void searchTextChanged();
     void selectedArchitectureChanged();
     void selectedSectionChanged();
@@ -90,9 +101,13 @@ Q_SIGNALS:
 
 private:
     void refilter();
+    void follow();
+    void followIf(const QUuid &id);
     void requestScroll(bool eased);
 
     Repo m_repo;
+    QPointer<ContentViewModel> m_content;
+    QString m_repoId;
     ArchitectureIndex m_architectures;
     SectionIndex m_sections;
     std::unique_ptr<PackageSearch> m_search;
@@ -100,7 +115,6 @@ private:
     QString m_searchText;
     QString m_selectedArchitecture;
     QString m_selectedSection;
-    bool m_anyRated = false;
     bool m_showScrollToTopButton = false;
     bool m_isButtonAnimating = false;
 };

@@ -13,6 +13,7 @@ target_sources(vexlocore PRIVATE
     screens/architectureindex.h screens/architectureindex.cpp
     screens/sectionindex.h screens/sectionindex.cpp
     screens/packagelistmodel.h screens/packagelistmodel.cpp
+    screens/packagerowmodel.h screens/packagerowmodel.cpp
     screens/repodetailviewmodel.h screens/repodetailviewmodel.cpp
     screens/packagedetailviewmodel.h screens/packagedetailviewmodel.cpp
     screens/catalogsearch.h screens/catalogsearch.cpp

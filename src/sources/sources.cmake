@@ -6,6 +6,7 @@ target_sources(vexlocore PRIVATE
     sources/indexfile.h sources/indexfile.cpp
     sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
+    sources/liverepolist.h sources/liverepolist.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/repoadder.h sources/repoadder.cpp

@@ -145,10 +145,18 @@ int main(int argc, char *argv[])
     server.waitForRequests(int(list.size()));
     shot(app2.window, u"main-refreshing.png"_s);
 
+    // A source opened while its refresh runs fills in when the refresh lands.
+    auto *mainScreen = app2.window->findChild<QQuickItem *>(u"contentView"_s);
+    QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));
+    shot(app2.window, u"source-detail-refreshing.png"_s, 1200);
+
     // The index that is not UTF-8 fails; its alert is the last message.
     server.setHolding(false);
     server.release();
     QTest::qWaitFor([&] { return app2.model->showAlert(); }, 10000);
+    shot(app2.window, u"source-detail-refreshed.png"_s, 1500);
+    if (auto *back = app2.window->findChild<QObject *>(u"backButton"_s))
+        QMetaObject::invokeMethod(back, "clicked");
     shot(app2.window, u"main-failed-alert.png"_s, 1500);
 
     app2.model->setShowAlert(false);
@@ -159,7 +167,6 @@ int main(int argc, char *argv[])
     app2.model->setSearchText(QString());
 
     // A row opens its source on the navigation stack.
-    auto *mainScreen = app2.window->findChild<QQuickItem *>(u"contentView"_s);
     QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));
     shot(app2.window, u"app-source-detail.png"_s, 1200);
     app2.model->waitForPendingWrites();

@@ -108,6 +108,29 @@ int main(int argc, char *argv[])
         scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(multi)}});
         ok &= save(scene, out + u"/repo-two-columns.png"_s);
     }
+    {
+        // Rated and unrated cards side by side, with one- and two-line descriptions.
+        Repo mixed;
+        mixed.name = "Mixed";
+        const char *descriptions[] = {
+            "A tweak.",
+            "أخفاء الجلبريك عن التطبيقات!",
+            "Adds a row of handy toggles to the control centre, with a choice of icons and colours.",
+            "تضيف صفًا من المفاتيح السريعة إلى مركز التحكم مع اختيار الأيقونات والألوان المفضلة.",
+            "Short again.",
+            "وصف قصير.",
+        };
+        for (int i = 0; i < 6; ++i) {
+            Package p = samplePackage(i % 3 == 0);
+            p.description = descriptions[i];
+            mixed.packages.append(p);
+        }
+        for (const int width : {430, 760}) {
+            QmlScene scene(width, 1300);
+            scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(mixed)}});
+            ok &= save(scene, out + u"/grid-mixed-"_s + QString::number(width) + u".png"_s);
+        }
+    }
     for (const bool rated : {true, false}) {
         QmlScene scene(430, 1000);
         QQuickItem *screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(samplePackage(rated))}});

@@ -212,6 +212,86 @@ private Q_SLOTS:
         QCOMPARE(model.repos().size(), 2);
     }
 
+    void aReloadShowsOnlyRefreshesThatRun()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.setHolding(true);
+        server.serve(serverPath("good"), goodIndex);
+        server.serve(serverPath("bad"), "Package: \xff\n");
+        QVERIFY(RepoStore::saveRepos({served("good", server), served("bad", server)}));
+
+        ContentViewModel model;
+        appear(model);
+        QVERIFY(server.waitForRequests(2));
+        // The good result is written while the other source still runs, then that one fails.
+        server.releaseOne(serverPath("good"));
+        QTRY_VERIFY(!find(model, "good")->isUpdating);
+        server.releaseOne(serverPath("bad"));
+        QTRY_VERIFY(!find(model, "bad")->isUpdating);
+
+        appear(model); // back on the main screen
+        QVERIFY(!find(model, "bad")->isUpdating);
+        QCOMPARE(find(model, "bad")->updateProgress, 0.0);
+        QCOMPARE(server.totalRequests(), 2);
+        for (const Repo &repo : storedRepos(model))
+            QVERIFY2(!repo.isUpdating, repo.name.c_str());
+
+        // A document stored while a refresh ran (by a process that then ended) shows none.
+        RepoList stored = storedRepos(model);
+        stored[1].isUpdating = true;
+        QVERIFY(RepoStore::saveRepos(stored));
+        appear(model);
+        QVERIFY(!find(model, "bad")->isUpdating);
+        QCOMPARE(server.totalRequests(), 2);
+    }
+
+    void aResultAppliedDuringAReloadSurvivesIt()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.setHolding(true);
+        server.serve(serverPath("a"), "Package: from-a\n\n");
+        server.serve(serverPath("big"), "Package: \xff\n");
+        Repo big = served("big", server);
+        // Large enough that the reload is still reading when the result is applied.
+        for (int i = 0; i < 60'000; ++i) {
+            Package p;
+            p.name = "com.example.package" + std::to_string(i);
+            p.description = "A package of the large source";
+            big.packages.append(p);
+        }
+        QVERIFY(RepoStore::saveRepos({served("a", server), big}));
+
+        ContentViewModel model;
+        QSignalSpy appeared(&model, &ContentViewModel::appeared);
+        model.appear();
+        QVERIFY(appeared.wait(60'000));
+        QVERIFY(server.waitForRequests(2));
+        appeared.clear();
+        model.appear();
+        server.releaseOne(serverPath("a"));
+        QTRY_VERIFY_WITH_TIMEOUT(!find(model, "a")->isUpdating, 30'000);
+        QVERIFY2(appeared.isEmpty(), "the reload ended before the result was applied");
+        QVERIFY(appeared.wait(60'000));
+
+        const auto holdsResult = [](const Repo *a) {
+            return a && a->packages.size() == 1 && a->packages.at(0).name == "from-a" && !a->isUpdating
+                && a->updateProgress == 1.0;
+        };
+        QVERIFY(holdsResult(find(model, "a")));
+        QVERIFY(find(model, "big")->isUpdating); // still running here
+        QCOMPARE(find(model, "big")->packages.size(), 60'000);
+        RepoList stored = storedRepos(model);
+        QVERIFY(holdsResult(&stored.at(0)));
+
+        model.togglePin(find(model, "a")->id.toString());
+        stored = storedRepos(model);
+        QVERIFY(holdsResult(&stored.at(0)));
+        QVERIFY(stored.at(0).isPinned);
+        QCOMPARE(stored.at(1).packages.size(), 60'000);
+    }
+
     void appearanceRefreshesWhenDue_data()
     {
         QTest::addColumn<double>("age");
@@ -241,6 +321,7 @@ private Q_SLOTS:
         appear(model); // the first appearance of a run always refreshes
         QCOMPARE(model.hasUpdatedRepos(), true);
         QTRY_COMPARE(server.totalRequests(), emptyList ? 0 : 1);
+        QTRY_VERIFY(std::none_of(model.repos().cbegin(), model.repos().cend(), [](const Repo &r) { return r.isUpdating; }));
         model.waitForPendingWrites();
         // The refresh stored a fresh time; put the stored age back for the next appearance.
         QVERIFY(RepoStore::saveRepos(emptyList ? RepoList{} : RepoList{repo}));

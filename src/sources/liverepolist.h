@@ -1,0 +1,73 @@
+#pragma once
+
+#include "model/repo.h"
+
+#include <QHash>
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+
+class RepoRefresher;
+
+// A list of sources kept in step with the refreshes that run on it. Each step of a refresh is
+// applied to the source with its id and each result, success or failure, is written as soon
+// as it is applied, so the store never keeps a refresh running that has ended. A list read
+// back from the store never replaces state newer than itself. The main screen and vexlo-cli
+// both change their lists through it.
+class LiveRepoList : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Save = std::function<void(const RepoList &)>;
+    using Release = std::function<void(PackageList)>;
+
+    // Works on the owner's list, which must outlive it. `save` writes the whole list.
+    LiveRepoList(RepoList *repos, Save save, QObject *parent = nullptr);
+
+    // Where replaced package lists go, so a large one is not freed on this thread. By
+    // default they are dropped right here.
+    void setRelease(Release release);
+
+    // Starts a refresh of every source of the list as it is now; each is marked as
+    // updating before this returns.
+    void refreshAll();
+    [[nodiscard]] bool isRefreshing(const QUuid &id) const;
+    [[nodiscard]] bool isIdle() const;
+
+    // The owner wrote the list after a change of its own (a pin, a deletion, an addition).
+    void noteWritten();
+    // To be taken when a load of the store is asked for, and handed to applyLoaded.
+    [[nodiscard]] std::uint64_t loadMark() const { return m_writes; }
+    // Applies a list read by a load asked for at `mark`. When the owner wrote the list after
+    // that, the document is older than the list and is dropped; otherwise it replaces the
+    // list, except that a source whose result was applied after `mark` keeps its record.
+    // Either way a source shows a running refresh only while one runs here. Returns whether
+    // the list was replaced.
+    bool applyLoaded(RepoList loaded, std::uint64_t mark);
+
+Q_SIGNALS:
+    // Fields of the source at this position changed.
+    void sourceChanged(int position);
+    // The refresh of the source at this position failed (its console line is printed).
+    void refreshFailed(int position);
+    // The last running refresh has ended.
+    void idle();
+
+private:
+    [[nodiscard]] int positionOf(const QUuid &id) const;
+    void started(const QUuid &id);
+    void succeeded(const QUuid &id, const PackageList &packages);
+    void failed(const QUuid &id);
+    void written(const QUuid &id);
+
+    RepoList *m_repos;
+    Save m_save;
+    Release m_release;
+    RepoRefresher *m_refresher;
+    // Counts the writes of the list; per source, the count at its last written result.
+    std::uint64_t m_writes = 0;
+    QHash<QUuid, std::uint64_t> m_resultWrites;
+    std::uint64_t m_ownerWrite = 0;
+};
