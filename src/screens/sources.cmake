@@ -7,6 +7,7 @@ target_sources(vexlocore PRIVATE
     screens/shortentext.h screens/shortentext.cpp
     screens/ratingdisplay.h screens/ratingdisplay.cpp
     screens/packageimage.h screens/packageimage.cpp
+    screens/packagepicture.h screens/packagepicture.cpp
     screens/findsubstring.h screens/findsubstring.cpp
     screens/packagesearchindex.h screens/packagesearchindex.cpp
     screens/packagesearch.h screens/packagesearch.cpp
@@ -42,6 +43,7 @@ qt_target_qml_sources(vexlocore
         screens/PictureShadow.qml
         screens/SymbolLabel.qml
         screens/SegmentedPicker.qml
+        screens/SectionMenuButton.qml
         screens/ActionButton.qml
         screens/ScrollToTopButton.qml
         screens/PackageCard.qml
