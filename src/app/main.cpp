@@ -1,5 +1,8 @@
+#include "buildconfig.h"
+
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QtQml/QQmlExtensionPlugin>
@@ -11,6 +14,9 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("vexlo"));
     QGuiApplication::setOrganizationName(QStringLiteral("vexlo"));
+    // Ties the window to the installed desktop entry (its name, icon and the Wayland app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(VEXLO_APP_ID));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Vexlo/icons/vexlo.svg")));
     // The interface is Arabic whatever the system locale.
     QGuiApplication::setLayoutDirection(Qt::RightToLeft);
     QQuickStyle::setStyle(QStringLiteral("Material"));

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "model/repostore.h"
 #include "platform/networkaccess.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,7 @@ Runs Vexlo's core without a window. The stored source list is read from, and wri
 DIR, or $VEXLO_DATA_DIR, or the application's data folder.
 
 Commands:
-  sources [--json]            List the stored sources (the seven defaults when nothing
+  sources [--json]            List the stored sources (the default ones when nothing
                               readable is stored): name, address, package count, last
                               refresh. --json prints the stored JSON document form.
   parse FILE [--repo-url URL] [--count]
@@ -71,6 +72,10 @@ int main(int argc, char *argv[])
         Cli::out() << QString::fromUtf16(usage) << Qt::flush;
         return args.isEmpty() ? 2 : 0;
     }
+
+    RepoStore::setKeptAsideListener([](const QString &path) {
+        Cli::err() << "vexlo-cli: the stored source list could not be read; it was kept as " << path << Qt::endl;
+    });
 
     const QString command = args.takeFirst();
     int status = 2;

@@ -2,8 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import Vexlo
 
-// A remote picture: the busy indicator until the picture is at hand, then the picture scaled
-// to fit the frame the caller gives.
+// A remote picture: the busy indicator while it is on its way, the picture scaled to fit the
+// frame the caller gives once it is at hand, and a neutral placeholder when none came.
 Item {
     id: root
     property string url
@@ -17,7 +17,24 @@ Item {
         anchors.centerIn: parent
         width: Math.min(implicitWidth, root.width, root.height)
         height: width
-        running: !picture.hasImage
+        running: !picture.hasImage && !picture.failed
         visible: running
+    }
+    Rectangle {
+        objectName: "picturePlaceholder"
+        anchors.centerIn: parent
+        width: Math.min(root.width, root.height)
+        height: width
+        radius: Math.min(10, width / 5)
+        color: SystemStyle.secondaryFill
+        visible: picture.failed
+
+        SymbolIcon {
+            anchors.centerIn: parent
+            name: "photo"
+            size: Math.round(parent.width * 0.45)
+            color: SystemStyle.gray
+            opacity: 0.7
+        }
     }
 }

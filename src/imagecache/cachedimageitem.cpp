@@ -11,8 +11,12 @@ CachedImageItem::CachedImageItem(QQuickItem *parent)
     setFlag(ItemHasContents);
     // A download outlives the item that asked for it; the connection does not.
     connect(ImageLoader::instance(), &ImageLoader::fetched, this, [this](const QString &url, const QImage &image) {
-        if (url == m_url && !image.isNull())
+        if (url != m_url)
+            return;
+        if (!image.isNull())
             setImage(image);
+        else if (!hasImage())
+            setFailed(true);
     });
 }
 
@@ -24,6 +28,7 @@ void CachedImageItem::setUrl(const QString &url)
     Q_EMIT urlChanged();
     if (isComponentComplete()) {
         setImage({});
+        setFailed(false);
         appear();
     }
 }
@@ -62,8 +67,8 @@ void CachedImageItem::appear()
     const QImage local = loader->cached(m_url);
     if (!local.isNull())
         setImage(local);
-    else
-        loader->fetch(m_url);
+    else if (!loader->fetch(m_url) && !hasImage())
+        setFailed(true);
 }
 
 void CachedImageItem::setImage(const QImage &image)
@@ -77,6 +82,16 @@ void CachedImageItem::setImage(const QImage &image)
     }
     if (had != hasImage())
         Q_EMIT hasImageChanged();
+    if (hasImage())
+        setFailed(false);
+}
+
+void CachedImageItem::setFailed(bool failed)
+{
+    if (failed == m_failed)
+        return;
+    m_failed = failed;
+    Q_EMIT failedChanged();
 }
 
 QSGNode *CachedImageItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)

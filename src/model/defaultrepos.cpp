@@ -3,16 +3,22 @@
 #include "buildconfig.h"
 
 #include <string_view>
+#include <vector>
 
 RepoList defaultRepos()
+{
+    return defaultRepos(VEXLO_OWN_SOURCE_URL);
+}
+
+RepoList defaultRepos(std::string_view ownSourceURL)
 {
     struct Entry
     {
         std::string_view name;
         std::string_view url;
     };
-    static constexpr Entry entries[] = {
-        {"Vexlo", VEXLO_OWN_SOURCE_URL},
+    const Entry own{"Vexlo", ownSourceURL};
+    static constexpr Entry publicEntries[] = {
         {"Chariz", "https://repo.chariz.com/"},
         {"Havoc", "https://havoc.app/"},
         {"Sileo", "https://repo.getsileo.app/"},
@@ -21,8 +27,13 @@ RepoList defaultRepos()
         {"PoomSmart", "https://poomsmart.github.io/repo/"},
     };
     const double now = ReferenceDate::now();
+    std::vector<Entry> entries;
+    if (!ownSourceURL.empty())
+        entries.push_back(own);
+    entries.insert(entries.end(), std::begin(publicEntries), std::end(publicEntries));
+
     RepoList list;
-    list.reserve(std::size(entries));
+    list.reserve(qsizetype(entries.size()));
     for (const Entry &e : entries) {
         Repo r;
         r.name = std::string(e.name);

@@ -181,7 +181,7 @@ private:
     bool extra(value v, JsonKey key, PackageExtras &out);
     bool boolean(value v, JsonKey key, bool &out);
     bool integer(value v, JsonKey key, std::int64_t &out);
-    bool skip(value v);
+    bool skip(value v, int depth);
     bool missing(std::uint32_t seen, std::uint32_t required);
 
     QString *m_error;
@@ -292,19 +292,33 @@ bool Reader::integer(value v, JsonKey key, std::int64_t &out)
 {
     if (v.get_int64().get(out) == SUCCESS)
         return true;
-    // An integral number written with a fraction or exponent (12.0, 1e3) still fits.
+    const std::string_view token = v.raw_json_token();
     double d;
     if (const error_code e = v.get_double().get(d))
         return failType(key, "an integer"sv, e);
-    if (!(d >= -0x1p63 && d < 0x1p63) || d != double(std::int64_t(d)))
+    // An integral number written with a fraction or exponent (12.0, 1e3) still fits. Digits
+    // alone that get_int64 refused are out of range, even where the nearest double is not
+    // (−2⁶³−1 rounds to −2⁶³); the open interval keeps rounding at the edges out as well.
+    const bool plainDigits = token.find_first_of(".eE"sv) == std::string_view::npos;
+    if (plainDigits || !(d > -0x1p63 && d < 0x1p63) || d != double(std::int64_t(d)))
         return fail(std::string("\"") + std::string(jsonKeyName(key)) + "\" is not a 64-bit integer");
     out = std::int64_t(d);
     return true;
 }
 
-// Unknown keys are ignored, but their values must still be well-formed JSON.
-bool Reader::skip(value v)
+// Deeper documents are unreadable: no record needs more than a few levels, and the stack
+// must not grow with what a file holds.
+constexpr int maxDepth = 512;
+// Levels of a field's value in a stored list: array, source, packages, package.
+constexpr int repoFieldDepth = 3;
+constexpr int packageFieldDepth = 5;
+
+// Unknown keys are ignored, but their values must still be well-formed JSON. `depth` is the
+// nesting level of `v` in the document.
+bool Reader::skip(value v, int depth)
 {
+    if (depth > maxDepth)
+        return fail("nested too deeply"sv);
     ondemand::json_type type;
     if (const error_code e = v.type().get(type))
         return fail(e);
@@ -317,7 +331,7 @@ bool Reader::skip(value v)
             value child;
             if (const error_code e = std::move(element).get(child))
                 return fail(e);
-            if (!skip(child))
+            if (!skip(child, depth + 1))
                 return false;
         }
         return true;
@@ -332,7 +346,7 @@ bool Reader::skip(value v)
                 return fail(e);
             if (!unescapeInto(field.key().raw(), m_scratch))
                 return fail("invalid escape sequence in a key"sv);
-            if (!skip(field.value()))
+            if (!skip(field.value(), depth + 1))
                 return false;
         }
         return true;
@@ -416,7 +430,7 @@ bool Reader::readPackage(value v, Package &p)
         case JsonKey::DepictionURL: ok = extra(fv, k, p.extras); break;
         case JsonKey::Invalid: return fail("invalid escape sequence in a key"sv);
         default:
-            if (!skip(fv))
+            if (!skip(fv, packageFieldDepth))
                 return false;
             continue;
         }
@@ -509,7 +523,7 @@ bool Reader::readRepo(value v, Repo &r)
         case JsonKey::UpdateProgress: ok = number(fv, k, r.updateProgress); break;
         case JsonKey::Invalid: return fail("invalid escape sequence in a key"sv);
         default:
-            if (!skip(fv))
+            if (!skip(fv, repoFieldDepth))
                 return false;
             continue;
         }

@@ -1,27 +1,92 @@
 #include "repostore.h"
 #include "repojson.h"
 
+#include "platform/console.h"
 #include "platform/userdefaults.h"
+
+#include <QMutex>
+
+using namespace Qt::StringLiterals;
 
 static_assert(UserDefaults::readPadding >= RepoJson::readPadding);
 
+namespace {
+
+// The stored document that was last found unreadable, until it has been kept aside. Loads and
+// saves may run on different threads (the window's store thread, the command line's main).
+struct Unreadable
+{
+    QMutex mutex;
+    std::optional<UserDefaults::FileIdentity> document;
+    std::function<void(const QString &)> listener;
+};
+
+Unreadable &unreadable()
+{
+    static Unreadable state;
+    return state;
+}
+
+QString storeKey()
+{
+    return QString::fromUtf16(RepoStore::key);
+}
+
+// False when an unreadable document is still in the way and could not be kept.
+bool keepUnreadableAside()
+{
+    Unreadable &state = unreadable();
+    QMutexLocker lock(&state.mutex);
+    if (!state.document)
+        return true;
+    const std::optional<QString> path = UserDefaults::keepAside(storeKey(), *state.document, u"unreadable"_s);
+    if (!path)
+        return false;
+    state.document.reset();
+    if (path->isEmpty())
+        return true; // replaced meanwhile: nothing unreadable is overwritten
+    Console::printLine(u"تعذّرت قراءة قائمة السورسات المحفوظة، فحُفظت كما هي في: "_s + *path);
+    if (state.listener)
+        state.listener(*path);
+    return true;
+}
+
+} // namespace
+
 std::optional<RepoList> RepoStore::loadRepos()
 {
-    const std::optional<QByteArray> bytes = UserDefaults::data(QString::fromUtf16(key));
+    UserDefaults::FileIdentity identity;
+    const std::optional<QByteArray> bytes = UserDefaults::data(storeKey(), &identity);
     if (!bytes)
         return std::nullopt;
-    return RepoJson::readRepos(*bytes);
+    std::optional<RepoList> repos = RepoJson::readRepos(*bytes);
+    Unreadable &state = unreadable();
+    QMutexLocker lock(&state.mutex);
+    if (repos)
+        state.document.reset();
+    else
+        state.document = identity;
+    return repos;
 }
 
 bool RepoStore::saveRepos(const RepoList &repos, std::string &buffer)
 {
     if (!RepoJson::writeRepos(repos, buffer))
         return false;
-    return UserDefaults::set(QByteArrayView(buffer.data(), qsizetype(buffer.size())), QString::fromUtf16(key));
+    if (!keepUnreadableAside())
+        return false;
+    return UserDefaults::set(QByteArrayView(buffer.data(), qsizetype(buffer.size())), storeKey());
 }
 
 bool RepoStore::saveRepos(const RepoList &repos)
 {
     std::string buffer;
     return saveRepos(repos, buffer);
+}
+
+void RepoStore::setKeptAsideListener(std::function<void(const QString &path)> listener)
+{
+    Unreadable &state = unreadable();
+    QMutexLocker lock(&state.mutex);
+    state.listener = std::move(listener);
 }

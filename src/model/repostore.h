@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,7 +20,13 @@ inline constexpr char16_t key[] = u"savedRepos";
 
 // Writes the whole list, replacing the stored document; false, and nothing written, when
 // the list cannot be encoded or the file not replaced. `buffer` is reused for the encoding.
+// A document that loadRepos could not read is first kept aside in the same folder as
+// "savedRepos.unreadable-<date and time>", announced with one console line; when it cannot
+// be kept, nothing is written.
 bool saveRepos(const RepoList &repos, std::string &buffer);
 bool saveRepos(const RepoList &repos);
+
+// Called, on the saving thread, with the path of each unreadable document kept aside.
+void setKeptAsideListener(std::function<void(const QString &path)> listener);
 
 } // namespace RepoStore

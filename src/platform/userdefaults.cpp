@@ -1,12 +1,90 @@
 #include "userdefaults.h"
 #include "datadir.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A write goes to "<key>.saving-XXXXXX", locked while its writer lives, and is renamed over
+// the key's file. Earlier versions wrote through QSaveFile, whose temporary names are
+// "<key>.XXXXXX".
+constexpr QLatin1StringView savingInfix(".saving-");
+
+UserDefaults::FileIdentity identityOf(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+QString randomSuffix()
+{
+    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))]);
+    return suffix;
+}
+
+bool writeAll(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, std::size_t(std::min<qsizetype>(size, qsizetype(1) << 30)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Removes what interrupted writes of `key` left: a temporary file that nobody holds locked
+// belongs to a writer that is gone.
+void removeLeftovers(const QString &key)
+{
+    const QDir dir(DataDir::path());
+    static const QRegularExpression legacy(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    const QStringList names = dir.entryList({key + u".*"}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QStringView rest = QStringView(name).mid(key.size());
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        if (rest.startsWith(savingInfix)) {
+            const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                ::unlink(path.constData());
+            ::close(fd);
+        } else if (legacy.match(rest).hasMatch()) {
+            ::unlink(path.constData());
+        }
+    }
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
 
 QString UserDefaults::filePath(const QString &key)
 {
@@ -14,11 +92,17 @@ QString UserDefaults::filePath(const QString &key)
     return QDir(DataDir::path()).filePath(key);
 }
 
-std::optional<QByteArray> UserDefaults::data(const QString &key)
+std::optional<QByteArray> UserDefaults::data(const QString &key, FileIdentity *identity)
 {
     QFile file(filePath(key));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return std::nullopt;
+    if (identity) {
+        struct stat st;
+        if (::fstat(file.handle(), &st) != 0)
+            return std::nullopt;
+        *identity = identityOf(st);
+    }
     const qint64 size = file.size();
     if (size < 0 || size > std::numeric_limits<qsizetype>::max() - readPadding)
         return std::nullopt;
@@ -41,12 +125,61 @@ std::optional<QByteArray> UserDefaults::data(const QString &key)
 
 bool UserDefaults::set(QByteArrayView bytes, const QString &key)
 {
-    QSaveFile file(filePath(key));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    const QString target = filePath(key);
+    removeLeftovers(key);
+
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = QFile::encodeName(target + savingInfix + randomSuffix());
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
         return false;
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
+    // Held until the file is renamed or removed: tells a concurrent writer it is no leftover.
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    // The data must be on the disk before the rename makes it the value, or a power loss
+    // could leave an empty file under the key's name.
+    const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    if (!written || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        ::unlink(temporary.constData());
+        ::close(fd);
         return false;
     }
-    return file.commit();
+    ::close(fd);
+    // Makes the rename itself durable.
+    syncFolder(DataDir::path());
+    return true;
+}
+
+std::optional<QString> UserDefaults::keepAside(const QString &key, const FileIdentity &expected, const QString &label)
+{
+    const QByteArray source = QFile::encodeName(filePath(key));
+    struct stat st;
+    if (::stat(source.constData(), &st) != 0)
+        return errno == ENOENT ? std::optional<QString>(QString()) : std::nullopt;
+    if (identityOf(st) != expected)
+        return QString();
+    const QString stem = filePath(key) + u'.' + label + u'-'
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString aside = n == 1 ? stem : stem + u'-' + QString::number(n);
+        // A second name for the same bytes: nothing is copied, and the key's file is never
+        // missing. link() never replaces an existing file.
+        if (::link(source.constData(), QFile::encodeName(aside).constData()) == 0) {
+            syncFolder(DataDir::path());
+            return aside;
+        }
+        if (errno == EEXIST)
+            continue;
+        // A file system without hard links: copy instead (QFile::copy never overwrites).
+        if (QFile::exists(aside))
+            continue;
+        if (QFile::copy(filePath(key), aside))
+            return aside;
+        return std::nullopt;
+    }
+    return std::nullopt;
 }

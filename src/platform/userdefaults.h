@@ -7,15 +7,34 @@
 #include <optional>
 
 // The application's small key-value store: one file per key in the data folder. A value is
-// replaced atomically, so a crash in the middle of a write leaves the previous value.
+// replaced atomically and durably: a crash or a power loss in the middle of a write leaves
+// the previous value or the new one, never a torn file.
 namespace UserDefaults {
 
+// Which file a value was read from: tells whether it has been replaced since.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
 // The stored bytes, or nothing when the key holds none. The buffer is allocated with
-// `readPadding` spare bytes past its end, so a JSON reader can scan it in place.
-[[nodiscard]] std::optional<QByteArray> data(const QString &key);
+// `readPadding` spare bytes past its end, so a JSON reader can scan it in place. `identity`,
+// when given, receives the identity of the file that was read.
+[[nodiscard]] std::optional<QByteArray> data(const QString &key, FileIdentity *identity = nullptr);
 
 // Replaces the value of `key`; false when it could not be written (the old value stays).
+// Temporary files that an interrupted earlier write of the key left behind are removed first.
 bool set(QByteArrayView bytes, const QString &key);
+
+// Keeps the file of `key` under a new name in the same folder, "<key>.<label>-<date and
+// time>" (with "-2", "-3", … when that exists), provided it is still the file `expected`
+// describes. Returns the new file's path; an empty path when the file has been replaced
+// meanwhile or is gone; nothing when it could not be kept.
+[[nodiscard]] std::optional<QString> keepAside(const QString &key, const FileIdentity &expected, const QString &label);
 
 inline constexpr qsizetype readPadding = 64;
 

@@ -4,44 +4,71 @@ import QtQuick.Layouts
 import Vexlo
 
 // A modal alert in the phone's manner: a title, a message and one button that closes it.
+// However long the message, the button stays on screen: the message scrolls in the room the
+// window leaves. Escape, Enter and Return close it like the button.
 Popup {
     id: alert
     property string title
     property string message
     property string buttonText
 
+    readonly property real margin: 24
+    readonly property real maximumHeight: (parent ? parent.height : 600) - 2 * margin
+
+    parent: Overlay.overlay
+    anchors.centerIn: parent
     modal: true
-    closePolicy: Popup.NoAutoClose
-    width: 280
+    focus: true
+    closePolicy: Popup.CloseOnEscape
+    width: Math.min(280, (parent ? parent.width : 280) - 2 * margin)
+    height: Math.min(implicitHeight, maximumHeight)
     padding: 0
     background: Rectangle { radius: 14; color: "#F2F2F2" }
 
     contentItem: ColumnLayout {
         spacing: 0
+        focus: true
+        Keys.onReturnPressed: alert.close()
+        Keys.onEnterPressed: alert.close()
+
         Label {
+            id: titleLabel
             objectName: "alertTitle"
             Layout.fillWidth: true
             Layout.topMargin: 20
             Layout.leftMargin: 16
             Layout.rightMargin: 16
             horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
             text: alert.title
             font: SystemStyle.headline
             color: SystemStyle.primary
         }
-        Label {
-            objectName: "alertMessage"
+        Flickable {
+            id: messageArea
+            objectName: "alertMessageArea"
             Layout.fillWidth: true
+            Layout.fillHeight: true
             Layout.topMargin: 4
             Layout.bottomMargin: 20
-            Layout.leftMargin: 16
-            Layout.rightMargin: 16
-            horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.Wrap
-            textFormat: Text.PlainText
-            text: alert.message
-            font: SystemStyle.subheadline
-            color: SystemStyle.primary
+            implicitHeight: messageLabel.implicitHeight
+            contentHeight: messageLabel.implicitHeight
+            boundsBehavior: Flickable.StopAtBounds
+            clip: true
+            ScrollBar.vertical: ScrollBar { policy: messageArea.contentHeight > messageArea.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff }
+
+            Label {
+                id: messageLabel
+                objectName: "alertMessage"
+                x: 16
+                width: messageArea.width - 32
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+                textFormat: Text.PlainText
+                text: BidirectionalText.isolated(alert.message)
+                font: SystemStyle.subheadline
+                color: SystemStyle.primary
+            }
         }
         Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: SystemStyle.separator }
         AbstractButton {
@@ -49,6 +76,7 @@ Popup {
             Layout.fillWidth: true
             implicitHeight: 44
             text: alert.buttonText
+            focusPolicy: Qt.NoFocus
             contentItem: Label {
                 text: alert.buttonText
                 horizontalAlignment: Text.AlignHCenter

@@ -17,6 +17,16 @@ Page {
 
     StackView.onActivated: model.appear()
 
+    // Keeps a row reached with the keyboard on screen.
+    function scrollIntoView(item) {
+        const list = scroll.contentItem
+        const top = item.mapToItem(list.contentItem, 0, 0).y
+        if (top < list.contentY)
+            list.contentY = top
+        else if (top + item.height > list.contentY + list.height)
+            list.contentY = top + item.height - list.height
+    }
+
     header: ToolBar {
         background: Rectangle { color: SystemStyle.secondaryBackground }
         implicitHeight: 64
@@ -49,13 +59,34 @@ Page {
                 contentItem: SymbolIcon { name: "plus"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showingAddRepo = !page.model.showingAddRepo
             }
-            Label {
+            // "Vexlo " and the product's mark in place of the private-use character that
+            // ends the title text; without the mark only the words show.
+            Item {
                 objectName: "principalTitle"
+                readonly property string text: "Vexlo \uF8FF"
                 Layout.fillWidth: true
-                horizontalAlignment: Text.AlignHCenter
-                text: "Vexlo \uF8FF"
-                font: SystemStyle.largeTitle
-                color: SystemStyle.accent
+                implicitHeight: titleWords.implicitHeight
+                Row {
+                    anchors.centerIn: parent
+                    LayoutMirroring.enabled: false
+                    spacing: 0
+                    Label {
+                        id: titleWords
+                        text: "Vexlo "
+                        font: SystemStyle.largeTitle
+                        color: SystemStyle.accent
+                    }
+                    Image {
+                        objectName: "titleMark"
+                        anchors.verticalCenter: parent.verticalCenter
+                        height: titleWords.font.pixelSize
+                        width: status === Image.Ready ? height : 0
+                        visible: status === Image.Ready
+                        sourceSize.height: height * Screen.devicePixelRatio
+                        fillMode: Image.PreserveAspectFit
+                        source: "qrc:/Vexlo/icons/vexlo.svg"
+                    }
+                }
             }
             ToolButton {
                 objectName: "refreshButton"
@@ -114,6 +145,7 @@ Page {
                     pinnedSection: true
                     onRepoOpened: id => page.repoOpened(id)
                     onPinToggled: id => page.model.togglePin(id)
+                    onRowFocused: row => page.scrollIntoView(row)
                 }
                 SectionHeader {
                     objectName: "sourcesHeader"
@@ -129,6 +161,7 @@ Page {
                     onRepoOpened: id => page.repoOpened(id)
                     onPinToggled: id => page.model.togglePin(id)
                     onDeleteRequested: id => page.model.deleteRepo(id)
+                    onRowFocused: row => page.scrollIntoView(row)
                 }
                 Item { Layout.preferredHeight: 24 }
             }
@@ -145,7 +178,6 @@ Page {
 
     AlertDialog {
         objectName: "alert"
-        anchors.centerIn: parent
         title: "تنبيه"
         message: page.model.alertMessage
         buttonText: "حسنًا"

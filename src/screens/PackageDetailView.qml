@@ -205,51 +205,11 @@ Page {
         }
     }
 
-    Dialog {
+    AlertDialog {
         id: sileoAlert
         objectName: "sileoAlert"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        width: Math.min(270, page.width - 2 * SystemStyle.padding)
-        modal: true
-        padding: 16
-        topPadding: 4
-        bottomPadding: 20
         title: "Sileo غير مثبت"
-
-        background: Rectangle { radius: 14; color: Qt.rgba(0.95, 0.95, 0.95, 0.98) }
-        header: Label {
-            text: sileoAlert.title
-            topPadding: 19
-            horizontalAlignment: Text.AlignHCenter
-            font: SystemStyle.headline
-            color: SystemStyle.primary
-        }
-        Label {
-            width: parent.width
-            text: "يرجى تثبيت Sileo لفتح الحزمة."
-            wrapMode: Text.Wrap
-            horizontalAlignment: Text.AlignHCenter
-            font.pixelSize: 13
-            color: SystemStyle.primary
-        }
-        footer: Item {
-            implicitHeight: 44
-            Rectangle { width: parent.width; height: 1; color: Qt.rgba(0.24, 0.24, 0.26, 0.29) }
-            AbstractButton {
-                objectName: "sileoAlertButton"
-                anchors.fill: parent
-                anchors.topMargin: 1
-                text: "حسنًا"
-                contentItem: Text {
-                    text: parent.text
-                    font: SystemStyle.headline
-                    color: SystemStyle.blue
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                }
-                onClicked: sileoAlert.close()
-            }
-        }
+        message: "يرجى تثبيت Sileo لفتح الحزمة."
+        buttonText: "حسنًا"
     }
 }

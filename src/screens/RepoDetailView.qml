@@ -28,7 +28,7 @@ Page {
     header: Rectangle {
         color: SystemStyle.background
         implicitHeight: search.implicitHeight + 16
-        TextField {
+        SearchField {
             id: search
             objectName: "searchField"
             anchors.fill: parent
@@ -37,21 +37,8 @@ Page {
             anchors.bottomMargin: 8
             anchors.topMargin: 8
             placeholderText: "بحث"
-            font: SystemStyle.body
-            // Room for the magnifier at the leading edge, whichever side that is.
-            leftPadding: 36
-            rightPadding: 36
             text: viewModel.searchText
             onTextEdited: viewModel.searchText = text
-            background: Rectangle { radius: 10; color: SystemStyle.fill }
-            SymbolIcon {
-                anchors.left: parent.left
-                anchors.leftMargin: 8
-                anchors.verticalCenter: parent.verticalCenter
-                name: "magnifyingglass"
-                color: SystemStyle.gray
-                size: 18
-            }
         }
     }
 

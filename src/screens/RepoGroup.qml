@@ -12,6 +12,8 @@ Rectangle {
     signal repoOpened(string id)
     signal pinToggled(string id)
     signal deleteRequested(string id)
+    // A row took the keyboard focus: the list scrolls it into view.
+    signal rowFocused(Item row)
 
     implicitHeight: column.implicitHeight
     height: implicitHeight
@@ -32,13 +34,17 @@ Rectangle {
                 onOpenRequested: group.repoOpened(repoId)
                 onPinToggled: group.pinToggled(repoId)
                 onDeleteRequested: group.deleteRequested(repoId)
+                onActiveFocusChanged: if (activeFocus) group.rowFocused(row)
 
+                // Inset from the leading edge to where the text begins (padding, icon, spacing).
                 Rectangle {
+                    objectName: "rowSeparator"
+                    z: 1
                     visible: row.index > 0
                     anchors.top: parent.top
-                    anchors.right: parent.right
-                    anchors.rightMargin: 74
                     anchors.left: parent.left
+                    anchors.leftMargin: 16 + 50 + 8
+                    anchors.right: parent.right
                     height: 1
                     color: SystemStyle.separator
                 }

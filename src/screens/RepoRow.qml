@@ -5,7 +5,8 @@ import QtQuick.Layouts
 import Vexlo
 
 // One source in the main screen's list: icon, name, package count, last refresh, a progress
-// bar while it refreshes and a red note when it has no packages.
+// bar while it refreshes and a red note when it has no packages. Only shows: the row that
+// holds it handles taps and swipes.
 ColumnLayout {
     id: row
     required property string name
@@ -14,19 +15,19 @@ ColumnLayout {
     required property string lastUpdatedText
     required property bool isUpdating
     required property real updateProgress
-    signal tapped()
 
     spacing: 6
 
     Item {
         Layout.fillWidth: true
-        implicitHeight: content.implicitHeight + 16
+        implicitHeight: content.implicitHeight + 28
 
+        // The line's own 8 points, and the list row's inset around it.
         RowLayout {
             id: content
             anchors.fill: parent
-            anchors.topMargin: 8
-            anchors.bottomMargin: 8
+            anchors.topMargin: 14
+            anchors.bottomMargin: 14
             spacing: 8
 
             RoundedImage {
@@ -40,7 +41,7 @@ ColumnLayout {
                 spacing: 2
                 Label {
                     Layout.fillWidth: true
-                    text: row.name
+                    text: BidirectionalText.isolated(row.name)
                     horizontalAlignment: Text.AlignLeft
                     wrapMode: Text.Wrap
                     font: SystemStyle.headline
@@ -52,14 +53,13 @@ ColumnLayout {
                     color: SystemStyle.secondary
                 }
                 Label {
-                    text: "آخر تحديث: " + row.lastUpdatedText
+                    objectName: "lastUpdatedLabel"
+                    // The date keeps its own direction: an ISO or en_US date reads left to right.
+                    text: "آخر تحديث: \u2068" + row.lastUpdatedText + "\u2069"
                     font: SystemStyle.caption
                     color: SystemStyle.secondary
                 }
             }
-        }
-        TapHandler {
-            onTapped: row.tapped()
         }
     }
     ProgressBar {

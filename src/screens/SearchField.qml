@@ -2,12 +2,15 @@ import QtQuick
 import QtQuick.Controls
 import Vexlo
 
-// The always-visible search field under a screen's title.
+// The always-visible search field under a screen's title, with the magnifier at its leading
+// edge: the right edge in this right-to-left interface.
 TextField {
     id: field
-    // The symbol sits at the leading edge, which is the right edge when mirrored.
-    leftPadding: mirrored ? 12 : 36
-    rightPadding: mirrored ? 36 : 12
+    // TextField has no mirrored property of its own; the attached one follows the window.
+    readonly property bool rightToLeft: LayoutMirroring.enabled
+
+    leftPadding: rightToLeft ? 12 : 36
+    rightPadding: rightToLeft ? 36 : 12
     horizontalAlignment: TextInput.AlignLeft
     implicitHeight: 38
     topPadding: 6
@@ -17,11 +20,13 @@ TextField {
     inputMethodHints: Qt.ImhNoPredictiveText
     background: Rectangle {
         radius: 10
-        color: Qt.rgba(0.463, 0.463, 0.502, 0.12)
+        color: SystemStyle.fill
     }
     SymbolIcon {
+        objectName: "searchMagnifier"
         anchors.verticalCenter: parent.verticalCenter
-        x: field.mirrored ? field.width - width - 10 : 10
+        anchors.left: parent.left
+        anchors.leftMargin: 10
         name: "magnifyingglass"
         size: 18
         color: SystemStyle.gray

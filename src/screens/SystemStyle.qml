@@ -21,6 +21,9 @@ QtObject {
     readonly property color secondaryBackground: "#F2F2F7"
     readonly property color separator: Qt.rgba(60 / 255, 60 / 255, 67 / 255, 0.29)
     readonly property color fill: Qt.rgba(118 / 255, 118 / 255, 128 / 255, 0.12)
+    readonly property color secondaryFill: Qt.rgba(120 / 255, 120 / 255, 128 / 255, 0.16)
+    // Background of the row that has the keyboard focus.
+    readonly property color selection: "#E5E5EA"
     // Colour of a shadow that names none.
     readonly property color shadow: Qt.rgba(0, 0, 0, 0.33)
 

@@ -138,13 +138,16 @@ void PackageDetailViewModel::copyDownloadLink()
 void PackageDetailViewModel::openInSileo()
 {
     const QUrl url = address(m_package.shareURL());
-    if (!url.isValid())
+    if (!url.isValid() || m_askingForSileo)
         return;
-    PlatformServices *platform = PlatformServices::instance();
-    if (platform->canOpenUrl(url))
-        platform->openUrl(url);
-    else
-        Q_EMIT sileoMissing();
+    m_askingForSileo = true;
+    PlatformServices::instance()->canOpenUrl(url, this, [this, url](bool handled) {
+        m_askingForSileo = false;
+        if (handled)
+            PlatformServices::instance()->openUrl(url);
+        else
+            Q_EMIT sileoMissing();
+    });
 }
 
 void PackageDetailViewModel::copyShareLink()

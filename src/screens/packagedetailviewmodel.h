@@ -64,8 +64,9 @@ public:
     Q_INVOKABLE void download();
     // Copies the download address as it is, also when empty.
     Q_INVOKABLE void copyDownloadLink();
-    // Opens "sileo://package/" + name when something handles it, else signals sileoMissing.
-    // A name that cannot form an address does nothing.
+    // Opens "sileo://package/" + name when something handles it, else signals sileoMissing,
+    // once the desktop has answered. A name that cannot form an address does nothing, and so
+    // does a second tap while the answer is awaited.
     Q_INVOKABLE void openInSileo();
     Q_INVOKABLE void copyShareLink();
     // Opens the package's page when it is a web address; nothing otherwise.
@@ -77,4 +78,5 @@ Q_SIGNALS:
 
 private:
     Package m_package;
+    bool m_askingForSileo = false;
 };

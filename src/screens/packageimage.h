@@ -4,9 +4,9 @@
 
 namespace PackageImage {
 
-// The one picture shown for every package: the image service at wsrv.nl scaling the icon of
-// Vexlo's own source (VEXLO_OWN_SOURCE_URL + "CydiaIcon.png") to 150×150 WebP, i.e.
-//   https://wsrv.nl/?u=<percent-encoded icon address>&s=150x150&f=webp
+// The one picture shown for every package. By default the product's own icon, bundled in the
+// resources and loaded like any other picture (Qt's network layer serves qrc: addresses), so
+// it shows at once, also offline; a build may name another address (VEXLO_PACKAGE_IMAGE_URL).
 [[nodiscard]] QString address();
 
 } // namespace PackageImage

@@ -1,5 +1,6 @@
 #include "reposectionmodel.h"
 
+#include "datetext.h"
 #include "model/referencedate.h"
 
 #include <QLocale>
@@ -36,8 +37,7 @@ QVariant RepoSectionModel::data(const QModelIndex &index, int role) const
     case PackageCountRole:
         return int(repo.packages.size());
     case LastUpdatedTextRole:
-        return QLocale::system().toString(ReferenceDate::toDateTime(repo.lastUpdated).toLocalTime(),
-                                          QLocale::ShortFormat);
+        return shortDateTimeText(ReferenceDate::toDateTime(repo.lastUpdated).toLocalTime(), QLocale::system());
     case IsPinnedRole:
         return repo.isPinned;
     case IsFixedRole:

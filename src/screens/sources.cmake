@@ -5,6 +5,8 @@ target_sources(vexlocore PRIVATE
     screens/decimaltext.h screens/decimaltext.cpp
     screens/filesize.h screens/filesize.cpp
     screens/shortentext.h screens/shortentext.cpp
+    screens/datetext.h screens/datetext.cpp
+    screens/bidirectionaltext.h screens/bidirectionaltext.cpp
     screens/ratingdisplay.h screens/ratingdisplay.cpp
     screens/packageimage.h screens/packageimage.cpp
     screens/packagepicture.h screens/packagepicture.cpp
@@ -38,6 +40,7 @@ qt_target_qml_sources(vexlocore
         screens/SectionHeader.qml
         screens/SwipeAction.qml
         screens/SwipeRepoRow.qml
+        screens/RowActionsMenu.qml
         screens/SystemStyle.qml
         screens/SoftShadow.qml
         screens/PictureShadow.qml

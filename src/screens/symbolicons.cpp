@@ -34,6 +34,7 @@ const QHash<QString, char16_t> &glyphs()
         {QStringLiteral("xmark.circle.fill"), 0xe5c9},         // cancel
         {QStringLiteral("magnifyingglass"), 0xe8b6},           // search
         {QStringLiteral("chevron.backward"), 0xe5cb},          // chevron_left
+        {QStringLiteral("photo"), 0xe410},                     // photo
     };
     return table;
 }

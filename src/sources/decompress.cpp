@@ -37,12 +37,13 @@ constexpr std::uint64_t xzMemoryLimit = std::uint64_t(1) << 28;
 class Output
 {
 public:
-    Output(qint64 maxOutput, std::size_t inputSize)
+    Output(qint64 maxOutput, std::size_t inputSize, const std::function<void(qint64)> &reserve)
         : m_limit(std::max<qint64>(maxOutput, 0))
+        , m_reserve(reserve)
     {
-        const qint64 guess = std::clamp<qint64>(qint64(inputSize) * 4, 64 * 1024, m_limit + 1);
-        m_buffer.resize(qsizetype(guess));
-        adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()));
+        // Not std::clamp: a limit under the floor would break its precondition.
+        const qint64 guess = std::min<qint64>(std::max<qint64>(qint64(inputSize) * 4, 64 * 1024), m_limit + 1);
+        resize(guess);
     }
 
     [[nodiscard]] char *cursor() { return m_buffer.data() + m_size; }
@@ -56,8 +57,7 @@ public:
             return true;
         if (m_size > m_limit)
             return false;
-        m_buffer.resize(qsizetype(std::min<qint64>(qint64(m_buffer.size()) * 2, m_limit + 1)));
-        adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()));
+        resize(std::min<qint64>(qint64(m_buffer.size()) * 2, m_limit + 1));
         return true;
     }
 
@@ -78,9 +78,18 @@ public:
     }
 
 private:
+    void resize(qint64 size)
+    {
+        if (m_reserve)
+            m_reserve(size - m_buffer.size());
+        m_buffer.resize(qsizetype(size));
+        adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()));
+    }
+
     QByteArray m_buffer;
     qsizetype m_size = 0;
     qint64 m_limit;
+    const std::function<void(qint64)> &m_reserve;
 };
 
 Decompressed corrupt(const char *format, const QString &what)
@@ -278,9 +287,10 @@ Compression detectCompression(std::string_view bytes)
     return Compression::None;
 }
 
-Decompressed decompress(std::string_view input, Compression format, qint64 maxOutput)
+Decompressed decompress(std::string_view input, Compression format, qint64 maxOutput,
+                        const std::function<void(qint64)> &reserve)
 {
-    Output out(maxOutput, input.size());
+    Output out(maxOutput, input.size(), reserve);
     switch (format) {
     case Compression::Zstd:
         return decompressZstd(input, std::move(out));

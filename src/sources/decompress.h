@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <string_view>
 
 // The compressed forms an index may come in, told apart by their first bytes.
@@ -21,4 +22,7 @@ struct Decompressed
 // Decompresses a whole stream of the given form (concatenated streams or frames included),
 // producing at most maxOutput bytes: more is TooLarge, so a small bomb cannot exhaust memory.
 // Truncated or damaged data, and anything but padding after the last stream, is Corrupt.
-[[nodiscard]] Decompressed decompress(std::string_view input, Compression format, qint64 maxOutput);
+// `reserve`, when given, is told of every growth of the output buffer before it happens (and
+// may block until that memory can be had).
+[[nodiscard]] Decompressed decompress(std::string_view input, Compression format, qint64 maxOutput,
+                                      const std::function<void(qint64 bytes)> &reserve = {});

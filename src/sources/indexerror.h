@@ -18,6 +18,7 @@ struct IndexError
         TooLarge,   // the body, or the text it decompresses to, is over the limit
         NotUtf8,    // the text is not UTF-8
         Corrupt,    // compressed data that cannot be decompressed
+        Markup,     // a web page (a portal, a parked domain) where the index should be
         Unreadable, // a local file that cannot be opened or read
     };
     Kind kind = Kind::Network;

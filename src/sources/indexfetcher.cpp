@@ -1,7 +1,9 @@
 #include "indexfetcher.h"
 
 #include "hugepages.h"
+#include "memorybudget.h"
 #include "packagesparser.h"
+#include "transferpace.h"
 
 #include <QFutureWatcher>
 #include <QNetworkAccessManager>
@@ -13,6 +15,8 @@
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <climits>
+#include <memory>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -36,8 +40,8 @@ struct Outcome
     std::optional<IndexError> error;
 };
 
-// Runs off the main thread on a fetched body.
-using Work = std::function<Outcome(QByteArray body, qint64 maxBytes)>;
+// Runs off the main thread on a fetched body, drawing on the fetch's share of the budget.
+using Work = std::function<Outcome(QByteArray body, qint64 maxBytes, MemoryBudget::Share &share)>;
 
 QString sizeText(qint64 bytes)
 {
@@ -66,10 +70,17 @@ public:
         , m_options(options)
         , m_work(std::move(work))
         , m_finish(std::move(finish))
+        , m_budget(options.budget ? options.budget : MemoryBudget::shared())
+        , m_share(m_budget->share())
+        , m_pace({options.transferTimeoutMs, options.lowSpeedWindowMs, options.lowSpeedBytes})
     {
         Q_ASSERT(context && context->thread() == QThread::currentThread());
         Q_ASSERT(m_manager->thread() == QThread::currentThread());
         connect(context, &QObject::destroyed, this, &IndexFetchJob::cancel);
+        connect(&m_pace, &TransferPace::stalled, this, [this] { abortReply(Abort::Stalled); });
+        connect(&m_pace, &TransferPace::tooSlow, this, [this] { abortReply(Abort::TooSlow); });
+        // Queued: room may be given back on any thread, or in the middle of another fetch.
+        connect(m_budget, &MemoryBudget::released, this, &IndexFetchJob::onRoom, Qt::QueuedConnection);
     }
 
     void start(const QString &from)
@@ -92,17 +103,23 @@ public:
     }
 
 private:
-    enum class Abort { None, HttpStatus, TooLarge };
+    enum class Abort { None, HttpStatus, TooLarge, Stalled, TooSlow };
+    enum class Take { Done, Wait, TooLarge };
 
     void request()
     {
-        m_body.clear();
+        dropBody();
         m_received = 0;
         m_abort = Abort::None;
         m_status = 0;
+        m_ended = false;
         QNetworkRequest request(m_candidates.at(m_attempt));
-        request.setTransferTimeout(m_options.transferTimeoutMs);
+        // The pace watch keeps time instead: a reply waiting for memory is no stalled server.
+        request.setTransferTimeout(INT_MAX);
+        // Kept after it finished until its rest could be taken; deleted here when done.
+        request.setAttribute(QNetworkRequest::AutoDeleteReplyOnFinishAttribute, false);
         m_reply = m_manager->get(request);
+        m_pace.start();
         m_reply->setReadBufferSize(replyBufferBytes);
         connect(m_reply, &QNetworkReply::metaDataChanged, this, &IndexFetchJob::onMetaData);
         connect(m_reply, &QNetworkReply::readyRead, this, &IndexFetchJob::onReadyRead);
@@ -111,8 +128,19 @@ private:
 
     void abortReply(Abort why)
     {
+        if (!m_reply)
+            return;
         m_abort = why;
+        m_pace.stop();
+        if (m_ended)
+            return onFinished(); // all had arrived; the rest waited for memory
         m_reply->abort(); // finishes the reply at once
+    }
+
+    void dropBody()
+    {
+        m_body = QByteArray();
+        m_share->giveBack(m_share->held());
     }
 
     void onMetaData()
@@ -128,35 +156,73 @@ private:
         if (length.isValid()) {
             if (length.toLongLong() > m_options.maxBytes)
                 return abortReply(Abort::TooLarge);
-            m_body.reserve(qsizetype(std::min(length.toLongLong(), maxPreallocation)));
-            adviseHugePages(m_body.data(), std::size_t(m_body.capacity()));
+            // Only with room to spare; otherwise the body grows as it arrives.
+            const qint64 room = std::min(length.toLongLong(), maxPreallocation);
+            if (room > m_body.capacity() && m_share->tryTake(room - m_share->held())) {
+                m_body.reserve(qsizetype(room));
+                adviseHugePages(m_body.data(), std::size_t(m_body.capacity()));
+            }
         }
     }
 
     void onReadyRead()
     {
-        if (!take(m_reply))
-            abortReply(m_status >= 400 ? Abort::HttpStatus : Abort::TooLarge);
+        if (m_pace.isPaused())
+            return; // onRoom reads on
+        drain();
     }
 
-    // Moves what arrived into the body (or drops an error page); false when that would pass
-    // the limit.
-    bool take(QNetworkReply *reply)
+    void onRoom()
+    {
+        if (m_reply && m_pace.isPaused())
+            drain();
+    }
+
+    // Takes what arrived, then goes on to the end once the reply has ended.
+    void drain()
+    {
+        switch (take(m_reply)) {
+        case Take::Wait:
+            return m_pace.pause();
+        case Take::TooLarge:
+            return abortReply(m_status >= 400 ? Abort::HttpStatus : Abort::TooLarge);
+        case Take::Done:
+            m_pace.resume();
+            if (m_ended)
+                onFinished();
+        }
+    }
+
+    // Moves what arrived into the body (or drops an error page). Waits when the budget has no
+    // room for it; too large when it would pass the limit.
+    Take take(QNetworkReply *reply)
     {
         const qint64 available = reply->bytesAvailable();
+        if (available <= 0)
+            return Take::Done;
         if (m_received + available > m_options.maxBytes)
-            return false;
-        m_received += available;
+            return Take::TooLarge;
         if (m_status >= 400) {
+            m_received += available;
+            m_pace.received(available);
             reply->skip(available);
-            return true;
+            return Take::Done;
+        }
+        const qint64 size = m_body.size();
+        if (size + available > m_body.capacity()) {
+            // Doubling keeps copies few; what the body may hold bounds the growth.
+            const qint64 capacity = std::max(size + available, std::min(qint64(m_body.capacity()) * 2, m_options.maxBytes));
+            if (!m_share->tryTake(capacity - m_share->held()))
+                return Take::Wait;
+            m_body.reserve(qsizetype(capacity));
         }
         // Straight into the body: readAll() would copy every byte once more, on the main thread.
-        const qsizetype size = m_body.size();
-        m_body.resize(size + qsizetype(available));
-        const qint64 read = reply->read(m_body.data() + size, available);
-        m_body.resize(size + qsizetype(std::max<qint64>(read, 0)));
-        return true;
+        m_body.resize(qsizetype(size + available));
+        const qint64 read = std::max<qint64>(reply->read(m_body.data() + size, available), 0);
+        m_body.resize(qsizetype(size + read));
+        m_received += read;
+        m_pace.received(read);
+        return Take::Done;
     }
 
     IndexError tooLarge() const
@@ -166,8 +232,18 @@ private:
 
     void onFinished()
     {
+        m_ended = true;
         QNetworkReply *const reply = m_reply;
+        if (m_abort == Abort::None && reply->error() == QNetworkReply::NoError) {
+            // The rest of the body may still have to wait for room.
+            const Take last = take(reply);
+            if (last == Take::Wait)
+                return m_pace.pause();
+            if (last == Take::TooLarge)
+                m_abort = Abort::TooLarge;
+        }
         m_reply = nullptr;
+        m_pace.stop();
         reply->disconnect(this);
         reply->deleteLater();
 
@@ -178,14 +254,15 @@ private:
             const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
             return failed({IndexError::Kind::HttpStatus, u"HTTP %1 %2"_s.arg(status).arg(reason).trimmed()});
         }
-        if (reply->error() == QNetworkReply::OperationCanceledError || reply->error() == QNetworkReply::TimeoutError)
+        if (m_abort == Abort::Stalled || reply->error() == QNetworkReply::TimeoutError)
             return failed({IndexError::Kind::Network,
                            u"no data for %1 s"_s.arg(double(m_options.transferTimeoutMs) / 1000.0)});
+        if (m_abort == Abort::TooSlow)
+            return failed({IndexError::Kind::Network, u"less than %1 bytes in %2 s"_s.arg(m_options.lowSpeedBytes)
+                                                          .arg(double(m_options.lowSpeedWindowMs) / 1000.0)});
         if (reply->error() != QNetworkReply::NoError)
             return failed({IndexError::Kind::Network, reply->errorString()});
 
-        if (!take(reply))
-            return failed(tooLarge());
         decode(std::exchange(m_body, {}));
     }
 
@@ -202,7 +279,11 @@ private:
             else
                 deliver(std::move(outcome));
         });
-        watcher->setFuture(QtConcurrent::run(m_work, std::move(body), m_options.maxBytes));
+        watcher->setFuture(QtConcurrent::run(
+            [work = m_work, share = m_share, maxBytes = m_options.maxBytes](QByteArray body) {
+                return work(std::move(body), maxBytes, *share);
+            },
+            std::move(body)));
     }
 
     // The first address failing with an HTTP error status sends the fetch on to the
@@ -228,6 +309,7 @@ private:
 
     void deliver(Outcome &&outcome)
     {
+        dropBody();
         auto finish = std::exchange(m_finish, nullptr);
         deleteLater();
         if (finish && m_context)
@@ -237,6 +319,7 @@ private:
     void cancel()
     {
         m_finish = nullptr;
+        m_pace.stop();
         if (m_reply) {
             m_reply->disconnect(this);
             m_reply->abort();
@@ -253,12 +336,29 @@ private:
     QList<QUrl> m_candidates;
     qsizetype m_attempt = 0;
     std::optional<IndexError> m_firstError;
+    MemoryBudget *m_budget;
+    std::shared_ptr<MemoryBudget::Share> m_share; // shared with the decoding work
+    TransferPace m_pace;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_body;
     qint64 m_received = 0;
     Abort m_abort = Abort::None;
     int m_status = 0;
+    bool m_ended = false; // the reply has finished, though not all of it may have been taken
 };
+
+// Decompresses and checks a fetched body; the share then holds just what the text takes.
+IndexText decodeFetchedIndex(QByteArray body, qint64 maxBytes, MemoryBudget::Share &share)
+{
+    IndexText text = decodeIndex(std::move(body), maxBytes, [&share](qint64 bytes) {
+        if (bytes > 0)
+            share.take(bytes);
+    });
+    share.giveBack(share.held() - text.text.capacity());
+    if (!text.error && isMarkup(std::string_view(text.text.constData(), std::size_t(text.text.size()))))
+        return {{}, IndexError{IndexError::Kind::Markup, u"a web page, not an index"_s}};
+    return text;
+}
 
 } // namespace
 
@@ -270,8 +370,8 @@ bool isValidIndexAddress(const QString &address)
 void fetchIndexText(const QString &from, QObject *context, std::function<void(IndexText)> done,
                     const FetchOptions &options)
 {
-    auto work = [](QByteArray body, qint64 maxBytes) {
-        IndexText text = decodeIndex(std::move(body), maxBytes);
+    auto work = [](QByteArray body, qint64 maxBytes, MemoryBudget::Share &share) {
+        IndexText text = decodeFetchedIndex(std::move(body), maxBytes, share);
         return Outcome{std::move(text.text), {}, std::move(text.error)};
     };
     auto finish = [done = std::move(done)](Outcome &&outcome) { done(IndexText{std::move(outcome.text), outcome.error}); };
@@ -281,11 +381,14 @@ void fetchIndexText(const QString &from, QObject *context, std::function<void(In
 void parsePackages(const QString &from, std::string repoURL, QObject *context,
                    std::function<void(IndexResult)> done, const FetchOptions &options)
 {
-    auto work = [repoURL = std::move(repoURL)](QByteArray body, qint64 maxBytes) {
-        const IndexText text = decodeIndex(std::move(body), maxBytes);
+    auto work = [repoURL = std::move(repoURL)](QByteArray body, qint64 maxBytes, MemoryBudget::Share &share) {
+        IndexText text = decodeFetchedIndex(std::move(body), maxBytes, share);
         if (text.error)
             return Outcome{{}, {}, text.error};
-        return Outcome{{}, parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL), {}};
+        PackageList packages = parsePackages(std::string_view(text.text.constData(), std::size_t(text.text.size())), repoURL);
+        text.text = QByteArray();
+        share.giveBack(share.held());
+        return Outcome{{}, std::move(packages), {}};
     };
     auto finish = [done = std::move(done)](Outcome &&outcome) {
         done(IndexResult{std::move(outcome.packages), outcome.error});

@@ -13,11 +13,17 @@ class QNetworkAccessManager;
 class QObject;
 class QString;
 
+class MemoryBudget;
+
 struct FetchOptions
 {
     qint64 maxBytes = maxIndexBytes; // for the body and for the text it decompresses to
-    int transferTimeoutMs = NetworkAccess::transferTimeoutMs;
+    int transferTimeoutMs = NetworkAccess::transferTimeoutMs; // no byte for this long fails
+    // Fewer than lowSpeedBytes in any window of lowSpeedWindowMs fails too, like a timeout.
+    int lowSpeedWindowMs = 60'000;
+    qint64 lowSpeedBytes = 1024;
     QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
+    MemoryBudget *budget = nullptr;           // MemoryBudget::shared() when null
 };
 
 // False for text that a fetch rejects at once as no valid address (IndexError::Kind::BadUrl):
@@ -29,6 +35,9 @@ struct FetchOptions
 // same address with ".zst", ".xz", ".bz2" and ".gz" appended is tried in turn; the first that
 // answers and decodes is taken, and when none does the first failure is reported. A network
 // failure is not retried.
+//
+// Bodies and their decoding draw on the memory budget; a fetch that finds no room stops
+// reading (the server waits) until there is, and its time limits stand still meanwhile.
 //
 // Call on the thread of `context` and of the manager (the main thread). `done` runs later on
 // that thread, exactly once, unless `context` is destroyed first: then the download is

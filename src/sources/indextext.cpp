@@ -5,12 +5,12 @@
 
 using namespace Qt::StringLiterals;
 
-IndexText decodeIndex(QByteArray bytes, qint64 maxBytes)
+IndexText decodeIndex(QByteArray bytes, qint64 maxBytes, const std::function<void(qint64)> &reserve)
 {
     const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
     const Compression format = detectCompression(view);
     if (format != Compression::None) {
-        Decompressed plain = decompress(view, format, maxBytes);
+        Decompressed plain = decompress(view, format, maxBytes, reserve);
         switch (plain.status) {
         case Decompressed::Status::Ok:
             bytes = std::move(plain.data);
@@ -24,4 +24,12 @@ IndexText decodeIndex(QByteArray bytes, qint64 maxBytes)
     if (!isValidUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size()))))
         return {{}, IndexError{IndexError::Kind::NotUtf8, u"not UTF-8 text"_s}};
     return {std::move(bytes), std::nullopt};
+}
+
+bool isMarkup(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    const std::size_t first = text.find_first_not_of(" \t\n\r\f\v");
+    return first != std::string_view::npos && text[first] == '<';
 }

@@ -7,9 +7,11 @@ target_sources(vexlocore PRIVATE
     sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
     sources/liverepolist.h sources/liverepolist.cpp
+    sources/memorybudget.h sources/memorybudget.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/repoadder.h sources/repoadder.cpp
     sources/reporefresher.h sources/reporefresher.cpp
+    sources/transferpace.h sources/transferpace.cpp
     sources/utf8.h sources/utf8.cpp
 )

@@ -1,7 +1,9 @@
+#include "model/defaultrepos.h"
 #include "model/repostore.h"
 
 #include "testsupport.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -104,8 +106,22 @@ private Q_SLOTS:
         const Run run = runAdd(dir.path(), {server.url(u"a"_s)});
         QCOMPARE(run.status, 0);
         const QStringList urls = storedUrls();
-        QCOMPARE(urls.size(), 8);
+        QCOMPARE(urls.size(), defaultRepos().size() + 1);
         QCOMPARE(urls.last(), server.url(u"a/"_s));
+
+        // An unreadable list: the defaults again, and the damaged document kept and named.
+        QFile damaged(dir.path() + u"/savedRepos"_s);
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write("[{\"id\":");
+        damaged.close();
+        server.serve(u"b/Packages"_s, "Package: two\n\n");
+        const Run again = runAdd(dir.path(), {server.url(u"b"_s)});
+        QCOMPARE(again.status, 0);
+        QCOMPARE(storedUrls().size(), 8);
+        const QStringList aside = QDir(dir.path()).entryList({u"savedRepos.unreadable-*"_s}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY2(again.err.contains(u"kept as "_s + QDir(dir.path()).filePath(aside.first())), qPrintable(again.err));
+        QCOMPARE(TestData::readFile(QDir(dir.path()).filePath(aside.first())), "[{\"id\":"_ba);
     }
 
     void nothingToAddIsAUsageError()

@@ -1,3 +1,4 @@
+#include "model/defaultrepos.h"
 #include "model/repostore.h"
 #include "platform/userdefaults.h"
 
@@ -68,8 +69,9 @@ void TestCliSources::defaultsWhenNothingIsStored()
     const Run run = runSources(dir.path());
     QCOMPARE(run.status, 0);
     const QList<QByteArrayList> lines = rows(run.out);
-    QCOMPARE(lines.size(), 7);
-    QCOMPARE(lines.first(), (QByteArrayList{"Vexlo", VEXLO_OWN_SOURCE_URL, "0", lines.first().value(3)}));
+    QCOMPARE(lines.size(), defaultRepos().size());
+    const Repo first = defaultRepos().constFirst();
+    QCOMPARE(lines.first(), (QByteArrayList{first.name.c_str(), first.url.c_str(), "0", lines.first().value(3)}));
     QCOMPARE(lines.last().mid(0, 3), (QByteArrayList{"PoomSmart", "https://poomsmart.github.io/repo/", "0"}));
     static const QRegularExpression dateTime(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"_s);
     QVERIFY2(dateTime.match(QString::fromUtf8(lines.first().value(3))).hasMatch(), lines.first().value(3));
@@ -83,7 +85,7 @@ void TestCliSources::defaultsWhenTheDocumentIsUnreadable()
     QVERIFY(UserDefaults::set(R"([{"name":"broken"}])", QString::fromUtf16(RepoStore::key)));
     const Run run = runSources(dir.path());
     QCOMPARE(run.status, 0);
-    QCOMPARE(rows(run.out).size(), 7);
+    QCOMPARE(rows(run.out).size(), defaultRepos().size());
     QCOMPARE(TestData::readFile(storeFile()), R"([{"name":"broken"}])"_ba);
 }
 

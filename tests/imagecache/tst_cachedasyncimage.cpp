@@ -1,6 +1,7 @@
 #include "imagecache/cachedimageitem.h"
 #include "imagecache/imageloader.h"
 #include "imagecache/localimage.h"
+#include "screens/packageimage.h"
 
 #include "testsupport.h"
 
@@ -78,18 +79,25 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(imageCacheFilePath(url)), 10'000);
     }
 
-    void showsIndicatorUntilThePictureThenFitsIt_data()
+    // Served: the busy indicator, then the picture. No picture (not one, no valid address):
+    // the placeholder, which stays while the next appearance tries again.
+    void showsIndicatorThenPictureOrPlaceholder_data()
     {
-        QTest::addColumn<bool>("emptyAddress");
-        QTest::newRow("served") << false;
-        QTest::newRow("empty address") << true;
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("downloads");
+        QTest::newRow("served") << u"wide.png"_s << true;
+        QTest::newRow("not a picture") << u"page.html"_s << true;
+        QTest::newRow("empty address") << QString() << false;
+        QTest::newRow("relative address") << u"icons/a.png"_s << false;
     }
-    void showsIndicatorUntilThePictureThenFitsIt()
+    void showsIndicatorThenPictureOrPlaceholder()
     {
-        QFETCH(bool, emptyAddress);
+        QFETCH(QString, path);
+        QFETCH(bool, downloads);
         TempDataDir data;
         TestServer server;
         server.serve(u"wide.png"_s, png({40, 20}, Qt::red));
+        server.serve(u"page.html"_s, "<html>Not found</html>", 404);
         server.setHolding(true);
 
         QQuickView view;
@@ -100,28 +108,48 @@ private Q_SLOTS:
         QQmlComponent component(view.engine());
         component.setData("import Vexlo\nCachedAsyncImage { width: 100; height: 100 }", QUrl(u"qrc:/t/Scene.qml"_s));
         QVERIFY2(component.isReady(), qPrintable(component.errorString()));
-        const QString url = emptyAddress ? QString() : server.url(u"wide.png"_s);
+        const QString url = downloads ? server.url(path) : path;
         std::unique_ptr<QObject> root(component.createWithInitialProperties({{u"url"_s, url}}));
-        qobject_cast<QQuickItem *>(root.get())->setParentItem(view.contentItem());
+        auto *rootItem = qobject_cast<QQuickItem *>(root.get());
+        rootItem->setParentItem(view.contentItem());
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
         auto *picture = root->findChild<CachedImageItem *>();
+        auto *placeholder = root->findChild<QQuickItem *>(u"picturePlaceholder"_s);
         QQuickItem *indicator = nullptr;
         for (QQuickItem *child : root->findChildren<QQuickItem *>())
             indicator = child->inherits("QQuickBusyIndicator") ? child : indicator;
-        QVERIFY(picture && indicator);
-        QVERIFY(indicator->isVisible() && !picture->hasImage());
-        if (emptyAddress) {
+        QVERIFY(picture && indicator && placeholder);
+        QVERIFY(!picture->hasImage());
+        if (!downloads) {
+            // Nothing to wait for: the placeholder at once, and no request.
+            QVERIFY(placeholder->isVisible() && !indicator->isVisible());
             QTest::qWait(100);
             QCOMPARE(server.totalRequests(), 0);
-            QVERIFY(indicator->isVisible());
             return;
         }
+        QVERIFY(indicator->isVisible() && !placeholder->isVisible());
         QVERIFY(server.waitForRequests(1));
         server.release();
+
+        if (path == u"page.html") {
+            QTRY_VERIFY_WITH_TIMEOUT(placeholder->isVisible(), 10'000);
+            QVERIFY(!indicator->isVisible() && !picture->hasImage());
+            QVERIFY(!QFile::exists(imageCacheFilePath(url)));
+            // The next appearance tries again; the placeholder stands until a picture comes.
+            server.setHolding(false);
+            server.serve(path, png({8, 8}, Qt::blue));
+            rootItem->setVisible(false);
+            rootItem->setVisible(true);
+            QVERIFY(placeholder->isVisible() && !indicator->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(picture->hasImage(), 10'000);
+            QCOMPARE(server.requestCount(path), 2);
+            QVERIFY(!placeholder->isVisible() && !indicator->isVisible());
+            return;
+        }
         QTRY_VERIFY_WITH_TIMEOUT(picture->hasImage(), 10'000);
-        QVERIFY(!indicator->isVisible());
+        QVERIFY(!indicator->isVisible() && !placeholder->isVisible());
 
         // Scaled to fit with its aspect kept: a full-width band across the middle.
         QCOMPARE(picture->pictureRect(), QRectF(0, 25, 100, 50));
@@ -129,6 +157,20 @@ private Q_SLOTS:
         QTRY_COMPARE((shot = view.grabWindow()).pixelColor(50, 50), QColor(Qt::red));
         QCOMPARE(shot.pixelColor(2, 30), QColor(Qt::red));
         QCOMPARE(shot.pixelColor(50, 20), QColor(Qt::white));
+    }
+
+    // The package picture is the bundled icon: it shows with no network at all and is cached
+    // like any downloaded picture.
+    void bundledPackagePictureNeedsNoNetwork()
+    {
+        TempDataDir data;
+        CachedImageItem item;
+        item.setUrl(PackageImage::address());
+        QTRY_VERIFY_WITH_TIMEOUT(item.hasImage(), 10'000);
+        QVERIFY(!item.failed());
+        QVERIFY(item.image().width() >= 150 && item.image().width() == item.image().height());
+        ImageLoader::instance()->waitForSaves();
+        QVERIFY(!loadImageLocally(PackageImage::address()).isNull());
     }
 };
 

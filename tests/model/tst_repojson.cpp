@@ -253,6 +253,9 @@ void TestRepoJson::validDocumentsRead_data()
                                                                   R"("lastUpdated":700000000)");
     QTest::newRow("integral size as decimal") << documentWith({}, {}).replace(R"("fileSize":5)",
                                                                               R"("fileSize":5.0)");
+    QTest::newRow("smallest size") << documentWith({}, {}).replace(R"("fileSize":5)",
+                                                                   R"("fileSize":-9223372036854775808)");
+    QTest::newRow("deep unknown value") << documentWith(",\"x\":" + QByteArray(500, '[') + QByteArray(500, ']'), {});
     QTest::newRow("empty list") << "[]"_ba;
 }
 
@@ -310,6 +313,19 @@ void TestRepoJson::invalidDocumentsFail_data()
     QTest::newRow("date null") << with(R"("lastUpdated":1.5)", R"("lastUpdated":null)") << u"lastUpdated"_s;
     QTest::newRow("fraction size") << with(R"("fileSize":5)", R"("fileSize":5.5)") << u"fileSize"_s;
     QTest::newRow("huge size") << with(R"("fileSize":5)", R"("fileSize":9223372036854775808)") << u"fileSize"_s;
+    // Next to −2⁶³, where the nearest double would pass for it.
+    QTest::newRow("size below the range") << with(R"("fileSize":5)", R"("fileSize":-9223372036854775809)")
+                                          << u"fileSize"_s;
+    QTest::newRow("size far below the range") << with(R"("fileSize":5)", R"("fileSize":-9223372036854776832)")
+                                              << u"fileSize"_s;
+    QTest::newRow("size below the range as decimal")
+        << with(R"("fileSize":5)", R"("fileSize":-9223372036854775808.5)") << u"fileSize"_s;
+    // Far too deep for a recursive reader's stack: unreadable, not a crash.
+    QTest::newRow("nested too deeply") << documentWith(",\"x\":" + QByteArray(200'000, '[') + QByteArray(200'000, ']'), {})
+                                       << u"deep"_s;
+    QTest::newRow("nested too deeply in a package")
+        << documentWith({}, ",\"x\":" + QByteArray(600, '{').replace("{", "{\"a\":") + "0" + QByteArray(600, '}'))
+        << u"deep"_s;
     QTest::newRow("packages object") << with(R"("packages":[)", R"("packages":{"x":[)").replace("}],", "}]},")
                                      << u"packages"_s;
     QTest::newRow("bad uuid") << with("A1A2A3A4-B1B2", "A1A2A3A4+B1B2") << u"id"_s;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QSet>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 
@@ -95,6 +96,7 @@ private Q_SLOTS:
     void storedEmptyListStaysEmpty();
     void unreadableDocumentIsLeftUntouched_data();
     void unreadableDocumentIsLeftUntouched();
+    void unreadableDocumentIsKeptAsideBeforeItIsWrittenOver();
     void saveAndLoadGiveTheSameList();
     void encodingFailureKeepsThePreviousDocument();
     void killedWhileSavingKeepsAReadableDocument();
@@ -105,11 +107,7 @@ private Q_SLOTS:
 
 void TestRepoStore::defaultSources()
 {
-    const double before = ReferenceDate::now();
-    const RepoList list = defaultRepos();
-    const double after = ReferenceDate::now();
-    const std::pair<const char *, const char *> expected[] = {
-        {"Vexlo", VEXLO_OWN_SOURCE_URL},
+    const std::pair<const char *, const char *> publicSources[] = {
         {"Chariz", "https://repo.chariz.com/"},
         {"Havoc", "https://havoc.app/"},
         {"Sileo", "https://repo.getsileo.app/"},
@@ -117,22 +115,32 @@ void TestRepoStore::defaultSources()
         {"Zebra", "https://getzbra.com/repo/"},
         {"PoomSmart", "https://poomsmart.github.io/repo/"},
     };
-    QCOMPARE(list.size(), 7);
-    QSet<QUuid> ids;
-    for (int i = 0; i < 7; ++i) {
-        const Repo &r = list[i];
-        QCOMPARE(r.name, std::string(expected[i].first));
-        QCOMPARE(r.url, std::string(expected[i].second));
-        QCOMPARE(r.imageURL, r.url + "CydiaIcon.png");
-        QCOMPARE(r.packagesURL, r.url + "Packages");
-        QVERIFY(r.isPinned && r.isFixed && !r.isUpdating);
-        QCOMPARE(r.updateProgress, 0.0);
-        QVERIFY(r.packages.isEmpty());
-        QVERIFY(!r.developer && !r.releaseDate && !r.ratings && !r.socialMediaLinks);
-        QVERIFY(r.lastUpdated >= before - 0.001 && r.lastUpdated <= after + 0.001);
-        ids.insert(r.id);
+    // Without an own source the list is the public ones; with one, "Vexlo" comes first.
+    for (const char *own : {"", "https://own.example/repo/"}) {
+        const double before = ReferenceDate::now();
+        const RepoList list = defaultRepos(own);
+        const double after = ReferenceDate::now();
+        QList<std::pair<const char *, const char *>> expected(std::begin(publicSources), std::end(publicSources));
+        if (*own)
+            expected.prepend({"Vexlo", own});
+        QCOMPARE(list.size(), expected.size());
+        QSet<QUuid> ids;
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const Repo &r = list[i];
+            QCOMPARE(r.name, std::string(expected[i].first));
+            QCOMPARE(r.url, std::string(expected[i].second));
+            QCOMPARE(r.imageURL, r.url + "CydiaIcon.png");
+            QCOMPARE(r.packagesURL, r.url + "Packages");
+            QVERIFY(r.isPinned && r.isFixed && !r.isUpdating);
+            QCOMPARE(r.updateProgress, 0.0);
+            QVERIFY(r.packages.isEmpty());
+            QVERIFY(!r.developer && !r.releaseDate && !r.ratings && !r.socialMediaLinks);
+            QVERIFY(r.lastUpdated >= before - 0.001 && r.lastUpdated <= after + 0.001);
+            ids.insert(r.id);
+        }
+        QCOMPARE(ids.size(), list.size());
     }
-    QCOMPARE(ids.size(), 7);
+    QCOMPARE(defaultRepos().size(), qsizetype(std::size(publicSources)) + (*VEXLO_OWN_SOURCE_URL ? 1 : 0));
 }
 
 void TestRepoStore::userDefaults()
@@ -188,6 +196,53 @@ void TestRepoStore::unreadableDocumentIsLeftUntouched()
     QCOMPARE(TestData::readFile(storeFile()), document);
 }
 
+void TestRepoStore::unreadableDocumentIsKeptAsideBeforeItIsWrittenOver()
+{
+    TempDataDir dir;
+    const QDir folder(dir.path());
+    const QStringList asideFilter{u"savedRepos.unreadable-*"_s};
+
+    // Read fine: nothing is kept.
+    QVERIFY(RepoStore::saveRepos(sampleList(1, 1)));
+    QVERIFY(RepoStore::loadRepos());
+    QVERIFY(RepoStore::saveRepos(sampleList(1, 2)));
+    QVERIFY(folder.entryList(asideFilter, QDir::Files).isEmpty());
+
+    QStringList announced;
+    RepoStore::setKeptAsideListener([&announced](const QString &path) { announced << path; });
+    const QByteArray damaged[] = {"[{\"id\": damaged"_ba, "[1]"_ba};
+    for (const QByteArray &bytes : damaged) {
+        writeStoreFile(bytes);
+        QVERIFY(!RepoStore::loadRepos());
+        QVERIFY(!RepoStore::loadRepos()); // loaded again before the first write: one copy still
+        QVERIFY(RepoStore::saveRepos(sampleList(2, 1)));
+        QVERIFY(RepoStore::saveRepos(sampleList(3, 1))); // later writes keep nothing more
+        QCOMPARE(RepoStore::loadRepos()->size(), 3);
+    }
+    RepoStore::setKeptAsideListener({});
+
+    // Both kept, in the same second or not, neither overwriting the other.
+    const QStringList aside = folder.entryList(asideFilter, QDir::Files, QDir::Name);
+    QCOMPARE(aside.size(), 2);
+    QCOMPARE(announced.size(), 2);
+    QSet<QByteArray> kept;
+    for (const QString &name : aside) {
+        QVERIFY2(QRegularExpression(u"^savedRepos\\.unreadable-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?$"_s).match(name).hasMatch(),
+                 qPrintable(name));
+        QVERIFY(announced.contains(folder.filePath(name)));
+        kept << TestData::readFile(folder.filePath(name));
+    }
+    QCOMPARE(kept, (QSet<QByteArray>{damaged[0], damaged[1]}));
+
+    // Replaced by someone else after the failed read: that document is not kept.
+    writeStoreFile("garbage");
+    QVERIFY(!RepoStore::loadRepos());
+    QFile::remove(storeFile());
+    writeStoreFile("[]");
+    QVERIFY(RepoStore::saveRepos(sampleList(1, 1)));
+    QCOMPARE(folder.entryList(asideFilter, QDir::Files).size(), 2);
+}
+
 void TestRepoStore::saveAndLoadGiveTheSameList()
 {
     TempDataDir dir;
@@ -232,6 +287,17 @@ void TestRepoStore::killedWhileSavingKeepsAReadableDocument()
         QVERIFY(list->size() == previous.size() || list->size() == 4);
     }
     QVERIFY(interrupted);
+
+    // The next write removes what interrupted writes left, and nothing else.
+    for (const QString &name : {u"savedRepos.saving-Ab12Cd"_s, u"savedRepos.x9Y8z7"_s, u"savedRepos.unreadable-1"_s,
+                                u"otherKey.saving-Ab12Cd"_s}) {
+        QFile leftover(QDir(dir.path()).filePath(name));
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.write("left over");
+    }
+    QVERIFY(RepoStore::saveRepos(previous));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{u"otherKey.saving-Ab12Cd"_s, u"savedRepos"_s, u"savedRepos.unreadable-1"_s}));
 }
 
 void TestRepoStore::asyncStoreKeepsOrder()

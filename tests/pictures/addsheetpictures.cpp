@@ -1,13 +1,10 @@
 // Pictures of the add-source sheet and the all-packages sheet over the application's window,
 // with sources served by a local server (from the shared corpus when present).
-#include "imagecache/localimage.h"
 #include "model/repostore.h"
 #include "screens/addrepoviewmodel.h"
 #include "screens/contentviewmodel.h"
-#include "screens/packageimage.h"
 #include "testsupport.h"
 
-#include <QImage>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -55,14 +52,6 @@ bool addSheetPictures(const QString &out)
     serve(server, u"new"_s, u"Halo-Michael__halo-michael.github.io"_s, "");
     if (!RepoStore::saveRepos({arabic, lessica}))
         return false;
-    // Every card shows the same picture from an outside service: give it a local one.
-    QImage picture(TestData::corpusReposDir() + u"/5boosh__repo/CydiaIcon.png"_s);
-    if (picture.isNull()) {
-        picture = QImage(120, 120, QImage::Format_ARGB32);
-        picture.fill(QColor(0x1a, 0x80, 0xcc));
-    }
-    picture.save(imageCacheFilePath(PackageImage::address()), "PNG");
-
     QQmlApplicationEngine engine;
     engine.addImportPath(u"qrc:/"_s);
     engine.load(QUrl(u"qrc:/Vexlo/app/MyApp.qml"_s));
@@ -80,8 +69,9 @@ bool addSheetPictures(const QString &out)
     auto *sheet = window->findChild<AddRepoViewModel *>();
     sheet->setRepoURLs(server.url(u"new"_s) + u'\n' + server.url(u"lessica/"_s) + u' ' + u"https://repo.example.org"_s);
     ok &= grab(window, out + u"/add-sheet-filled.png"_s);
+    // A batch with one new source, one already listed and one that is not there.
     server.setHolding(true);
-    sheet->setRepoURLs(server.url(u"new"_s));
+    sheet->setRepoURLs(server.url(u"new"_s) + u'\n' + server.url(u"lessica/"_s) + u'\n' + server.url(u"gone/"_s));
     sheet->addRepos();
     ok &= grab(window, out + u"/add-sheet-busy.png"_s);
     server.setHolding(false);

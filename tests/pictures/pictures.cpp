@@ -1,7 +1,8 @@
 // Renders the main screen offscreen to PNG files, with sources served by a local server from
 // the shared corpus of real indexes:   vexlo-pictures OUTDIR [CORPUS_REPOS_DIR]
 // Nothing leaves this machine: every address but the local servers' goes through a local
-// proxy that never answers (so the default sources' refresh stays in progress).
+// proxy, first one that refuses every connection (a first start without network), then one
+// that never answers.
 #include "model/repostore.h"
 #include "screens/contentviewmodel.h"
 #include "testsupport.h"
@@ -13,6 +14,7 @@
 #include <QQuickStyle>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTcpServer>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
@@ -114,16 +116,26 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
     Shot shot{out};
 
-    TestServer proxy; // holds every request: nothing reaches the internet
-    proxy.setHolding(true);
-    QNetworkProxyFactory::setApplicationProxyFactory(new LocalOnlyProxyFactory(quint16(QUrl(proxy.baseUrl()).port())));
     {
+        // A port nothing listens on: every download fails at once, as without network.
+        QTcpServer closed;
+        closed.listen(QHostAddress::LocalHost);
+        const quint16 refusing = closed.serverPort();
+        closed.close();
+        QNetworkProxyFactory::setApplicationProxyFactory(new LocalOnlyProxyFactory(refusing));
         TempDataDir data;
         App first;
         if (!first.window)
             return 1;
-        shot(first.window, u"main-first-start.png"_s);
+        QTest::qWaitFor([&] { return first.model->showAlert(); }, 10000);
+        shot(first.window, u"main-first-start-alert.png"_s, 1500);
+        first.model->setShowAlert(false);
+        shot(first.window, u"main-first-start-offline.png"_s);
     }
+
+    TestServer proxy; // holds every request: nothing reaches the internet
+    proxy.setHolding(true);
+    QNetworkProxyFactory::setApplicationProxyFactory(new LocalOnlyProxyFactory(quint16(QUrl(proxy.baseUrl()).port())));
 
     TempDataDir data;
     TestServer server;
@@ -165,6 +177,49 @@ int main(int argc, char *argv[])
     app2.model->setSearchText(u"le"_s);
     shot(app2.window, u"main-search.png"_s);
     app2.model->setSearchText(QString());
+
+    // A row of the sources section dragged open with the mouse: its delete button uncovered at
+    // the trailing (left) edge; then the pin button at the leading edge of another row.
+    QList<QQuickItem *> rows;
+    const std::function<void(QQuickItem *)> collectRows = [&](QQuickItem *item) {
+        if (item->property("isSourceRow").toBool())
+            rows.append(item);
+        for (QQuickItem *child : item->childItems())
+            collectRows(child);
+    };
+    collectRows(app2.window->contentItem());
+    std::sort(rows.begin(), rows.end(), [](QQuickItem *a, QQuickItem *b) {
+        return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
+    });
+    const auto drag = [&](QQuickItem *row, int dx) {
+        const QPoint from = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
+        QTest::mousePress(app2.window, Qt::LeftButton, {}, from);
+        for (int i = 1; i <= 10; ++i)
+            QTest::mouseMove(app2.window, from + QPoint(dx * i / 10, 0), 10);
+        QTest::mouseRelease(app2.window, Qt::LeftButton, {}, from + QPoint(dx, 0));
+    };
+    if (rows.size() >= 4) {
+        drag(rows.at(2), 120);
+        shot(app2.window, u"main-row-delete-button.png"_s);
+        QMetaObject::invokeMethod(rows.at(2), "close");
+        drag(rows.at(1), -120);
+        shot(app2.window, u"main-row-pin-button.png"_s);
+        QMetaObject::invokeMethod(rows.at(1), "close");
+        QTest::qWait(300);
+        const QPoint at = rows.at(3)->mapToScene(QPointF(rows.at(3)->width() * 0.7, rows.at(3)->height() / 2)).toPoint();
+        QTest::mouseClick(app2.window, Qt::RightButton, {}, at);
+        shot(app2.window, u"main-row-menu.png"_s);
+        QTest::keyClick(app2.window, Qt::Key_Escape);
+    }
+
+    // An add batch with many failures: the message scrolls, the button stays.
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines.append(u"فشل في جلب البيانات: http://127.0.0.1:8801/nothere/"_s + QString::number(i) + u'/');
+    app2.model->setAlertMessage(lines.join(u'\n'));
+    app2.model->setShowAlert(true);
+    shot(app2.window, u"main-long-alert.png"_s);
+    app2.model->setShowAlert(false);
 
     // A row opens its source on the navigation stack.
     QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));

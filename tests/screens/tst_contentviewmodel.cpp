@@ -73,10 +73,11 @@ private Q_SLOTS:
         TempDataDir data;
         ContentViewModel model;
         QAbstractItemModelTester pinnedTester(model.pinnedRepos());
-        QCOMPARE(model.repos().size(), 7);
-        QCOMPARE(model.pinnedCount(), 7);
+        const qsizetype defaults = defaultRepos().size();
+        QCOMPARE(model.repos().size(), defaults);
+        QCOMPARE(model.pinnedCount(), defaults);
         QCOMPARE(model.otherCount(), 0);
-        QCOMPARE(model.pinnedRepos()->rowCount(), 7);
+        QCOMPARE(model.pinnedRepos()->rowCount(), defaults);
         QCOMPARE(model.otherRepos()->rowCount(), 0);
         QVERIFY(!model.hasUpdatedRepos());
         // Default addresses are real sources on the internet: point them at nothing local.

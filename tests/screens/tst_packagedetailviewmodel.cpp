@@ -2,10 +2,13 @@
 #include "platform/desktopservices.h"
 #include "screens/packagedetailviewmodel.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -102,23 +105,38 @@ private Q_SLOTS:
         QVERIFY(platform.opened.isEmpty());
     }
 
-    void handOverToSileo()
+    void handOverToSileoOnceTheAnswerComes()
     {
         FakePlatform platform;
+        platform.holdAnswers = true;
         PackageDetailViewModel model;
         model.setPackage(sample());
         QSignalSpy missing(&model, &PackageDetailViewModel::sileoMissing);
         const QUrl address(u"sileo://package/com.example.tool"_s);
 
+        // A second tap while the desktop is asked adds nothing.
+        model.openInSileo();
         model.openInSileo();
         QCOMPARE(platform.asked, QList<QUrl>{address});
+        QCOMPARE(missing.size(), 0);
+        platform.answerHeld();
         QVERIFY(platform.opened.isEmpty());
         QCOMPARE(missing.size(), 1);
 
         platform.handledSchemes.insert(u"sileo"_s);
         model.openInSileo();
+        model.openInSileo();
+        platform.answerHeld();
         QCOMPARE(platform.opened, QList<QUrl>{address});
         QCOMPARE(missing.size(), 1);
+
+        // An answer that arrives after the screen is gone is dropped.
+        auto gone = std::make_unique<PackageDetailViewModel>();
+        gone->setPackage(sample());
+        gone->openInSileo();
+        gone.reset();
+        platform.answerHeld();
+        QCOMPARE(platform.opened.size(), 1);
     }
 
     void handOverThatCannotFormAnAddressDoesNothing()
@@ -140,24 +158,49 @@ private Q_SLOTS:
         QCOMPARE(missing.size(), 0);
     }
 
-    void desktopAsksXdgMimeForTheScheme()
+    void desktopAsksXdgMimeWithoutWaiting()
     {
+        QObject context;
+        const auto ask = [&context](DesktopServices &desktop, const QUrl &url) {
+            std::optional<bool> answer;
+            desktop.canOpenUrl(url, &context, [&answer](bool handled) { answer = handled; });
+            // Never answered inside the call: the interface goes on meanwhile.
+            if (answer)
+                return std::optional<bool>();
+            QTest::qWaitFor([&answer] { return answer.has_value(); }, 10000);
+            return answer;
+        };
         {
             FakeXdgMime xdg("[ \"$3\" = x-scheme-handler/sileo ] && echo sileo.desktop\nexit 0\n");
             DesktopServices desktop;
-            QVERIFY(desktop.canOpenUrl(QUrl(u"sileo://package/x"_s)));
-            QVERIFY(!desktop.canOpenUrl(QUrl(u"cydia://package/x"_s)));
-            QVERIFY(!desktop.canOpenUrl(QUrl()));
+            QCOMPARE(ask(desktop, QUrl(u"sileo://package/x"_s)), std::optional(true));
+            QCOMPARE(ask(desktop, QUrl(u"sileo://package/y"_s)), std::optional(true)); // remembered
+            QCOMPARE(ask(desktop, QUrl(u"cydia://package/x"_s)), std::optional(false));
+            QCOMPARE(ask(desktop, QUrl()), std::optional(false));
         }
         {
             FakeXdgMime none(QByteArray{}); // no xdg-mime at all
             DesktopServices desktop;
-            QVERIFY(!desktop.canOpenUrl(QUrl(u"sileo://package/x"_s)));
+            QCOMPARE(ask(desktop, QUrl(u"sileo://package/x"_s)), std::optional(false));
         }
         {
             FakeXdgMime failing("echo sileo.desktop\nexit 3\n");
             DesktopServices desktop;
-            QVERIFY(!desktop.canOpenUrl(QUrl(u"sileo://package/x"_s)));
+            QCOMPARE(ask(desktop, QUrl(u"sileo://package/x"_s)), std::optional(false));
+        }
+        {
+            // A slow desktop: the call returns at once; every question asked meanwhile shares
+            // the one answer.
+            FakeXdgMime slow("/bin/sleep 1\necho sileo.desktop\n");
+            DesktopServices desktop;
+            QElapsedTimer clock;
+            clock.start();
+            int answers = 0;
+            for (int i = 0; i < 3; ++i)
+                desktop.canOpenUrl(QUrl(u"sileo://package/x"_s), &context, [&answers](bool handled) { answers += handled; });
+            QVERIFY(clock.elapsed() < 500);
+            QCOMPARE(answers, 0);
+            QTRY_COMPARE_WITH_TIMEOUT(answers, 3, 10000);
         }
     }
 

@@ -1,11 +1,10 @@
+#include "screens/bidirectionaltext.h"
+#include "screens/datetext.h"
 #include "screens/filesize.h"
-#include "screens/packageimage.h"
 #include "screens/ratingdisplay.h"
 #include "screens/shortentext.h"
 
 #include <QTest>
-#include <QUrl>
-#include <QUrlQuery>
 
 #include <cmath>
 #include <limits>
@@ -102,20 +101,51 @@ private Q_SLOTS:
         QVERIFY(text.startsWith(u'1') && text.endsWith(u".0"_s));
     }
 
-    void imageAddressCarriesItsThreeKeysInOrder()
+    void lastRefreshDateIsNumericInEveryLocale_data()
     {
-        const QUrl url(PackageImage::address(), QUrl::StrictMode);
-        QVERIFY(url.isValid());
-        QCOMPARE(url.scheme(), u"https"_s);
-        const auto items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
-        QCOMPARE(items.size(), 3);
-        QCOMPARE(items[0].first, u"u"_s);
-        const QUrl picture(items[0].second, QUrl::StrictMode);
-        QVERIFY(picture.isValid() && picture.scheme() == u"https"_s);
-        // Percent-encoded, so the picture's own ':' and '/' do not break the outer query.
-        QVERIFY(PackageImage::address().contains(u"u=https%3A%2F%2F"_s));
-        QCOMPARE(items[1], qMakePair(u"s"_s, u"150x150"_s));
-        QCOMPARE(items[2], qMakePair(u"f"_s, u"webp"_s));
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("C: no month name, no seconds") << QLocale::c() << u"2026-12-06 14:05"_s;
+        QTest::newRow("en_US") << QLocale(u"en_US"_s) << u"12/6/26 2:05 PM"_s;
+        // Arabic digits; the date's marks keep its parts in order inside right-to-left text.
+        QTest::newRow("ar") << QLocale(u"ar"_s) << u"٦\u200F/١٢\u200F/٢٠٢٦ ٢:٠٥ م"_s;
+    }
+    void lastRefreshDateIsNumericInEveryLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        const QDateTime moment(QDate(2026, 12, 6), QTime(14, 5, 50));
+        QCOMPARE(shortDateTimeText(moment, locale), text);
+    }
+
+    void leftToRightRunsAreIsolatedForDisplay_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        const QString fsi(QChar(0x2068));
+        const QString pdi(QChar(0x2069));
+        QTest::newRow("wholly Latin: unchanged") << u"Troll your speed, but jailbroken."_s
+                                                 << u"Troll your speed, but jailbroken."_s;
+        QTest::newRow("wholly Arabic: unchanged") << u"عدد الحزم: 12"_s << u"عدد الحزم: 12"_s;
+        QTest::newRow("address after Arabic")
+            << u"فشل في جلب البيانات: http://127.0.0.1:8801/nothere/"_s
+            << u"فشل في جلب البيانات: "_s + fsi + u"http://127.0.0.1:8801/nothere/"_s + pdi;
+        QTest::newRow("date with its digits, one run per line")
+            << u"آخر تحديث: 12/6/26 2:05 PM\nتم: a - b عربي"_s
+            << u"آخر تحديث: "_s + fsi + u"12/6/26 2:05 PM"_s + pdi + u"\nتم: "_s + fsi + u"a - b"_s + pdi + u" عربي"_s;
+        QTest::newRow("lone punctuation stays outside, attached punctuation inside")
+            << u"عربي - (Chariz Repo.) عربي"_s
+            << u"عربي - "_s + fsi + u"(Chariz Repo.)"_s + pdi + u" عربي"_s;
+        QTest::newRow("numbers alone are not runs") << u"عربي 12 - 3"_s << u"عربي 12 - 3"_s;
+    }
+    void leftToRightRunsAreIsolatedForDisplay()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(isolateLeftToRightRuns(text), shown);
+        QString withoutMarks = isolateLeftToRightRuns(text);
+        withoutMarks.remove(QChar(0x2068)).remove(QChar(0x2069));
+        QCOMPARE(withoutMarks, text);
     }
 };
 

@@ -186,6 +186,11 @@ private Q_SLOTS:
         QTest::keyClick(scene.window(), Qt::Key_Backspace);
         QCOMPARE(find(screen, u"countLine"_s)->property("text").toString(), u"عدد الملفات: 6"_s);
 
+        // The same search field as the main screen's: the magnifier at the leading, right end.
+        const QRectF field = search->mapRectToScene(QRectF(0, 0, search->width(), search->height()));
+        QQuickItem *magnifier = find(search, u"searchMagnifier"_s);
+        QVERIFY(magnifier->mapToScene(QPointF(0, 0)).x() > field.center().x());
+
     }
 
     void cardsShowTheirTextsAndARatingRowOnlyWithARating()
@@ -413,22 +418,35 @@ private Q_SLOTS:
         QCOMPARE(platform.copied, (QStringList{u"https://example.org/debs/com.example.a-rather-long-name.deb"_s,
                                                u"sileo://package/com.example.a-rather-long-name"_s}));
 
-        // Without Sileo: the alert, whose one button closes it.
+        // Without Sileo: the alert once the desktop has answered; a second tap meanwhile adds
+        // nothing. Its one button, Escape and Enter each close it.
         QObject *alert = screen->findChild<QObject *>(u"sileoAlert"_s);
         QVERIFY(alert);
+        platform.holdAnswers = true;
         click(find(screen, u"sileoButton"_s));
+        click(find(screen, u"sileoButton"_s));
+        QCOMPARE(platform.asked.size(), 1);
+        QVERIFY(!alert->property("visible").toBool());
+        platform.answerHeld();
         QTRY_VERIFY(alert->property("opened").toBool());
         QCOMPARE(alert->property("title").toString(), u"Sileo غير مثبت"_s);
-        QQuickItem *ok = find(scene.window()->contentItem(), u"sileoAlertButton"_s);
+        QQuickItem *ok = find(scene.window()->contentItem(), u"alertButton"_s);
         QVERIFY(ok);
         QCOMPARE(ok->property("text").toString(), u"حسنًا"_s);
         click(ok);
         QTRY_VERIFY(!alert->property("visible").toBool());
+        platform.holdAnswers = false;
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Enter}) {
+            click(find(screen, u"sileoButton"_s));
+            QTRY_VERIFY(alert->property("opened").toBool());
+            QTest::keyClick(scene.window(), key);
+            QTRY_VERIFY(!alert->property("visible").toBool());
+        }
 
         // With Sileo: handed over, no alert.
         platform.handledSchemes.insert(u"sileo"_s);
         click(find(screen, u"sileoButton"_s));
-        QCOMPARE(platform.opened.last(), QUrl(u"sileo://package/com.example.a-rather-long-name"_s));
+        QTRY_COMPARE(platform.opened.last(), QUrl(u"sileo://package/com.example.a-rather-long-name"_s));
         scene.settle();
         QVERIFY(!alert->property("visible").toBool());
     }

@@ -1,9 +1,6 @@
-#include "imagecache/localimage.h"
 #include "screens/contentviewmodel.h"
-#include "screens/packageimage.h"
 #include "testsupport.h"
 
-#include <QImage>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -86,10 +83,6 @@ private Q_SLOTS:
     void init()
     {
         m_data = std::make_unique<TempDataDir>();
-        // The package picture is on the internet: give it a cache file so no card asks for it.
-        QImage picture(8, 8, QImage::Format_ARGB32);
-        picture.fill(Qt::gray);
-        QVERIFY(picture.save(imageCacheFilePath(PackageImage::address()), "PNG"));
         m_model = std::make_unique<ContentViewModel>();
         m_model->setRepos({});
         m_engine = std::make_unique<QQmlEngine>();

@@ -65,6 +65,12 @@ private Q_SLOTS:
         const Decompressed over = decompress(view(packed), format, text.size() - 1);
         QCOMPARE(over.status, Decompressed::Status::TooLarge);
         QVERIFY(over.data.isEmpty());
+
+        // Limits below the decoder's first allocation.
+        const QByteArray small = TestCompression::compress(format, "Package: a\n");
+        QCOMPARE(decompress(view(small), format, 11).data, "Package: a\n"_ba);
+        QCOMPARE(decompress(view(small), format, 10).status, Decompressed::Status::TooLarge);
+        QCOMPARE(decompress(view(packed), format, 0).status, Decompressed::Status::TooLarge);
     }
 
     // 24 MiB of zeros packs into a few kilobytes; decoding stops at the limit.

@@ -1,9 +1,12 @@
 #include "compression.h"
 #include "sources/indexfetcher.h"
+#include "sources/memorybudget.h"
 #include "sources/packagesparser.h"
 #include "testsupport.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTimer>
 #include <QTcpSocket>
 #include <QUrl>
 #include <QTest>
@@ -80,6 +83,48 @@ private:
     int m_chunks = 0;
 };
 
+// Serves `body` (with its Content-Length) in pieces of `piece` bytes, one every `intervalMs`;
+// after `stallAfter` bytes it sends nothing more and keeps the connection open.
+class PacedServer : public QTcpServer
+{
+public:
+    PacedServer(QByteArray body, int piece, int intervalMs, qint64 stallAfter = -1)
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [=, this] {
+            QTcpSocket *socket = nextPendingConnection();
+            auto *timer = new QTimer(socket);
+            auto *sent = new qint64(0);
+            connect(socket, &QObject::destroyed, [sent] { delete sent; });
+            connect(socket, &QTcpSocket::readyRead, socket, [=] {
+                socket->readAll();
+                if (timer->isActive())
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+                timer->start(intervalMs);
+            });
+            connect(timer, &QTimer::timeout, socket, [=] {
+                const qint64 end = stallAfter >= 0 ? std::min<qint64>(stallAfter, body.size()) : body.size();
+                if (*sent >= end)
+                    return timer->stop();
+                const qint64 n = std::min<qint64>(piece, end - *sent);
+                socket->write(body.mid(*sent, n));
+                *sent += n;
+            });
+        });
+    }
+    [[nodiscard]] QString url() const { return u"http://127.0.0.1:%1/Packages"_s.arg(serverPort()); }
+};
+
+// An index of about `bytes` bytes.
+QByteArray indexOfSize(qint64 bytes)
+{
+    QByteArray index;
+    for (int i = 0; index.size() < bytes; ++i)
+        index += "Package: com.example.p" + QByteArray::number(i) + "\nVersion: 1.0\nDescription: A package\n\n";
+    return index;
+}
+
 } // namespace
 
 class TestIndexFetcher : public QObject
@@ -97,6 +142,12 @@ private Q_SLOTS:
         QCOMPARE(result.packages.size(), 4);
         QCOMPARE(result.packages.first().downloadURL, "https://repo.example/./debs/com.example.alpha_1.2.0_iphoneos-arm64.deb");
         QCOMPARE(server.totalRequests(), 1);
+
+        // Text without stanzas that is not markup stays an index without packages.
+        server.serve(u"words"_s, "\xEF\xBB\xBFNo packages here\n"_ba);
+        const IndexResult words = fetch(server.url(u"words"_s));
+        QVERIFY(words.ok());
+        QVERIFY(words.packages.isEmpty());
     }
 
     // An address without a host, such as a local file, is fetched like any other.
@@ -133,6 +184,12 @@ private Q_SLOTS:
         QTest::newRow("corrupt compressed body")
             << u"Packages"_s << TestCompression::compress(Compression::Gzip, "Package: a\n").chopped(4) << 200
             << IndexError::Kind::Corrupt << 1;
+        // A portal or parked domain answering 200 must not empty the source.
+        QTest::newRow("web page with status 200")
+            << u"Packages"_s << "\xEF\xBB\xBF \r\n\t<!DOCTYPE html><p>Package: a</p>\n"_ba << 200 << IndexError::Kind::Markup << 1;
+        QTest::newRow("compressed web page")
+            << u"Packages"_s << TestCompression::compress(Compression::Gzip, "<html>\n\nPackage: a\n") << 200
+            << IndexError::Kind::Markup << 1;
         QTest::newRow("body over the limit") << u"Packages"_s << QByteArray(5000, 'x') << 200 << IndexError::Kind::TooLarge << 1;
         QTest::newRow("bomb as the plain index")
             << u"Packages"_s << TestCompression::compress(Compression::Zstd, QByteArray(8 << 20, '\n')) << 200
@@ -229,6 +286,83 @@ private Q_SLOTS:
         const IndexResult result = fetch(server.url(), options);
         QCOMPARE(result.error->kind, IndexError::Kind::TooLarge);
         QVERIFY(server.chunks() < 1024); // the download stopped long before its end
+    }
+
+    // A byte now and then keeps a connection alive but is no download; a slow steady one is.
+    void lowSpeedLimit()
+    {
+        FetchOptions options;
+        options.transferTimeoutMs = 400;
+        options.lowSpeedWindowMs = 1000;
+        options.lowSpeedBytes = 1024; // 1 KiB/s
+
+        PacedServer dripping(indexOfSize(64 << 10), 1, 20); // 50 B/s
+        QElapsedTimer clock;
+        clock.start();
+        const IndexResult dripped = fetch(dripping.url(), options);
+        QCOMPARE(dripped.error->kind, IndexError::Kind::Network);
+        QVERIFY2(dripped.error->detail.contains(u"less than 1024 bytes in 1 s"_s), qPrintable(dripped.error->detail));
+        QVERIFY(clock.elapsed() < 5000);
+
+        const QByteArray index = indexOfSize(24 << 10);
+        PacedServer steady(index, 512, 50); // 10 KiB/s for more than two windows
+        const IndexResult result = fetch(steady.url(), options);
+        QVERIFY2(result.ok(), qPrintable(result.error->detail));
+        QCOMPARE(names(result.packages), expectedNames(index));
+    }
+
+    // Bodies in flight share one budget: a fetch without room waits, its time limits standing
+    // still, and goes on once the largest holder has ended.
+    void fetchesWaitForRoomInTheBudget()
+    {
+        auto &budget = *new MemoryBudget(256 << 10, this); // outlives the fetches, whatever happens
+        PacedServer holder(indexOfSize(1 << 20), 64 << 10, 10, 512 << 10); // stalls while holding
+        const QByteArray index = indexOfSize(300 << 10);
+        PacedServer waiter(index, 64 << 10, 10);
+
+        QObject context;
+        std::optional<IndexResult> held, waited;
+        FetchOptions holding;
+        holding.budget = &budget;
+        holding.transferTimeoutMs = 1500;
+        parsePackages(holder.url(), base, &context, [&](IndexResult r) { held = std::move(r); }, holding);
+        QTRY_VERIFY(budget.used() > budget.capacity());
+
+        FetchOptions waiting = holding;
+        waiting.transferTimeoutMs = 300;
+        bool waitedLongEnough = false;
+        parsePackages(waiter.url(), base, &context, [&](IndexResult r) {
+            waitedLongEnough = held.has_value(); // not before the holder gave its room back
+            waited = std::move(r);
+        }, waiting);
+        QTRY_VERIFY_WITH_TIMEOUT(waited.has_value(), 10'000);
+        QVERIFY2(waited->ok(), qPrintable(waited->error->detail));
+        QVERIFY(waitedLongEnough);
+        QCOMPARE(held->error->kind, IndexError::Kind::Network);
+        QVERIFY2(waited->ok(), qPrintable(waited->error->detail));
+        QCOMPARE(names(waited->packages), expectedNames(index));
+        QTRY_COMPARE(budget.used(), 0);
+    }
+
+    // Decompression draws on the same budget, on the pool, where a wait must not hold up the
+    // work that would end it.
+    void decompressionDrawsOnTheBudget()
+    {
+        auto &budget = *new MemoryBudget(64 << 10, this);
+        const QByteArray index = indexOfSize(2 << 20);
+        TestServer server;
+        server.serve(u"Packages"_s, TestCompression::compress(Compression::Xz, index));
+        server.serve(u"other/Packages"_s, TestCompression::compress(Compression::Zstd, index));
+        FetchOptions options;
+        options.budget = &budget;
+        QObject context;
+        QList<IndexResult> results;
+        for (const QString &path : {u"Packages"_s, u"other/Packages"_s})
+            parsePackages(server.url(path), base, &context, [&](IndexResult r) { results << std::move(r); }, options);
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 20'000);
+        for (const IndexResult &r : results)
+            QCOMPARE(names(r.packages), expectedNames(index));
+        QTRY_COMPARE(budget.used(), 0);
     }
 
     void onlyCompressedIndex_data()

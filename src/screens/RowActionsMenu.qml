@@ -1,0 +1,61 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Vexlo
+
+// The swipe actions of a source row as a context menu, with the same labels and symbols.
+Menu {
+    id: menu
+    property bool hasPinAction
+    property bool hasDeleteAction
+    property bool isPinned
+    signal pinTriggered()
+    signal deleteTriggered()
+
+    width: 230
+    background: Rectangle {
+        implicitWidth: 230
+        radius: 12
+        color: SystemStyle.background
+        border.color: SystemStyle.separator
+    }
+
+    component ActionItem: MenuItem {
+        id: item
+        property string symbol
+        property color tint
+        property color textColor: SystemStyle.primary
+        // Items a row does not offer are left out and take no room.
+        height: visible ? implicitHeight : 0
+        contentItem: RowLayout {
+            spacing: 12
+            SymbolIcon { name: item.symbol; color: item.tint; size: 20 }
+            Label {
+                Layout.fillWidth: true
+                text: item.text
+                color: item.textColor
+                font: SystemStyle.body
+                horizontalAlignment: Text.AlignLeft
+            }
+        }
+    }
+
+    ActionItem {
+        objectName: "pinMenuItem"
+        visible: menu.hasPinAction
+        text: menu.isPinned ? "إلغاء التثبيت" : "تثبيت"
+        symbol: menu.isPinned ? "pin.slash" : "pin"
+        tint: menu.isPinned ? SystemStyle.gray : SystemStyle.yellow
+        onTriggered: menu.pinTriggered()
+    }
+    ActionItem {
+        objectName: "deleteMenuItem"
+        visible: menu.hasDeleteAction
+        text: "حذف"
+        symbol: "trash"
+        tint: SystemStyle.red
+        textColor: SystemStyle.red
+        onTriggered: menu.deleteTriggered()
+    }
+}
