@@ -36,12 +36,13 @@ Commands:
                               breaks), all are fetched at once, each new source is appended
                               and the list written. Messages go to standard error; exits 1
                               when any address failed (invalid, already listed, not fetched).
-  packages [--source NAME] [--search TEXT] [--arch ARCH] [--json]
+  packages [--source NAME] [--search TEXT] [--arch ARCH] [--section NAME] [--json]
                               List the packages of the stored sources, one line each (name,
                               version, architecture, size, source) or as a JSON array, filtered
                               as the screens filter: --search matches names and descriptions,
                               names only with --source (the source of that name); --arch is
-                              the simplified architecture (arm, arm64, arm64e, ...).
+                              the simplified architecture (arm, arm64, arm64e, ...); --section
+                              the package's section, exactly as its index writes it.
   --help                      Show this text.
 )";
 

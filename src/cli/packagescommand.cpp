@@ -19,6 +19,7 @@ struct Options
     std::optional<QString> source;
     QString search;
     std::optional<QString> arch;
+    std::optional<QString> section;
     bool json = false;
 };
 
@@ -38,14 +39,16 @@ std::optional<Options> readOptions(const QStringList &args)
             options.json = true;
             continue;
         }
-        if ((arg == u"--source" || arg == u"--search" || arg == u"--arch") && i + 1 < args.size()) {
+        if ((arg == u"--source" || arg == u"--search" || arg == u"--arch" || arg == u"--section") && i + 1 < args.size()) {
             const QString &value = args.at(++i);
             if (arg == u"--source")
                 options.source = value;
             else if (arg == u"--search")
                 options.search = value;
-            else
+            else if (arg == u"--arch")
                 options.arch = value;
+            else
+                options.section = value;
             continue;
         }
         Cli::err() << "vexlo-cli: packages: unknown or incomplete argument " << arg << " (see --help)\n";
@@ -59,8 +62,9 @@ std::optional<Options> readOptions(const QStringList &args)
 void collect(const Repo &repo, unsigned fields, const Options &options, QList<Listed> &out)
 {
     const std::string arch = options.arch.value_or(QString()).toStdString();
+    const std::string section = options.section.value_or(QString()).toStdString();
     const auto take = [&](const Package &p) {
-        if (!options.arch || p.simplifiedArchitecture() == arch)
+        if ((!options.arch || p.simplifiedArchitecture() == arch) && (!options.section || p.section() == section))
             out.append({&p, &repo});
     };
     if (options.search.isEmpty()) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "packageextras.h"
+
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 // The keys of the records' JSON form. Values below 32 serve as bits of a "seen" mask.
@@ -25,6 +28,11 @@ enum class JsonKey : unsigned char {
     DownloadURL,
     Architecture,
     FileSize,
+    DisplayName,
+    IconURL,
+    Author,
+    Section,
+    DepictionURL,
     Unknown,
     Invalid, // a key with a broken escape sequence
 };
@@ -34,10 +42,27 @@ enum class JsonKey : unsigned char {
     constexpr std::string_view names[] = {
         "id", "name", "url", "imageURL", "packagesURL", "packages", "isPinned", "lastUpdated", "developer",
         "releaseDate", "ratings", "socialMediaLinks", "isFixed", "isUpdating", "updateProgress", "description",
-        "version", "downloadURL", "architecture", "fileSize",
+        "version", "downloadURL", "architecture", "fileSize", "displayName", "iconURL", "author", "section",
+        "depictionURL",
     };
     return key < JsonKey::Unknown ? names[unsigned(key)] : std::string_view("?");
 }
+
+// The key of a package's extra; the extras' keys follow each other in the order of Extra.
+[[nodiscard]] constexpr JsonKey jsonKeyOf(Extra extra)
+{
+    return JsonKey(unsigned(JsonKey::DisplayName) + unsigned(extra));
+}
+
+[[nodiscard]] constexpr std::optional<Extra> extraOf(JsonKey key)
+{
+    if (key < JsonKey::DisplayName || key > JsonKey::DepictionURL)
+        return std::nullopt;
+    return Extra(unsigned(key) - unsigned(JsonKey::DisplayName));
+}
+
+static_assert(unsigned(JsonKey::Unknown) <= 32);
+static_assert(jsonKeyName(jsonKeyOf(Extra::DepictionURL)) == "depictionURL");
 
 [[nodiscard]] inline JsonKey classifyKey(std::string_view text)
 {
@@ -68,6 +93,7 @@ inline bool rawIs(const char *raw, std::string_view name)
         if (rawIs(raw, "isPinned")) return JsonKey::IsPinned;
         if (rawIs(raw, "isFixed")) return JsonKey::IsFixed;
         if (rawIs(raw, "isUpdating")) return JsonKey::IsUpdating;
+        if (rawIs(raw, "iconURL")) return JsonKey::IconURL;
         break;
     case 'n':
         if (rawIs(raw, "name")) return JsonKey::Name;
@@ -76,12 +102,15 @@ inline bool rawIs(const char *raw, std::string_view name)
         if (rawIs(raw, "description")) return JsonKey::Description;
         if (rawIs(raw, "downloadURL")) return JsonKey::DownloadURL;
         if (rawIs(raw, "developer")) return JsonKey::Developer;
+        if (rawIs(raw, "displayName")) return JsonKey::DisplayName;
+        if (rawIs(raw, "depictionURL")) return JsonKey::DepictionURL;
         break;
     case 'v':
         if (rawIs(raw, "version")) return JsonKey::Version;
         break;
     case 'a':
         if (rawIs(raw, "architecture")) return JsonKey::Architecture;
+        if (rawIs(raw, "author")) return JsonKey::Author;
         break;
     case 'r':
         if (rawIs(raw, "ratings")) return JsonKey::Ratings;
@@ -103,6 +132,7 @@ inline bool rawIs(const char *raw, std::string_view name)
         break;
     case 's':
         if (rawIs(raw, "socialMediaLinks")) return JsonKey::SocialMediaLinks;
+        if (rawIs(raw, "section")) return JsonKey::Section;
         break;
     }
     return JsonKey::Unknown;

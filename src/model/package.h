@@ -1,5 +1,6 @@
 #pragma once
 
+#include "packageextras.h"
 #include "uuid.h"
 
 #include <QList>
@@ -22,9 +23,17 @@ struct Package
     std::string architecture;
     std::optional<double> ratings;
     std::int64_t fileSize = 0;
+    // Display name, icon, author, section and depiction page, when the index gives them.
+    PackageExtras extras;
 
     [[nodiscard]] std::string_view simplifiedArchitecture() const;
     [[nodiscard]] std::string shareURL() const;
+
+    [[nodiscard]] std::optional<std::string_view> displayName() const { return extras.get(Extra::DisplayName); }
+    [[nodiscard]] std::optional<std::string_view> iconURL() const { return extras.get(Extra::IconURL); }
+    [[nodiscard]] std::optional<std::string_view> author() const { return extras.get(Extra::Author); }
+    [[nodiscard]] std::optional<std::string_view> section() const { return extras.get(Extra::Section); }
+    [[nodiscard]] std::optional<std::string_view> depictionURL() const { return extras.get(Extra::DepictionURL); }
 };
 
 // Implicitly shared, so a Repo (and with it a whole index) is copied in constant time.

@@ -178,6 +178,7 @@ private:
     bool uuid(value v, JsonKey key, QUuid &out);
     bool number(value v, JsonKey key, double &out);
     bool optionalNumber(value v, JsonKey key, std::optional<double> &out);
+    bool extra(value v, JsonKey key, PackageExtras &out);
     bool boolean(value v, JsonKey key, bool &out);
     bool integer(value v, JsonKey key, std::int64_t &out);
     bool skip(value v, int depth);
@@ -261,6 +262,22 @@ bool Reader::optionalNumber(value v, JsonKey key, std::optional<double> &out)
     if (!number(v, key, d))
         return false;
     out = d;
+    return true;
+}
+
+bool Reader::extra(value v, JsonKey key, PackageExtras &out)
+{
+    const Extra which = *extraOf(key);
+    bool isNull = false;
+    if (const error_code e = v.is_null().get(isNull))
+        return failType(key, "a string"sv, e);
+    if (isNull) {
+        out.reset(which);
+        return true;
+    }
+    if (!string(v, key, m_scratch))
+        return false;
+    out.set(which, m_scratch);
     return true;
 }
 
@@ -406,6 +423,11 @@ bool Reader::readPackage(value v, Package &p)
         case JsonKey::Architecture: ok = string(fv, k, p.architecture); break;
         case JsonKey::Ratings: ok = optionalNumber(fv, k, p.ratings); break;
         case JsonKey::FileSize: ok = integer(fv, k, p.fileSize); break;
+        case JsonKey::DisplayName:
+        case JsonKey::IconURL:
+        case JsonKey::Author:
+        case JsonKey::Section:
+        case JsonKey::DepictionURL: ok = extra(fv, k, p.extras); break;
         case JsonKey::Invalid: return fail("invalid escape sequence in a key"sv);
         default:
             if (!skip(fv, packageFieldDepth))

@@ -1,3 +1,4 @@
+#include "jsonkeys.h"
 #include "repojson.h"
 #include "swar.h"
 
@@ -197,6 +198,16 @@ void Writer::package(const Package &p)
     }
     raw(R"(,"fileSize":)"sv);
     integer(p.fileSize);
+    if (!p.extras.empty()) {
+        for (std::size_t i = 0; i < extraCount; ++i) {
+            if (const auto value = p.extras.get(Extra(i))) {
+                raw(",\""sv);
+                raw(jsonKeyName(jsonKeyOf(Extra(i))));
+                raw("\":"sv);
+                string(*value);
+            }
+        }
+    }
     raw('}');
 }
 

@@ -1,5 +1,6 @@
 target_sources(vexlocore PRIVATE
     model/package.h model/package.cpp
+    model/packageextras.h model/packageextras.cpp
     model/repo.h
     model/referencedate.h
     model/uuid.h model/uuid.cpp

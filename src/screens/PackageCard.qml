@@ -16,6 +16,8 @@ AbstractButton {
     property string ratingText
     property int starCount
     property string imageUrl
+    // Shown above the name when not empty.
+    property string displayName
 
     padding: SystemStyle.padding
     implicitWidth: 300
@@ -41,6 +43,21 @@ AbstractButton {
             Layout.preferredHeight: 120
             Layout.alignment: Qt.AlignLeft
             PictureShadow { cornerRadius: 10 }
+        }
+        RowLayout {
+            visible: card.displayName !== ""
+            Layout.fillWidth: true
+            spacing: 6
+            Item { implicitWidth: SystemStyle.headline.pixelSize }
+            Text {
+                objectName: "cardDisplayName"
+                Layout.fillWidth: true
+                text: card.displayName
+                font: SystemStyle.headline
+                color: SystemStyle.primary
+                horizontalAlignment: Text.AlignLeft
+                elide: Text.ElideRight
+            }
         }
         SymbolLabel {
             objectName: "cardName"

@@ -3,8 +3,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Vexlo
 
-// One package in full, with its four actions: open or copy the download address, hand the
-// package to Sileo, copy the share link.
+// One package in full, with its four actions (open or copy the download address, hand the
+// package to Sileo, copy the share link) and, when it has a web page, a button that opens it.
 Page {
     id: page
     // The package shown: a Package record (copied; the screen never changes it).
@@ -41,19 +41,40 @@ Page {
                 Layout.preferredHeight: 200
                 SoftShadow { cornerRadius: 15; blur: 10; filled: false }
             }
-            RowLayout {
+            // The package's display name, when it has another one, above its identifier.
+            ColumnLayout {
                 Layout.fillWidth: true
-                SymbolIcon { name: "app.fill"; color: SystemStyle.blue; size: 20 }
-                Text {
-                    objectName: "detailName"
+                spacing: 2
+                RowLayout {
+                    visible: viewModel.shortDisplayName !== ""
                     Layout.fillWidth: true
-                    text: viewModel.shortName
-                    font.pixelSize: SystemStyle.title2.pixelSize
-                    font.weight: Font.Bold
-                    color: SystemStyle.primary
-                    horizontalAlignment: Text.AlignLeft
-                    maximumLineCount: 1
-                    elide: Text.ElideRight
+                    Item { implicitWidth: 20 }
+                    Text {
+                        objectName: "detailDisplayName"
+                        Layout.fillWidth: true
+                        text: viewModel.shortDisplayName
+                        font.pixelSize: SystemStyle.title2.pixelSize
+                        font.weight: Font.Bold
+                        color: SystemStyle.primary
+                        horizontalAlignment: Text.AlignLeft
+                        maximumLineCount: 1
+                        elide: Text.ElideRight
+                    }
+                }
+                RowLayout {
+                    Layout.fillWidth: true
+                    SymbolIcon { name: "app.fill"; color: SystemStyle.blue; size: 20 }
+                    Text {
+                        objectName: "detailName"
+                        Layout.fillWidth: true
+                        text: viewModel.shortName
+                        font.pixelSize: SystemStyle.title2.pixelSize
+                        font.weight: Font.Bold
+                        color: SystemStyle.primary
+                        horizontalAlignment: Text.AlignLeft
+                        maximumLineCount: 1
+                        elide: Text.ElideRight
+                    }
                 }
             }
             SymbolLabel {
@@ -92,6 +113,26 @@ Page {
                     symbol: "cpu.fill"
                     symbolColor: SystemStyle.purple
                     text: "البنية: " + viewModel.architecture
+                    font: SystemStyle.subheadline
+                    maximumLineCount: 1000
+                }
+                SymbolLabel {
+                    objectName: "detailAuthor"
+                    visible: viewModel.author !== ""
+                    Layout.fillWidth: true
+                    symbol: "person.fill"
+                    symbolColor: SystemStyle.blue
+                    text: "المطور: " + viewModel.author
+                    font: SystemStyle.subheadline
+                    maximumLineCount: 1000
+                }
+                SymbolLabel {
+                    objectName: "detailSection"
+                    visible: viewModel.section !== ""
+                    Layout.fillWidth: true
+                    symbol: "folder.fill"
+                    symbolColor: SystemStyle.gray
+                    text: "القسم: " + viewModel.section
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -150,6 +191,16 @@ Page {
                 text: "نسخ رابط المشاركة"
                 color: SystemStyle.orange
                 onClicked: viewModel.copyShareLink()
+            }
+            ActionButton {
+                objectName: "depictionButton"
+                visible: viewModel.hasDepiction
+                Layout.fillWidth: true
+                Layout.topMargin: 20
+                symbol: "globe"
+                text: "صفحة الحزمة"
+                color: SystemStyle.indigo
+                onClicked: viewModel.openDepiction()
             }
         }
     }

@@ -92,6 +92,7 @@ ListView {
                     ratingText: modelData.ratingText
                     starCount: modelData.starCount
                     imageUrl: modelData.imageUrl
+                    displayName: modelData.displayName
                     onClicked: grid.openPackage(modelData.row)
                 }
             }

@@ -3,8 +3,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Vexlo
 
-// The packages of one source: a search over their names, a choice of architecture, the
-// count of what passes both, the grid of cards and a button back to the top.
+// The packages of one source: a search over their names, a choice of architecture and one of
+// section, the count of what passes all three, the grid of cards and a button back to the top.
 Page {
     id: page
     // The source shown: a Repo record (copied; the screen never changes it).
@@ -54,13 +54,25 @@ Page {
         header: ColumnLayout {
             width: grid.width
             spacing: 8
-            SegmentedPicker {
-                objectName: "architecturePicker"
+            RowLayout {
                 Layout.fillWidth: true
                 Layout.margins: SystemStyle.padding
-                model: viewModel.availableArchitectures
-                current: viewModel.selectedArchitecture
-                onActivated: value => viewModel.selectedArchitecture = value
+                spacing: 8
+                SegmentedPicker {
+                    objectName: "architecturePicker"
+                    Layout.fillWidth: true
+                    model: viewModel.availableArchitectures
+                    current: viewModel.selectedArchitecture
+                    onActivated: value => viewModel.selectedArchitecture = value
+                }
+                // Only for a source whose packages name their sections.
+                SectionMenuButton {
+                    objectName: "sectionMenuButton"
+                    visible: choices.length > 1
+                    choices: viewModel.sectionChoices
+                    text: viewModel.selectedSectionText
+                    onActivated: name => viewModel.selectedSection = name
+                }
             }
             RowLayout {
                 Layout.alignment: Qt.AlignHCenter

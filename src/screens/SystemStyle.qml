@@ -10,6 +10,7 @@ QtObject {
     readonly property color green: "#34C759"
     readonly property color orange: "#FF9500"
     readonly property color purple: "#AF52DE"
+    readonly property color indigo: "#5856D6"
     readonly property color red: "#FF3B30"
     readonly property color yellow: "#FFCC00"
     readonly property color gray: "#8E8E93"

@@ -1,7 +1,7 @@
 #include "packagedetailviewmodel.h"
 
 #include "filesize.h"
-#include "packageimage.h"
+#include "packagepicture.h"
 #include "platform/platformservices.h"
 #include "ratingdisplay.h"
 #include "shortentext.h"
@@ -90,7 +90,37 @@ int PackageDetailViewModel::starCount() const
 
 QString PackageDetailViewModel::imageUrl() const
 {
-    return PackageImage::address();
+    return packagePictureAddress(m_package);
+}
+
+QString PackageDetailViewModel::shortDisplayName() const
+{
+    const std::optional<std::string_view> name = m_package.displayName();
+    if (!name || name->empty() || *name == m_package.name)
+        return {};
+    return shortenText(text(*name), nameLength);
+}
+
+QString PackageDetailViewModel::author() const
+{
+    return text(m_package.author().value_or(std::string_view()));
+}
+
+QString PackageDetailViewModel::section() const
+{
+    return text(m_package.section().value_or(std::string_view()));
+}
+
+bool PackageDetailViewModel::hasDepiction() const
+{
+    return webAddress(m_package.depictionURL().value_or(std::string_view())).isValid();
+}
+
+void PackageDetailViewModel::openDepiction()
+{
+    const QUrl url = webAddress(m_package.depictionURL().value_or(std::string_view()));
+    if (url.isValid())
+        PlatformServices::instance()->openUrl(url);
 }
 
 void PackageDetailViewModel::download()

@@ -7,9 +7,9 @@
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
-// State and actions of the screen that shows one package: its texts, and the four things the
+// State and actions of the screen that shows one package: its texts, the four things the
 // application can do with it (open or copy its download address, hand it to Sileo, copy its
-// share link).
+// share link), and opening the package's own page.
 class PackageDetailViewModel : public QObject
 {
     Q_OBJECT
@@ -24,7 +24,11 @@ class PackageDetailViewModel : public QObject
     Q_PROPERTY(bool hasRating READ hasRating NOTIFY packageChanged)
     Q_PROPERTY(QString ratingText READ ratingText NOTIFY packageChanged)
     Q_PROPERTY(int starCount READ starCount NOTIFY packageChanged)
-    Q_PROPERTY(QString imageUrl READ imageUrl CONSTANT)
+    Q_PROPERTY(QString imageUrl READ imageUrl NOTIFY packageChanged)
+    Q_PROPERTY(QString shortDisplayName READ shortDisplayName NOTIFY packageChanged)
+    Q_PROPERTY(QString author READ author NOTIFY packageChanged)
+    Q_PROPERTY(QString section READ section NOTIFY packageChanged)
+    Q_PROPERTY(bool hasDepiction READ hasDepiction NOTIFY packageChanged)
 
 public:
     static constexpr int nameLength = 20;
@@ -48,6 +52,13 @@ public:
     [[nodiscard]] QString ratingText() const;
     [[nodiscard]] int starCount() const;
     [[nodiscard]] QString imageUrl() const;
+    // The display name, shortened like the name; empty when there is none or it is the name.
+    [[nodiscard]] QString shortDisplayName() const;
+    // Empty when the index gives none.
+    [[nodiscard]] QString author() const;
+    [[nodiscard]] QString section() const;
+    // Whether the package's page is a web address, the only kind the page button opens.
+    [[nodiscard]] bool hasDepiction() const;
 
     // Opens the download address; nothing when it is no valid address.
     Q_INVOKABLE void download();
@@ -58,6 +69,8 @@ public:
     // does a second tap while the answer is awaited.
     Q_INVOKABLE void openInSileo();
     Q_INVOKABLE void copyShareLink();
+    // Opens the package's page when it is a web address; nothing otherwise.
+    Q_INVOKABLE void openDepiction();
 
 Q_SIGNALS:
     void packageChanged();

@@ -1,7 +1,7 @@
 #include "packagelistmodel.h"
 
 #include "filesize.h"
-#include "packageimage.h"
+#include "packagepicture.h"
 #include "ratingdisplay.h"
 
 #include <algorithm>
@@ -282,7 +282,11 @@ QVariant PackageListModel::data(const QModelIndex &index, int role) const
     case StarCountRole:
         return p.ratings ? RatingDisplay::starCount(*p.ratings) : 0;
     case ImageUrlRole:
-        return PackageImage::address();
+        return packagePictureAddress(p);
+    case DisplayNameRole: {
+        const std::optional<std::string_view> name = p.displayName();
+        return name && *name != p.name ? text(*name) : QString();
+    }
     case IdRole:
         return p.id.toString(QUuid::WithoutBraces).toUpper();
     case RecordRole:
@@ -304,6 +308,7 @@ QHash<int, QByteArray> PackageListModel::roleNames() const
         {RatingTextRole, "ratingText"},
         {StarCountRole, "starCount"},
         {ImageUrlRole, "imageUrl"},
+        {DisplayNameRole, "displayName"},
         {IdRole, "packageId"},
         {RecordRole, "record"},
     };

@@ -30,6 +30,7 @@ public:
         RatingTextRole,
         StarCountRole,
         ImageUrlRole,
+        DisplayNameRole, // empty unless the package has one other than its name
         IdRole,
         RecordRole, // the Package itself, for the detail screen
     };

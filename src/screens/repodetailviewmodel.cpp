@@ -9,6 +9,7 @@
 #include <algorithm>
 
 const QString RepoDetailViewModel::allArchitectures = QStringLiteral("All Architectures");
+const QString RepoDetailViewModel::allSections = QStringLiteral("كل الأقسام");
 
 RepoDetailViewModel::RepoDetailViewModel(QObject *parent)
     : QObject(parent)
@@ -24,13 +25,20 @@ void RepoDetailViewModel::setRepo(const Repo &repo)
 {
     m_repo = repo;
     m_architectures = ArchitectureIndex(m_repo.packages);
+    m_sections = SectionIndex(m_repo.packages);
+    // Unlike the architecture, a section the refreshed source no longer has is let go.
+    const bool sectionGone = !m_selectedSection.isEmpty() && m_sections.find(m_selectedSection) < 0;
+    if (sectionGone)
+        m_selectedSection.clear();
     m_search = std::make_unique<PackageSearch>(m_repo.packages, PackageSearchIndex::Name);
     m_packages->setPackages(m_repo.packages);
     // Search text and architecture stay as chosen; a chosen architecture the new list lacks
     // simply matches nothing.
-    if (!m_searchText.isEmpty() || m_selectedArchitecture != allArchitectures)
+    if (!m_searchText.isEmpty() || m_selectedArchitecture != allArchitectures || !m_selectedSection.isEmpty())
         refilter();
     Q_EMIT repoChanged();
+    if (sectionGone)
+        Q_EMIT selectedSectionChanged();
 }
 
 QVariant RepoDetailViewModel::repoVariant() const
@@ -145,19 +153,40 @@ void RepoDetailViewModel::refilter()
     if (!m_search)
         return;
     const std::vector<std::uint32_t> &found = m_search->matches(m_searchText);
-    if (m_selectedArchitecture == allArchitectures) {
+    if (m_selectedArchitecture == allArchitectures && m_selectedSection.isEmpty()) {
         m_packages->setVisible(found);
         return;
     }
-    const int wanted = m_architectures.find(m_selectedArchitecture);
-    std::vector<std::uint32_t> shown;
-    if (wanted >= 0) {
-        for (const std::uint32_t package : found) {
-            if (m_architectures.of(package) == std::uint32_t(wanted))
-                shown.push_back(package);
-        }
+    const auto choice = [](const QString &value, bool open) { return open ? std::nullopt : std::optional(value); };
+    m_packages->setVisible(narrowPackages(found, m_architectures,
+                                          choice(m_selectedArchitecture, m_selectedArchitecture == allArchitectures),
+                                          m_sections, choice(m_selectedSection, m_selectedSection.isEmpty())));
+}
+
+QVariantList RepoDetailViewModel::sectionChoices() const
+{
+    QVariantList choices;
+    choices.reserve(m_sections.sections().size() + 1);
+    choices.append(QVariantMap{{QStringLiteral("name"), QString()}, {QStringLiteral("text"), allSections}});
+    for (const SectionIndex::Section &section : m_sections.sections()) {
+        const QString text = section.name + QStringLiteral(" (") + QString::number(section.count) + u')';
+        choices.append(QVariantMap{{QStringLiteral("name"), section.name}, {QStringLiteral("text"), text}});
     }
-    m_packages->setVisible(std::move(shown));
+    return choices;
+}
+
+void RepoDetailViewModel::setSelectedSection(const QString &section)
+{
+    if (section == m_selectedSection)
+        return;
+    m_selectedSection = section;
+    refilter();
+    Q_EMIT selectedSectionChanged();
+}
+
+QString RepoDetailViewModel::selectedSectionText() const
+{
+    return m_selectedSection.isEmpty() ? allSections : m_selectedSection;
 }
 
 void RepoDetailViewModel::setContentTop(double y)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "architectureindex.h"
+#include "sectionindex.h"
 #include "model/repo.h"
 
 #include <QObject>
@@ -32,6 +33,9 @@ class RepoDetailViewModel : public QObject
     Q_PROPERTY(QStringList availableArchitectures READ availableArchitectures NOTIFY repoChanged)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(QString selectedArchitecture READ selectedArchitecture WRITE setSelectedArchitecture NOTIFY selectedArchitectureChanged)
+    Q_PROPERTY(QVariantList sectionChoices READ sectionChoices NOTIFY repoChanged)
+    Q_PROPERTY(QString selectedSection READ selectedSection WRITE setSelectedSection NOTIFY selectedSectionChanged)
+    Q_PROPERTY(QString selectedSectionText READ selectedSectionText NOTIFY selectedSectionChanged)
     Q_PROPERTY(PackageListModel *packages READ packages CONSTANT)
     Q_PROPERTY(QString countText READ countText NOTIFY countChanged)
     Q_PROPERTY(bool showScrollToTopButton READ showScrollToTopButton NOTIFY showScrollToTopButtonChanged)
@@ -40,6 +44,8 @@ class RepoDetailViewModel : public QObject
 public:
     // The picker value that means no architecture filter; also its first segment.
     static const QString allArchitectures;
+    // The section menu's first entry, which means no section filter (selectedSection empty).
+    static const QString allSections;
     // How long a tap's feedback on the scroll-to-top button lasts.
     static constexpr int buttonAnimationMs = 300;
 
@@ -61,6 +67,12 @@ public:
     void setSearchText(const QString &text);
     [[nodiscard]] QString selectedArchitecture() const { return m_selectedArchitecture; }
     void setSelectedArchitecture(const QString &architecture);
+    // The menu's entries: {name, text} for all sections (name empty), then each section with
+    // its number of packages.
+    [[nodiscard]] QVariantList sectionChoices() const;
+    [[nodiscard]] QString selectedSection() const { return m_selectedSection; }
+    void setSelectedSection(const QString &section);
+    [[nodiscard]] QString selectedSectionText() const;
     [[nodiscard]] PackageListModel *packages() const { return m_packages; }
     [[nodiscard]] QString countText() const;
     [[nodiscard]] bool showScrollToTopButton() const { return m_showScrollToTopButton; }
@@ -78,6 +90,7 @@ Q_SIGNALS:
     void repoIdChanged();
     void searchTextChanged();
     void selectedArchitectureChanged();
+    void selectedSectionChanged();
     void countChanged();
     void showScrollToTopButtonChanged();
     void isButtonAnimatingChanged();
@@ -96,10 +109,12 @@ private:
     QPointer<ContentViewModel> m_content;
     QString m_repoId;
     ArchitectureIndex m_architectures;
+    SectionIndex m_sections;
     std::unique_ptr<PackageSearch> m_search;
     PackageListModel *m_packages;
     QString m_searchText;
     QString m_selectedArchitecture;
+    QString m_selectedSection;
     bool m_showScrollToTopButton = false;
     bool m_isButtonAnimating = false;
 };

@@ -9,10 +9,12 @@ target_sources(vexlocore PRIVATE
     screens/bidirectionaltext.h screens/bidirectionaltext.cpp
     screens/ratingdisplay.h screens/ratingdisplay.cpp
     screens/packageimage.h screens/packageimage.cpp
+    screens/packagepicture.h screens/packagepicture.cpp
     screens/findsubstring.h screens/findsubstring.cpp
     screens/packagesearchindex.h screens/packagesearchindex.cpp
     screens/packagesearch.h screens/packagesearch.cpp
     screens/architectureindex.h screens/architectureindex.cpp
+    screens/sectionindex.h screens/sectionindex.cpp
     screens/packagelistmodel.h screens/packagelistmodel.cpp
     screens/packagerowmodel.h screens/packagerowmodel.cpp
     screens/repodetailviewmodel.h screens/repodetailviewmodel.cpp
@@ -44,6 +46,7 @@ qt_target_qml_sources(vexlocore
         screens/PictureShadow.qml
         screens/SymbolLabel.qml
         screens/SegmentedPicker.qml
+        screens/SectionMenuButton.qml
         screens/ActionButton.qml
         screens/ScrollToTopButton.qml
         screens/PackageCard.qml

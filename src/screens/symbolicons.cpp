@@ -27,6 +27,10 @@ const QHash<QString, char16_t> &glyphs()
         {QStringLiteral("arrow.down.circle.fill"), 0xf181},    // arrow_circle_down
         {QStringLiteral("arrow.up.forward.app.fill"), 0xe89e}, // open_in_new
         {QStringLiteral("link"), 0xe157},                      // link
+        {QStringLiteral("globe"), 0xe894},                     // language
+        {QStringLiteral("person.fill"), 0xe7fd},               // person
+        {QStringLiteral("folder.fill"), 0xe2c7},               // folder
+        {QStringLiteral("chevron.down"), 0xe5cf},              // expand_more
         {QStringLiteral("xmark.circle.fill"), 0xe5c9},         // cancel
         {QStringLiteral("magnifyingglass"), 0xe8b6},           // search
         {QStringLiteral("chevron.backward"), 0xe5cb},          // chevron_left

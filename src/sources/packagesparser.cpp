@@ -29,10 +29,13 @@ struct Stanza
     std::string_view architecture;
     std::string_view ratings;
     std::string_view size;
+    std::string_view sileoDepiction;
+    PackageExtras::Values extras;
     bool hasFilename = false;
     bool hasArchitecture = false;
     bool hasRatings = false;
     bool hasSize = false;
+    bool hasSileoDepiction = false;
 };
 
 // A signed 64-bit decimal: optional sign, at least one digit, nothing else, in range.
@@ -94,10 +97,16 @@ std::string_view rest(const char *line, std::size_t length, std::string_view pre
     return {line + prefix.size(), length - prefix.size()};
 }
 
-// Tests the prefixes in their fixed order; each starts with a different letter, so the first
-// letter picks the only candidate.
+// Only a line that starts with one of the prefixes is a field line, so the first letter
+// picks the few candidates to compare.
 void readLine(Stanza &stanza, const char *line, std::size_t length)
 {
+    const auto extra = [&](Extra which, std::string_view prefix) {
+        if (!startsWith(line, length, prefix))
+            return false;
+        stanza.extras[std::size_t(which)] = rest(line, length, prefix);
+        return true;
+    };
     switch (line[0]) {
     case 'P':
         if (startsWith(line, length, "Package: "sv))
@@ -106,6 +115,8 @@ void readLine(Stanza &stanza, const char *line, std::size_t length)
     case 'D':
         if (startsWith(line, length, "Description: "sv))
             stanza.description = rest(line, length, "Description: "sv);
+        else
+            extra(Extra::DepictionURL, "Depiction: "sv);
         break;
     case 'V':
         if (startsWith(line, length, "Version: "sv))
@@ -121,6 +132,8 @@ void readLine(Stanza &stanza, const char *line, std::size_t length)
         if (startsWith(line, length, "Architecture: "sv)) {
             stanza.architecture = rest(line, length, "Architecture: "sv);
             stanza.hasArchitecture = true;
+        } else {
+            extra(Extra::Author, "Author: "sv);
         }
         break;
     case 'R':
@@ -133,7 +146,16 @@ void readLine(Stanza &stanza, const char *line, std::size_t length)
         if (startsWith(line, length, "Size: "sv)) {
             stanza.size = rest(line, length, "Size: "sv);
             stanza.hasSize = true;
+        } else if (!extra(Extra::Section, "Section: "sv) && startsWith(line, length, "SileoDepiction: "sv)) {
+            stanza.sileoDepiction = rest(line, length, "SileoDepiction: "sv);
+            stanza.hasSileoDepiction = true;
         }
+        break;
+    case 'N':
+        extra(Extra::DisplayName, "Name: "sv);
+        break;
+    case 'I':
+        extra(Extra::IconURL, "Icon: "sv);
         break;
     default:
         break;
@@ -155,6 +177,16 @@ void appendPackage(PackageList &result, const Stanza &stanza, std::string_view r
         package.ratings = readRating(stanza.ratings);
     if (stanza.hasSize)
         package.fileSize = readSize(stanza.size);
+    PackageExtras::Values extras = stanza.extras;
+    // The page for Sileo stands in only where the stanza names no depiction of its own.
+    std::optional<std::string_view> &depiction = extras[std::size_t(Extra::DepictionURL)];
+    if (!depiction && stanza.hasSileoDepiction)
+        depiction = stanza.sileoDepiction;
+    bool any = false;
+    for (const auto &value : extras)
+        any = any || value;
+    if (any)
+        package.extras.assign(extras);
 }
 
 // Finds the line feeds of a text in order, 64 bytes at a time: most lines are skipped unread,

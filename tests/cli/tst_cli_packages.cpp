@@ -39,9 +39,12 @@ QByteArrayList names(const QByteArray &out)
     return result;
 }
 
-Package make(const char *name, const char *description, const char *architecture, qint64 size = 0)
+Package make(const char *name, const char *description, const char *architecture, qint64 size = 0,
+             const char *section = nullptr)
 {
     Package p;
+    if (section)
+        p.extras.set(Extra::Section, section);
     p.name = name;
     p.description = description;
     p.version = "1.0";
@@ -70,8 +73,9 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<TempDataDir>();
         QVERIFY(RepoStore::saveRepos({
-            repoOf("First", {make("com.tool.alpha", "A TWEAK", "iphoneos-arm64", 1536), make("beta", "no", "iphoneos-arm")}),
-            repoOf("مصدر", {make("gamma", "tweak of mine", "iphoneos-arm64e"), make("Tweaked", "", "arm64")}),
+            repoOf("First", {make("com.tool.alpha", "A TWEAK", "iphoneos-arm64", 1536, "Tweaks"),
+                             make("beta", "no", "iphoneos-arm", 0, "Utilities")}),
+            repoOf("مصدر", {make("gamma", "tweak of mine", "iphoneos-arm64e", 0, "Tweaks"), make("Tweaked", "", "arm64")}),
         }));
     }
     void cleanup() { m_dir.reset(); }
@@ -99,6 +103,12 @@ private Q_SLOTS:
                  (QByteArrayList{"com.tool.alpha", "Tweaked"}));
         QCOMPARE(names(runPackages(m_dir->path(), {u"--source"_s, u"First"_s, u"--arch"_s, u"arm"_s}).out),
                  QByteArrayList{"beta"});
+        // The section, exactly, combined with the others.
+        QCOMPARE(names(runPackages(m_dir->path(), {u"--search"_s, u"tweak"_s, u"--section"_s, u"Tweaks"_s}).out),
+                 (QByteArrayList{"com.tool.alpha", "gamma"}));
+        QCOMPARE(names(runPackages(m_dir->path(), {u"--section"_s, u"Tweaks"_s, u"--arch"_s, u"arm64e"_s}).out),
+                 QByteArrayList{"gamma"});
+        QCOMPARE(runPackages(m_dir->path(), {u"--section"_s, u"tweaks"_s}).out, QByteArray());
     }
 
     void jsonIsTheRecordForm()
@@ -111,6 +121,8 @@ private Q_SLOTS:
         QCOMPARE(read->size(), 2);
         QCOMPARE(read->at(0).id, stored.at(0).packages.at(0).id);
         QCOMPARE(read->at(1).name, std::string("gamma"));
+        QCOMPARE(read->at(1).section(), std::optional<std::string_view>("Tweaks"));
+        QVERIFY(run.out.contains(R"("fileSize":1536,"section":"Tweaks"})"));
         QCOMPARE(runPackages(m_dir->path(), {u"--search"_s, u"zzz"_s, u"--json"_s}).out, "[]\n"_ba);
     }
 

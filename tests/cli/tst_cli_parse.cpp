@@ -71,8 +71,10 @@ private Q_SLOTS:
             QVERIFY(upperUuid.match(entry[u"id"].toString()).hasMatch());
 
         const QJsonObject alpha = packages[0].toObject();
-        QCOMPARE(alpha.keys(), (QStringList{u"architecture"_s, u"description"_s, u"downloadURL"_s, u"fileSize"_s,
-                                            u"id"_s, u"name"_s, u"ratings"_s, u"version"_s}));
+        QCOMPARE(alpha.keys(), (QStringList{u"architecture"_s, u"description"_s, u"displayName"_s, u"downloadURL"_s,
+                                            u"fileSize"_s, u"id"_s, u"name"_s, u"ratings"_s, u"version"_s}));
+        QCOMPARE(alpha[u"displayName"].toString(), u"Alpha"_s);
+        QVERIFY(!packages[1].toObject().contains(u"displayName")); // absent keys are left out
         QCOMPARE(alpha[u"ratings"].toDouble(), 4.5);
         QCOMPARE(alpha[u"fileSize"].toInteger(), 20546);
         QCOMPARE(packages[1][u"description"].toString(), u"أداة تجريبية للاختبار"_s);

@@ -33,6 +33,8 @@ inline void verifySame(const PackageList &expected, const PackageList &actual)
         QCOMPARE(a.architecture, e.architecture);
         QCOMPARE(bits(a.ratings), bits(e.ratings));
         QCOMPARE(a.fileSize, e.fileSize);
+        for (std::size_t x = 0; x < extraCount; ++x)
+            QCOMPARE(a.extras.get(Extra(x)), e.extras.get(Extra(x)));
     }
 }
 

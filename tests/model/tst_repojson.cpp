@@ -32,6 +32,13 @@ Repo fullRepo()
     r.imageURL = "https://example.org/CydiaIcon.png";
     r.packagesURL = "https://example.org/Packages";
     r.packages = {package("com.example.one", 4.5), package("com.example.two"), package("three", 1.0)};
+    Package &described = r.packages[1];
+    described.extras.set(Extra::DisplayName, "Two \"2\" / عربي");
+    described.extras.set(Extra::IconURL, "https://example.org/icons/two.png");
+    described.extras.set(Extra::Author, "");
+    described.extras.set(Extra::Section, "Tweaks");
+    described.extras.set(Extra::DepictionURL, "https://example.org/two/");
+    r.packages[2].extras.set(Extra::Section, "Utilities");
     r.isPinned = true;
     r.lastUpdated = std::bit_cast<double>(std::bit_cast<std::uint64_t>(767'123'456.789) + 3); // odd low bits
     r.developer = "Dev";
@@ -138,12 +145,24 @@ void TestRepoJson::roundTripIsExact()
 void TestRepoJson::absentOptionalsAreLeftOut()
 {
     std::string text;
-    QVERIFY(RepoJson::writeRepo(minimalRepo(), text));
-    for (const char *key : {"developer", "releaseDate", "ratings", "socialMediaLinks", "null"})
+    Repo minimal = minimalRepo();
+    minimal.packages = {package("plain")};
+    QVERIFY(RepoJson::writeRepo(minimal, text));
+    for (const char *key : {"developer", "releaseDate", "ratings", "socialMediaLinks", "null", "displayName",
+                            "iconURL", "author", "section", "depictionURL"})
         QVERIFY2(text.find(key) == std::string::npos, key);
     const std::optional<Repo> back = RepoJson::readRepo(QByteArray::fromStdString(text));
     QVERIFY(back);
     QVERIFY(!back->developer && !back->releaseDate && !back->ratings && !back->socialMediaLinks);
+    QVERIFY(back->packages.first().extras.empty());
+
+    // A document of the older form, without the extras' keys, reads with them absent and
+    // writes back as it was.
+    const QByteArray older = documentWith({}, {});
+    const std::optional<RepoList> list = RepoJson::readRepos(older);
+    QVERIFY(list);
+    QVERIFY(list->first().packages.first().extras.empty());
+    QCOMPARE(QByteArray::fromStdString(write(*list)), older);
 }
 
 void TestRepoJson::exactTextForm()
@@ -162,6 +181,11 @@ void TestRepoJson::exactTextForm()
     QCOMPARE(QByteArray::fromStdString(text),
              R"({"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"a\/b\"c\\\n\u001f","description":"ä",)"
              R"("version":"","downloadURL":"\/","architecture":"all","ratings":1,"fileSize":-3})"_ba);
+
+    p.extras.set(Extra::DepictionURL, "https://d/");
+    p.extras.set(Extra::DisplayName, "A");
+    QVERIFY(RepoJson::writePackage(p, text));
+    QVERIFY(text.ends_with(R"("fileSize":-3,"displayName":"A","depictionURL":"https:\/\/d\/"})"));
 
     for (const auto &[value, form] : std::initializer_list<std::pair<double, const char *>>{
              {0.0, "0"}, {0.1, "0.1"}, {-0.0, "-0"}, {1e22, "1e+22"}, {767000000.5, "767000000.5"}}) {
@@ -215,6 +239,7 @@ void TestRepoJson::validDocumentsRead_data()
                                                     R"("ratings":null,"socialMediaLinks":null)",
                                                     {}, {}, {u"ratings"_s})
                                                .replace(R"("packages":[{)", R"("packages":[{"ratings":null,)");
+    QTest::newRow("extras, one null") << documentWith({}, R"(,"section":"S","displayName":null,"iconURL":"i")");
     QTest::newRow("unknown keys") << documentWith(R"(,"extra":{"a":[1,{"b":null}],"c":"\u00e9"},"more":[])",
                                                   R"(,"tags":["x"],"n":-1.5e3)");
     QTest::newRow("key order") << QByteArray(
@@ -243,7 +268,8 @@ void TestRepoJson::validDocumentsRead()
 
 void TestRepoJson::readValuesAreRight()
 {
-    QByteArray json = documentWith(R"(,"releaseDate":null,"socialMediaLinks":["a\/b","c/d"])", {})
+    QByteArray json = documentWith(R"(,"releaseDate":null,"socialMediaLinks":["a\/b","c/d"])",
+                                   R"(,"section":"S\/\u00e9","displayName":"x","iconURL":"i","displayName":null)")
                           .replace("A1A2A3A4-B1B2-C1C2-D1D2-D3D4D5D6D7D8", "a1a2a3a4-b1b2-c1c2-d1d2-d3d4d5d6d7d8")
                           .replace(R"("lastUpdated":1.5)", R"("lastUpdated":700000000)")
                           .replace(R"("name":"p")", R"("name":"\ud83d\ude00 \u00e9\/\"")");
@@ -256,6 +282,9 @@ void TestRepoJson::readValuesAreRight()
     QCOMPARE(*r.socialMediaLinks, (std::vector<std::string>{"a/b", "c/d"}));
     QCOMPARE(r.packages.first().name, std::string("😀 é/\""));
     QCOMPARE(r.packages.first().ratings, std::optional<double>(2.0));
+    QCOMPARE(r.packages.first().section(), std::optional<std::string_view>("S/é"));
+    QCOMPARE(r.packages.first().iconURL(), std::optional<std::string_view>("i"));
+    QVERIFY(!r.packages.first().displayName() && !r.packages.first().author());
     // Lower-case id accepted, written back in upper case.
     std::string out;
     QVERIFY(RepoJson::writeRepos(*list, out));
@@ -305,6 +334,8 @@ void TestRepoJson::invalidDocumentsFail_data()
                                  << u"id"_s;
     QTest::newRow("link not text") << documentWith(R"(,"socialMediaLinks":[1])", {}) << u"socialMediaLinks"_s;
     QTest::newRow("developer number") << documentWith(R"(,"developer":1)", {}) << u"developer"_s;
+    QTest::newRow("section number") << documentWith({}, R"(,"section":1)") << u"section"_s;
+    QTest::newRow("icon address array") << documentWith({}, R"(,"iconURL":["x"])") << u"iconURL"_s;
     QTest::newRow("bad escape") << with(R"("name":"n")", R"("name":"\x")") << u"name"_s;
     QTest::newRow("lone surrogate") << with(R"("name":"n")", R"("name":"\ud800")") << u"name"_s;
     QTest::newRow("raw control character") << with(R"("name":"n")", "\"name\":\"a\x01\"") << QString();

@@ -5,6 +5,7 @@
 #include "screens/packagedetailviewmodel.h"
 #include "screens/repodetailviewmodel.h"
 #include "sources/packagesparser.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,6 +57,53 @@ bool save(QmlScene &scene, const QString &path)
     const QImage image = scene.window()->grabWindow();
     const bool ok = image.save(path);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+// MaxLeiter's cards with their own icons and display names, its section menu, and one of its
+// packages in full. The corpus keeps no package icons, so the icon addresses are moved to a
+// local server that answers with the icons of the corpus's sources.
+bool renderOwnIcons(const QString &out, const QString &repos)
+{
+    TestServer server;
+    const QStringList pictures = QDir(repos).entryList({u"*"_s}, QDir::Dirs | QDir::NoDotAndDotDot);
+    Repo repo = corpusRepo(repos, u"MaxLeiter__jailbreak"_s, "MaxLeiter");
+    int served = 0;
+    for (Package &p : repo.packages) {
+        const std::optional<std::string_view> icon = p.iconURL();
+        if (!icon)
+            continue;
+        const QString path = u"icons/"_s + QString::number(served);
+        for (int tries = 0; tries < pictures.size(); ++tries) {
+            const QString file = repos + u'/' + pictures.at((served + tries) % pictures.size()) + u"/CydiaIcon.png"_s;
+            if (QFile::exists(file)) {
+                server.serveFile(path, file);
+                break;
+            }
+        }
+        p.extras.set(Extra::IconURL, server.url(path).toStdString());
+        ++served;
+    }
+    bool ok = true;
+    {
+        QmlScene scene(430, 900);
+        QQuickItem *screen = scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(repo)}});
+        scene.settle(1500);
+        ok &= save(scene, out + u"/repo-own-icons.png"_s);
+        QQuickItem *menu = screen->findChild<QQuickItem *>(u"sectionMenuButton"_s);
+        QMetaObject::invokeMethod(menu, "clicked");
+        ok &= save(scene, out + u"/repo-section-menu.png"_s);
+        auto *model = screen->findChild<RepoDetailViewModel *>();
+        model->setSelectedSection(u"Development"_s);
+        model->setSelectedArchitecture(u"arm64"_s);
+        ok &= save(scene, out + u"/repo-section-chosen.png"_s);
+    }
+    {
+        QmlScene scene(430, 1300);
+        scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(repo.packages.at(1))}});
+        scene.settle(1500);
+        ok &= save(scene, out + u"/package-own-facts.png"_s);
+    }
     return ok;
 }
 
@@ -141,5 +189,6 @@ int main(int argc, char *argv[])
             ok &= save(scene, out + u"/package-sileo-missing.png"_s);
         }
     }
+    ok &= renderOwnIcons(out, repos);
     return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "screens/packagelistmodel.h"
 #include "screens/repodetailviewmodel.h"
+#include "sources/packagesparser.h"
+#include "testsupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -82,6 +84,64 @@ private Q_SLOTS:
         QCOMPARE(shownNames(model), QStringList{});
         model.setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
         QCOMPARE(model.packages()->count(), 4);
+    }
+
+    // A real source: its sections with their counts, narrowed together with the architecture
+    // and the search; a choice the refreshed source no longer has falls back to all sections.
+    void sectionFilterWithArchitectureAndSearch()
+    {
+        REQUIRE_CORPUS(dir);
+        const QByteArray text = TestData::readFile(dir + u"/Lessica__lessica.github.io/Packages"_s);
+        const PackageList packages = parsePackages({text.constData(), std::size_t(text.size())}, "");
+        RepoDetailViewModel model;
+        QAbstractItemModelTester tester(model.packages(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setRepo(repoOf(packages));
+        QStringList menu;
+        for (const QVariant &choice : model.sectionChoices())
+            menu << choice.toMap().value(u"text"_s).toString();
+        QCOMPARE(menu, (QStringList{u"كل الأقسام"_s, u"Applications (149)"_s, u"Networking (6)"_s, u"System (17)"_s,
+                                    u"Tweaks (442)"_s, u"Utilities (6)"_s}));
+        QCOMPARE(model.selectedSectionText(), u"كل الأقسام"_s);
+
+        const auto expected = [&](const char *section, std::string_view arch, const char *name) {
+            QStringList names;
+            for (const Package &p : packages) {
+                if (p.section() == section && (arch.empty() || p.simplifiedArchitecture() == arch)
+                    && QString::fromStdString(p.name).contains(QLatin1StringView(name), Qt::CaseInsensitive))
+                    names << QString::fromStdString(p.name);
+            }
+            return names;
+        };
+        model.setSelectedSection(u"Tweaks"_s);
+        QCOMPARE(model.packages()->count(), 442);
+        QCOMPARE(model.countText(), u"عدد الملفات: 442"_s);
+        model.setSelectedArchitecture(u"arm64e"_s);
+        const QStringList tweaksArm64e = expected("Tweaks", "arm64e", "");
+        QVERIFY(!tweaksArm64e.isEmpty() && tweaksArm64e.size() < 442);
+        QCOMPARE(shownNames(model), tweaksArm64e);
+        model.setSearchText(u"TROLL"_s);
+        const QStringList found = expected("Tweaks", "arm64e", "troll");
+        QVERIFY(!found.isEmpty() && found.size() < tweaksArm64e.size());
+        QCOMPARE(shownNames(model), found);
+        QCOMPARE(model.countText(), u"عدد الملفات: "_s + QString::number(found.size()));
+
+        // A refresh keeps the choice while the section is there, and lets it go when it is not.
+        QSignalSpy sectionChanged(&model, &RepoDetailViewModel::selectedSectionChanged);
+        model.setRepo(repoOf(packages));
+        QCOMPARE(model.selectedSection(), u"Tweaks"_s);
+        QCOMPARE(shownNames(model), found);
+        PackageList withoutTweaks;
+        for (const Package &p : packages) {
+            if (p.section() != "Tweaks")
+                withoutTweaks.append(p);
+        }
+        model.setRepo(repoOf(withoutTweaks));
+        QCOMPARE(model.selectedSection(), QString());
+        QCOMPARE(sectionChanged.count(), 1);
+        QCOMPARE(model.sectionChoices().size(), 5);
+        model.setSearchText({});
+        model.setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
+        QCOMPARE(model.packages()->count(), withoutTweaks.size());
     }
 
     void filteringEmitsPreciseChanges()

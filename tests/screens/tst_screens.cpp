@@ -1,12 +1,16 @@
 #include "fakeplatform.h"
+#include "imagecache/cachedimageitem.h"
 #include "imagecache/localimage.h"
 #include "model/repostore.h"
 #include "qmlscene.h"
 #include "screens/contentviewmodel.h"
+#include "screens/packagedetailviewmodel.h"
 #include "screens/packageimage.h"
 #include "screens/repodetailviewmodel.h"
+#include "sources/packagesparser.h"
 
 #include <QAbstractItemModelTester>
+#include <QBuffer>
 #include <QImage>
 #include <QNetworkProxy>
 #include <QQuickItem>
@@ -122,6 +126,25 @@ QQuickItem *descriptionText(QQuickItem *card)
             return child;
     }
     return nullptr;
+}
+
+QByteArray png()
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QStringList texts(const QList<QQuickItem *> &items, const char *property = "text")
+{
+    QStringList result;
+    for (QQuickItem *item : items)
+        result << item->property(property).toString();
+    return result;
 }
 
 void click(QQuickItem *item)
@@ -426,6 +449,154 @@ private Q_SLOTS:
         QTRY_COMPARE(platform.opened.last(), QUrl(u"sileo://package/com.example.a-rather-long-name"_s));
         scene.settle();
         QVERIFY(!alert->property("visible").toBool());
+    }
+
+    // A card with an icon address of its own loads that picture; one without, or with an
+    // address that is not on the web, shows the one picture of every package.
+    void cardsShowTheirOwnIconAndDisplayName()
+    {
+        TestServer server;
+        server.serve(u"icons/a.png"_s, png());
+        Repo repo = sampleRepo(3);
+        repo.packages[0].extras.set(Extra::IconURL, server.url(u"icons/a.png"_s).toStdString());
+        repo.packages[0].extras.set(Extra::DisplayName, "أداة ألف");
+        repo.packages[1].extras.set(Extra::IconURL, "file:///etc/hostname");
+        repo.packages[1].extras.set(Extra::DisplayName, "com.example.tool1"); // the same as its name
+        QmlScene scene(430, 2400);
+        QQuickItem *screen = scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(repo)}});
+        QVERIFY(screen);
+        QVERIFY(server.waitForRequests(1));
+        const auto anyPicture = [screen] {
+            const QList<QQuickItem *> images = findAll(screen, u"cardImage"_s);
+            return std::any_of(images.cbegin(), images.cend(), [](QQuickItem *image) {
+                const auto *picture = image->findChild<CachedImageItem *>();
+                return picture && picture->hasImage();
+            });
+        };
+        QTRY_VERIFY(anyPicture());
+        QStringList pictures = texts(findAll(screen, u"cardImage"_s), "url");
+        pictures.removeAll(QString());
+        QCOMPARE(pictures.count(server.url(u"icons/a.png"_s)), 1);
+        QCOMPARE(pictures.count(PackageImage::address()), 2);
+        scene.settle(200);
+        QCOMPARE(server.totalRequests(), 1);
+
+        QList<QQuickItem *> displayNames = findAll(screen, u"cardDisplayName"_s);
+        displayNames.removeIf([](QQuickItem *i) { return !i->isVisible(); });
+        QCOMPARE(texts(displayNames), QStringList{u"أداة ألف"_s});
+    }
+
+    // A real source: the section menu narrows the grid together with the architecture
+    // segments and the search, and the count line counts what is shown.
+    void sectionMenuWithArchitectureAndSearch()
+    {
+        REQUIRE_CORPUS(dir);
+        const QByteArray text = TestData::readFile(dir + u"/Lessica__lessica.github.io/Packages"_s);
+        Repo repo;
+        repo.name = "Lessica";
+        repo.packages = parsePackages({text.constData(), std::size_t(text.size())}, "");
+        const auto expected = [&repo](std::string_view arch, const char *search) {
+            return std::count_if(repo.packages.cbegin(), repo.packages.cend(), [&](const Package &p) {
+                return p.section() == "Tweaks" && (arch.empty() || p.simplifiedArchitecture() == arch)
+                    && QString::fromStdString(p.name).contains(QLatin1StringView(search), Qt::CaseInsensitive);
+            });
+        };
+        QmlScene scene(430, 900);
+        QQuickItem *screen = scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(repo)}});
+        QVERIFY(screen);
+        const auto count = [screen] { return find(screen, u"countLine"_s)->property("text").toString(); };
+        QCOMPARE(count(), u"عدد الملفات: 620"_s);
+
+        QQuickItem *menuButton = find(screen, u"sectionMenuButton"_s);
+        QVERIFY(menuButton);
+        QCOMPARE(menuButton->property("text").toString(), u"كل الأقسام"_s);
+        click(menuButton);
+        QQuickItem *overlay = scene.window()->contentItem();
+        QTRY_VERIFY(find(overlay, u"sectionChoice_Tweaks"_s) && find(overlay, u"sectionChoice_Tweaks"_s)->isVisible());
+        QCOMPARE(find(overlay, u"sectionChoice_Tweaks"_s)->property("text").toString(), u"Tweaks (442)"_s);
+        click(find(overlay, u"sectionChoice_Tweaks"_s));
+        QTRY_COMPARE(count(), u"عدد الملفات: 442"_s);
+        QCOMPARE(menuButton->property("text").toString(), u"Tweaks"_s);
+
+        click(find(screen, u"segment_arm64e"_s));
+        QCOMPARE(count(), u"عدد الملفات: "_s + QString::number(expected("arm64e", "")));
+        find(screen, u"searchField"_s)->forceActiveFocus();
+        for (const char key : {'T', 'R', 'O', 'L', 'L'})
+            QTest::keyClick(scene.window(), key);
+        const qsizetype found = expected("arm64e", "troll");
+        QVERIFY(found > 0 && found < expected("arm64e", ""));
+        QCOMPARE(count(), u"عدد الملفات: "_s + QString::number(found));
+
+        // Back to all sections: the other two filters still hold.
+        click(menuButton);
+        QTRY_VERIFY(find(overlay, u"sectionChoice_"_s) && find(overlay, u"sectionChoice_"_s)->isVisible());
+        click(find(overlay, u"sectionChoice_"_s));
+        QTRY_VERIFY(count() != u"عدد الملفات: "_s + QString::number(found));
+        QCOMPARE(menuButton->property("text").toString(), u"كل الأقسام"_s);
+    }
+
+    void packageScreenShowsWhatTheIndexSays()
+    {
+        FakePlatform platform;
+        QmlScene scene(430, 1600);
+        Package p = make("com.example.tool", "iphoneos-arm64");
+        p.extras.set(Extra::DisplayName, "Example Tool");
+        p.extras.set(Extra::Author, "Ann <ann@example.org>");
+        p.extras.set(Extra::Section, "Tweaks");
+        p.extras.set(Extra::DepictionURL, "https://example.org/depictions/tool.html");
+        QQuickItem *screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(p)}});
+        QVERIFY(screen);
+        QCOMPARE(find(screen, u"detailDisplayName"_s)->property("text").toString(), u"Example Tool"_s);
+        QCOMPARE(find(screen, u"detailName"_s)->property("text").toString(), u"com.example.tool"_s);
+        QCOMPARE(find(screen, u"detailAuthor"_s)->property("text").toString(), u"المطور: Ann <ann@example.org>"_s);
+        QCOMPARE(find(screen, u"detailSection"_s)->property("text").toString(), u"القسم: Tweaks"_s);
+        QQuickItem *page = find(screen, u"depictionButton"_s);
+        QCOMPARE(page->property("text").toString(), u"صفحة الحزمة"_s);
+        // After the four buttons.
+        QVERIFY(page->y() > find(screen, u"copyShareLinkButton"_s)->y());
+        click(page);
+        QCOMPARE(platform.opened, QList<QUrl>{QUrl(u"https://example.org/depictions/tool.html"_s)});
+
+        // Without the extras the screen is the one of the eight fields.
+        QQuickItem *plain = scene.push(u"PackageDetailView"_s,
+                                       {{u"record"_s, QVariant::fromValue(make("com.example.tool", "arm"))}});
+        for (const char *name : {"detailAuthor", "detailSection", "depictionButton"})
+            QVERIFY2(!find(plain, QString::fromLatin1(name))->isVisible(), name);
+        QVERIFY(!find(plain, u"detailDisplayName"_s)->parentItem()->isVisible());
+    }
+
+    void depictionButtonOpensOnlyWebAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("https") << u"https://example.org/p/"_s << true;
+        QTest::newRow("http, upper-case scheme") << u"HTTP://example.org/p"_s << true;
+        QTest::newRow("local file") << u"file:///etc/passwd"_s << false;
+        QTest::newRow("other application") << u"sileo://package/x"_s << false;
+        QTest::newRow("script") << u"javascript:alert(1)"_s << false;
+        QTest::newRow("relative") << u"depictions/p.html"_s << false;
+        QTest::newRow("no host") << u"https:///p"_s << false;
+        QTest::newRow("prose around an address") << u"see https://example.org/p"_s << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void depictionButtonOpensOnlyWebAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, opens);
+        FakePlatform platform;
+        QmlScene scene(430, 1600);
+        Package p = make("x", "arm");
+        p.extras.set(Extra::DepictionURL, address.toStdString());
+        QQuickItem *screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(p)}});
+        QQuickItem *button = find(screen, u"depictionButton"_s);
+        QCOMPARE(button->isVisible(), opens);
+        if (opens)
+            click(button);
+        else
+            screen->findChild<PackageDetailViewModel *>()->openDepiction();
+        QCOMPARE(platform.opened.size(), opens ? 1 : 0);
+        if (opens)
+            QCOMPARE(platform.opened.first().toString(), address.replace(u"HTTP"_s, u"http"_s));
     }
 
     void packageScreenWithRating()

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <array>
 #include <charconv>
 #include <map>
 #include <regex>
@@ -34,6 +35,25 @@ QString describe(const Package &p)
     return QString::fromStdString(p.name + '|' + p.description + '|' + p.version + '|' + p.downloadURL + '|'
                                   + p.architecture + '|')
         + (p.ratings ? number(*p.ratings) : u"-"_s) + u'|' + QString::number(p.fileSize);
+}
+
+// The extras in their order, "~" for an absent one.
+QString describeExtras(const Package &p)
+{
+    QStringList values;
+    for (std::size_t i = 0; i < extraCount; ++i) {
+        const std::optional<std::string_view> value = p.extras.get(Extra(i));
+        values << (value ? QString::fromUtf8(value->data(), qsizetype(value->size())) : u"~"_s);
+    }
+    return values.join(u'|');
+}
+
+QStringList describeExtras(const PackageList &packages)
+{
+    QStringList lines;
+    for (const Package &p : packages)
+        lines << describeExtras(p);
+    return lines;
 }
 
 QStringList describe(const PackageList &packages)
@@ -67,7 +87,8 @@ std::int64_t referenceSize(const std::string &value)
     return std::from_chars(digits, value.data() + value.size(), size).ec == std::errc() ? size : 0;
 }
 
-QStringList reference(std::string text, const std::string &repoURL)
+// The seven fields of each record, and its extras when `extras` is given.
+QStringList reference(std::string text, const std::string &repoURL, QStringList *extras = nullptr)
 {
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
         text.erase(at, 1);
@@ -78,6 +99,7 @@ QStringList reference(std::string text, const std::string &repoURL)
         const std::string stanza = text.substr(begin, cut == std::string::npos ? std::string::npos : cut - begin);
         Package p;
         p.architecture = "arm";
+        std::optional<std::string> sileoDepiction;
         std::size_t lineBegin = 0;
         for (;;) {
             const std::size_t lineEnd = stanza.find('\n', lineBegin);
@@ -96,12 +118,23 @@ QStringList reference(std::string text, const std::string &repoURL)
                 p.ratings = ratingValues.count(v) ? ratingValues.at(v) : std::nullopt;
             });
             field("Size: ", [&](const std::string &v) { p.fileSize = referenceSize(v); });
+            field("Name: ", [&](const std::string &v) { p.extras.set(Extra::DisplayName, v); });
+            field("Icon: ", [&](const std::string &v) { p.extras.set(Extra::IconURL, v); });
+            field("Author: ", [&](const std::string &v) { p.extras.set(Extra::Author, v); });
+            field("Section: ", [&](const std::string &v) { p.extras.set(Extra::Section, v); });
+            field("Depiction: ", [&](const std::string &v) { p.extras.set(Extra::DepictionURL, v); });
+            field("SileoDepiction: ", [&](const std::string &v) { sileoDepiction = v; });
             if (lineEnd == std::string::npos)
                 break;
             lineBegin = lineEnd + 1;
         }
-        if (!p.name.empty())
+        if (sileoDepiction && !p.depictionURL())
+            p.extras.set(Extra::DepictionURL, *sileoDepiction);
+        if (!p.name.empty()) {
             result << describe(p);
+            if (extras)
+                *extras << describeExtras(p);
+        }
         if (cut == std::string::npos)
             return result;
         begin = cut + 2;
@@ -112,7 +145,9 @@ QStringList reference(std::string text, const std::string &repoURL)
 QByteArray randomIndex(QRandomGenerator &random)
 {
     static const char *const fixedLines[] = {"Package:x",  "package: y", " continued", " ",          "\t", ".",
-                                             "Depends: a", "Package: ",  "Version:1",  "Pre-Depends: b"};
+                                             "Depends: a", "Package: ",  "Version:1",  "Pre-Depends: b",
+                                             "Name: N", "Icon: i.png", "Author: A <a@b>", "Sileodepiction: x",
+                                             "Name:n", "Depiction:x"};
     auto pick = [&](const auto &table) {
         auto it = table.begin();
         std::advance(it, random.bounded(int(table.size())));
@@ -121,7 +156,7 @@ QByteArray randomIndex(QRandomGenerator &random)
     QByteArray text;
     const int lines = random.bounded(40);
     for (int i = 0; i < lines; ++i) {
-        switch (random.bounded(12)) {
+        switch (random.bounded(15)) {
         case 0: text += "Package: p" + QByteArray::number(random.bounded(5)); break;
         case 1: text += "Description: d " + QByteArray::number(i); break;
         case 2: text += "Version: 1." + QByteArray::number(i); break;
@@ -130,6 +165,9 @@ QByteArray randomIndex(QRandomGenerator &random)
         case 5: text += "Ratings: " + QByteArray::fromStdString(pick(ratingValues)); break;
         case 6: text += "Size: " + QByteArray::fromStdString(pick(sizeValues)); break;
         case 7: case 8: break; // an empty line
+        case 12: text += "Section: s" + QByteArray::number(random.bounded(3)); break;
+        case 13: text += random.bounded(2) ? QByteArray("Depiction: https://d/" + QByteArray::number(i)) : QByteArray("Depiction: "); break;
+        case 14: text += "SileoDepiction: https://s/" + QByteArray::number(i); break;
         default: text += fixedLines[random.bounded(int(std::size(fixedLines)))];
         }
         if (i + 1 < lines || random.bounded(2))
@@ -250,6 +288,44 @@ private Q_SLOTS:
         QCOMPARE(parse(text, "").first(), u"a|||debs/a.deb|arm|-|0"_s);
     }
 
+    void extras_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("expected"); // displayName|iconURL|author|section|depictionURL
+        QTest::newRow("all five") << "Package: a\nName: Tool A\nIcon: https://r/a.png\nAuthor: Ann <a@r>\n"
+                                     "Section: Tweaks\nDepiction: https://r/a.html\n"_ba
+                                  << u"Tool A|https://r/a.png|Ann <a@r>|Tweaks|https://r/a.html"_s;
+        QTest::newRow("none") << "Package: a\nVersion: 1\n"_ba << u"~|~|~|~|~"_s;
+        QTest::newRow("empty values are present") << "Package: a\nName: \nSection: \n"_ba << u"|~|~||~"_s;
+        QTest::newRow("untrimmed, last wins") << "Package: a\nName: x\nSection: A\nName:  y \nSection: B\n"_ba
+                                              << u" y |~|~|B|~"_s;
+        QTest::newRow("CRLF") << "Package: a\r\nName: x\r\nIcon: i\r\nAuthor: y\r\nSection: s\r\nDepiction: d\r\n"_ba
+                              << u"x|i|y|s|d"_s;
+        QTest::newRow("Sileo page when no depiction") << "Package: a\nSileoDepiction: https://r/s.json\n"_ba
+                                                      << u"~|~|~|~|https://r/s.json"_s;
+        QTest::newRow("depiction before Sileo's") << "Package: a\nDepiction: d\nSileoDepiction: s\n"_ba
+                                                  << u"~|~|~|~|d"_s;
+        QTest::newRow("depiction after Sileo's") << "Package: a\nSileoDepiction: s\nDepiction: d\n"_ba
+                                                 << u"~|~|~|~|d"_s;
+        QTest::newRow("an empty depiction still wins") << "Package: a\nSileoDepiction: s\nDepiction: \n"_ba
+                                                       << u"~|~|~|~|"_s;
+        QTest::newRow("prefixes are exact") << "Package: a\nName:x\nname: y\nSileodepiction: s\n"
+                                               "Native Depiction: n\nIcon2: j\n Section: t\n"_ba
+                                            << u"~|~|~|~|~"_s;
+        QTest::newRow("not carried to the next stanza") << "Package: a\nSection: s\nSileoDepiction: x\n\nPackage: b\n"_ba
+                                                        << u"~|~|~|~|~"_s;
+    }
+    void extras()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, expected);
+        const PackageList packages = parsePackages(view(text), "");
+        QVERIFY(!packages.isEmpty());
+        QCOMPARE(describeExtras(packages.last()), expected);
+        // The seven fields read as they do without the extras.
+        QCOMPARE(describe(packages), reference(text.toStdString(), ""));
+    }
+
     void everyRecordHasAFreshId()
     {
         const PackageList first = parsePackages("Package: a\n\nPackage: a\n\nPackage: a\n", "");
@@ -265,10 +341,13 @@ private Q_SLOTS:
         QRandomGenerator random(20240611);
         for (int i = 0; i < 3000; ++i) {
             const QByteArray text = randomIndex(random);
-            const QStringList expected = reference(text.toStdString(), "R/");
-            if (parse(text, "R/") != expected) {
+            QStringList expectedExtras;
+            const QStringList expected = reference(text.toStdString(), "R/", &expectedExtras);
+            const PackageList parsed = parsePackages(view(text), "R/");
+            if (describe(parsed) != expected || describeExtras(parsed) != expectedExtras) {
                 qWarning().noquote() << "index:" << text.toPercentEncoding(" :./+-");
-                QCOMPARE(parse(text, "R/"), expected);
+                QCOMPARE(describe(parsed), expected);
+                QCOMPARE(describeExtras(parsed), expectedExtras);
             }
         }
     }
@@ -292,19 +371,24 @@ private Q_SLOTS:
                 pending.remove(0, qsizetype(used));
             }
             parser.parseRest(view(pending));
-            QCOMPARE(describe(parser.take()), parse(text, "R/"));
+            const PackageList pieces = parser.take();
+            const PackageList whole = parsePackages(view(text), "R/");
+            QCOMPARE(describe(pieces), describe(whole));
+            QCOMPARE(describeExtras(pieces), describeExtras(whole));
         }
     }
 
     // Every real index gives one record per "Package: " line: none of them repeats a field
     // inside a stanza or separates stanzas with a blank-only line, and the CRLF index reads like
-    // LF. The one with GBK bytes is not UTF-8 and never reaches the parser.
+    // LF. The seven fields are what the rule without extras gives, the extras what a scan of
+    // the lines finds. The one with GBK bytes is not UTF-8 and never reaches the parser.
     void corpus()
     {
         REQUIRE_CORPUS(dir);
         const QStringList sources = QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         QCOMPARE(sources.size(), 20);
         int packages = 0;
+        std::array<int, extraCount> carrying{};
         for (const QString &source : sources) {
             const QByteArray text = TestData::readFile(dir + u'/' + source + u"/Packages"_s);
             QVERIFY2(!text.isEmpty(), qPrintable(source));
@@ -322,10 +406,18 @@ private Q_SLOTS:
                 QVERIFY2(!p.name.empty() && p.name.back() != '\r', qPrintable(where));
                 QVERIFY2(p.version.empty() || p.version.back() != '\r', qPrintable(where));
             }
-            QCOMPARE(describe(parsed), reference(text.toStdString(), "https://r.example/"));
+            QStringList extras;
+            QCOMPARE(describe(parsed), reference(text.toStdString(), "https://r.example/", &extras));
+            QCOMPARE(describeExtras(parsed), extras);
             packages += int(parsed.size());
+            for (const Package &p : parsed) {
+                for (std::size_t i = 0; i < extraCount; ++i)
+                    carrying[i] += p.extras.has(Extra(i));
+            }
         }
         QCOMPARE(packages, 2237 - 38);
+        // Stanzas with a Name, Icon, Author, Section, and Depiction or SileoDepiction line.
+        QCOMPARE(carrying, (std::array<int, extraCount>{1168, 1226, 1679, 2199, 1293}));
     }
 
     void corpusDetails()
