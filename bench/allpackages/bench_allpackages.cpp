@@ -5,9 +5,9 @@
 // Prints one line of key=value figures (main-thread CPU times and the index build's wall time in
 // ms, memory in KiB).
 #include "model/repojson.h"
-#include "screens/allpackagesviewmodel.h"
-#include "screens/contentviewmodel.h"
-#include "screens/packagelistmodel.h"
+#include "screens/allpackages/allpackagesviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -29,7 +29,7 @@
 #include "model/asyncrepostore.h"
 #include "model/repojson.h"
 #include "model/repostore.h"
-#include "screens/contentviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "sources/reporefresher.h"
 
 #include <QBuffer>

@@ -4,9 +4,9 @@
 // The screen_* figures add the page itself in an offscreen window: creating it with its first
 // cards, and the view's work per keystroke (each minus the cost of drawing an unchanged frame).
 // Usage: bench_screens PACKAGES_FILE   (prints "figure milliseconds" lines)
-#include "screens/packagelistmodel.h"
-#include "screens/packagesearch.h"
-#include "screens/repodetailviewmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
+#include "screens/sourcedetail/repodetailviewmodel.h"
+#include "search/packagesearch.h"
 
 #include <QGuiApplication>
 #include <QQmlComponent>
@@ -140,7 +140,7 @@ void screenFigures(const Repo &repo)
     QQuickWindow window;
     window.resize(430, 900);
     window.show();
-    QQmlComponent page(&engine, QUrl(QStringLiteral("qrc:/Vexlo/screens/RepoDetailView.qml")));
+    QQmlComponent page(&engine, QUrl(QStringLiteral("qrc:/Vexlo/screens/sourcedetail/RepoDetailView.qml")));
     ThreadTimer timer;
     auto frame = [&] { (void)window.grabWindow(); };
     frame();

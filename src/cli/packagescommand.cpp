@@ -3,8 +3,8 @@
 #include "model/defaultrepos.h"
 #include "model/repojson.h"
 #include "model/repostore.h"
-#include "screens/filesize.h"
-#include "screens/packagesearchindex.h"
+#include "search/packagesearchindex.h"
+#include "text/filesize.h"
 
 #include <QTextStream>
 

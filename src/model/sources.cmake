@@ -9,4 +9,6 @@ target_sources(vexlocore PRIVATE
     model/repostore.h model/repostore.cpp
     model/asyncrepostore.h model/asyncrepostore.cpp
     model/defaultrepos.h model/defaultrepos.cpp
+    model/packageimage.h model/packageimage.cpp
+    model/packagepicture.h model/packagepicture.cpp
 )

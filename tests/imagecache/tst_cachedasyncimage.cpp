@@ -1,7 +1,7 @@
 #include "imagecache/cachedimageitem.h"
 #include "imagecache/imageloader.h"
 #include "imagecache/localimage.h"
-#include "screens/packageimage.h"
+#include "model/packageimage.h"
 
 #include "testsupport.h"
 

@@ -1,5 +1,6 @@
 #include "qmlscene.h"
 
+#include <QDirIterator>
 #include <QNetworkProxy>
 #include <QQmlComponent>
 #include <QQuickItem>
@@ -70,10 +71,17 @@ QmlScene::~QmlScene()
     QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::DefaultProxy));
 }
 
+// Each screen sits in a folder of its own under qrc:/Vexlo/screens.
+static QUrl screenAddress(const QString &screen)
+{
+    QDirIterator files(u":/Vexlo/screens"_s, {screen + u".qml"_s}, QDir::Files, QDirIterator::Subdirectories);
+    return files.hasNext() ? QUrl(u"qrc"_s + files.next()) : QUrl(u"qrc:/Vexlo/screens/"_s + screen + u".qml"_s);
+}
+
 QQuickItem *QmlScene::push(const QString &screen, const QVariantMap &properties)
 {
     QVariant item;
-    const QUrl url(u"qrc:/Vexlo/screens/"_s + screen + u".qml"_s);
+    const QUrl url = screenAddress(screen);
     QMetaObject::invokeMethod(m_window.get(), "pushScreen", Q_RETURN_ARG(QVariant, item),
                               Q_ARG(QVariant, QVariant::fromValue(url)), Q_ARG(QVariant, properties));
     settle();

@@ -1,6 +1,6 @@
 #include "model/repostore.h"
-#include "screens/addrepoviewmodel.h"
-#include "screens/contentviewmodel.h"
+#include "screens/addsource/addrepoviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "sources/repoadder.h"
 #include "testsupport.h"
 

@@ -1,8 +1,8 @@
-#include "screens/allpackagesviewmodel.h"
-#include "screens/catalogsearch.h"
-#include "screens/contentviewmodel.h"
-#include "screens/findsubstring.h"
-#include "screens/packagelistmodel.h"
+#include "screens/allpackages/allpackagesviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
+#include "search/catalogsearch.h"
+#include "search/findsubstring.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>

@@ -1,5 +1,5 @@
 #include "model/repostore.h"
-#include "screens/contentviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "testsupport.h"
 
 #include <QGuiApplication>

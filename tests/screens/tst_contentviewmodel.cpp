@@ -1,7 +1,7 @@
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
-#include "screens/contentviewmodel.h"
-#include "screens/reposectionmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
+#include "screens/mainscreen/reposectionmodel.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>

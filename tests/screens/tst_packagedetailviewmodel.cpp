@@ -1,6 +1,6 @@
 #include "fakeplatform.h"
 #include "platform/desktopservices.h"
-#include "screens/packagedetailviewmodel.h"
+#include "screens/packagedetail/packagedetailviewmodel.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "screens/packagesearch.h"
-#include "screens/packagesearchindex.h"
+#include "search/packagesearch.h"
+#include "search/packagesearchindex.h"
 #include "sources/packagesparser.h"
 #include "sources/utf8.h"
 #include "testsupport.h"

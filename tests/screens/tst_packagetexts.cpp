@@ -1,8 +1,8 @@
-#include "screens/bidirectionaltext.h"
-#include "screens/datetext.h"
-#include "screens/filesize.h"
-#include "screens/ratingdisplay.h"
-#include "screens/shortentext.h"
+#include "text/bidirectionaltext.h"
+#include "text/datetext.h"
+#include "text/filesize.h"
+#include "text/ratingdisplay.h"
+#include "text/shortentext.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "screens/packagelistmodel.h"
-#include "screens/repodetailviewmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
+#include "screens/sourcedetail/repodetailviewmodel.h"
 #include "sources/packagesparser.h"
 #include "testsupport.h"
 

@@ -1,12 +1,12 @@
 #include "fakeplatform.h"
 #include "imagecache/cachedimageitem.h"
 #include "imagecache/localimage.h"
+#include "model/packageimage.h"
 #include "model/repostore.h"
 #include "qmlscene.h"
-#include "screens/contentviewmodel.h"
-#include "screens/packagedetailviewmodel.h"
-#include "screens/packageimage.h"
-#include "screens/repodetailviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
+#include "screens/packagedetail/packagedetailviewmodel.h"
+#include "screens/sourcedetail/repodetailviewmodel.h"
 #include "sources/packagesparser.h"
 
 #include <QAbstractItemModelTester>

@@ -1,4 +1,4 @@
-#include "screens/contentviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "testsupport.h"
 
 #include <QQmlComponent>

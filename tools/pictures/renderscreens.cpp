@@ -2,8 +2,8 @@
 //   render_screens OUTDIR [CORPUS_REPOS_DIR]
 #include "model/repo.h"
 #include "qmlscene.h"
-#include "screens/packagedetailviewmodel.h"
-#include "screens/repodetailviewmodel.h"
+#include "screens/packagedetail/packagedetailviewmodel.h"
+#include "screens/sourcedetail/repodetailviewmodel.h"
 #include "sources/packagesparser.h"
 #include "testsupport.h"
 

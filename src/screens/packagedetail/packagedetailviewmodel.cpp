@@ -1,10 +1,10 @@
 #include "packagedetailviewmodel.h"
 
-#include "filesize.h"
-#include "packagepicture.h"
+#include "model/packagepicture.h"
 #include "platform/platformservices.h"
-#include "ratingdisplay.h"
-#include "shortentext.h"
+#include "text/filesize.h"
+#include "text/ratingdisplay.h"
+#include "text/shortentext.h"
 
 #include <QUrl>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/package.h"
+#include "package.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "architectureindex.h"
-#include "sectionindex.h"
 #include "model/repo.h"
+#include "search/architectureindex.h"
+#include "search/sectionindex.h"
 
 #include <QObject>
 #include <QPointer>

@@ -39,7 +39,7 @@ ListView {
     function openPackage(row) {
         const record = packages.record(row)
         if (stackView && record !== undefined)
-            stackView.push(Qt.resolvedUrl("PackageDetailView.qml"), { record: record })
+            stackView.push(Qt.resolvedUrl("../packagedetail/PackageDetailView.qml"), { record: record })
     }
 
     model: PackageRowModel {

@@ -1,8 +1,8 @@
 #include "repodetailviewmodel.h"
 
-#include "contentviewmodel.h"
-#include "packagelistmodel.h"
-#include "packagesearch.h"
+#include "screens/mainscreen/contentviewmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
+#include "search/packagesearch.h"
 
 #include <QTimer>
 

@@ -1,8 +1,8 @@
 // Pictures of the add-source sheet and the all-packages sheet over the application's window,
 // with sources served by a local server (from the shared corpus when present).
 #include "model/repostore.h"
-#include "screens/addrepoviewmodel.h"
-#include "screens/contentviewmodel.h"
+#include "screens/addsource/addrepoviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "testsupport.h"
 
 #include <QQmlApplicationEngine>

@@ -4,7 +4,7 @@
 // proxy, first one that refuses every connection (a first start without network), then one
 // that never answers.
 #include "model/repostore.h"
-#include "screens/contentviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "testsupport.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contentviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 
 #include <QObject>
 #include <QPointer>

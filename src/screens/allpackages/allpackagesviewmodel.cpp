@@ -1,7 +1,7 @@
 #include "allpackagesviewmodel.h"
 
-#include "contentviewmodel.h"
-#include "packagelistmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
 
 
 AllPackagesViewModel::AllPackagesViewModel(QObject *parent)

@@ -1,8 +1,8 @@
 #include "packagelistmodel.h"
 
-#include "filesize.h"
-#include "packagepicture.h"
-#include "ratingdisplay.h"
+#include "model/packagepicture.h"
+#include "text/filesize.h"
+#include "text/ratingdisplay.h"
 
 #include <algorithm>
 #include <numeric>

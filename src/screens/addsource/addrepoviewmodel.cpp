@@ -1,6 +1,6 @@
 #include "addrepoviewmodel.h"
 
-#include "contentviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "sources/repoadder.h"
 
 AddRepoViewModel::AddRepoViewModel(QObject *parent)

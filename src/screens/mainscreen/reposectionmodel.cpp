@@ -1,7 +1,7 @@
 #include "reposectionmodel.h"
 
-#include "datetext.h"
 #include "model/referencedate.h"
+#include "text/datetext.h"
 
 #include <QLocale>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/repo.h"
-#include "packagelistmodel.h"
 #include "reposectionmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
 
 #include <QObject>
 #include <QString>
