@@ -5,7 +5,8 @@ target_sources(vexlocore PRIVATE
     model/referencedate.h
     model/uuid.h model/uuid.cpp
     model/swar.h model/jsonkeys.h
-    model/repojson.h model/repojsonwriter.cpp model/repojsonreader.cpp
+    model/repojson.h model/repojsonwriter.cpp
+    model/repojsonreader.cpp model/jsonvaluereader.h model/jsonstring.h
     model/repostore.h model/repostore.cpp
     model/asyncrepostore.h model/asyncrepostore.cpp
     model/defaultrepos.h model/defaultrepos.cpp
