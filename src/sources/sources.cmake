@@ -4,6 +4,7 @@ target_sources(vexlocore PRIVATE
     sources/hugepages.h sources/hugepages.cpp
     sources/indexerror.h
     sources/indexfetcher.h sources/indexfetcher.cpp
+    sources/indexfetchjob.h sources/indexfetchjob.cpp
     sources/indexfile.h sources/indexfile.cpp
     sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
