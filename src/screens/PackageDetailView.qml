@@ -123,6 +123,7 @@ Page {
                     symbol: "person.fill"
                     symbolColor: SystemStyle.blue
                     text: "المطور: " + viewModel.author
+                    isolateRuns: true
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -140,10 +141,14 @@ Page {
             RowLayout {
                 objectName: "detailRating"
                 visible: viewModel.hasRating
+                // Read as its text, not as a row of stars.
+                Accessible.role: Accessible.StaticText
+                Accessible.name: AccessibleTexts.rating(viewModel.ratingText)
                 Layout.fillWidth: true
                 Text {
                     objectName: "detailRatingText"
-                    text: "التقييم: " + viewModel.ratingText
+                    text: AccessibleTexts.rating(viewModel.ratingText)
+                    Accessible.ignored: true
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary
                 }
@@ -161,7 +166,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "arrow.down.circle.fill"
-                text: "تحميل"
+                text: AccessibleTexts.download
                 color: SystemStyle.blue
                 onClicked: viewModel.download()
             }
@@ -170,7 +175,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "doc.on.doc.fill"
-                text: "نسخ رابط التحميل"
+                text: AccessibleTexts.copyDownloadLink
                 color: SystemStyle.green
                 onClicked: viewModel.copyDownloadLink()
             }
@@ -179,7 +184,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "arrow.up.forward.app.fill"
-                text: "فتح الأداة في Sileo"
+                text: AccessibleTexts.openInSileo
                 color: SystemStyle.purple
                 onClicked: viewModel.openInSileo()
             }
@@ -188,7 +193,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "link"
-                text: "نسخ رابط المشاركة"
+                text: AccessibleTexts.copyShareLink
                 color: SystemStyle.orange
                 onClicked: viewModel.copyShareLink()
             }
@@ -198,7 +203,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "globe"
-                text: "صفحة الحزمة"
+                text: AccessibleTexts.packagePage
                 color: SystemStyle.indigo
                 onClicked: viewModel.openDepiction()
             }

@@ -15,6 +15,8 @@ Page {
 
     title: viewModel.title
 
+    function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
+
     RepoDetailViewModel {
         id: viewModel
         repo: page.repo
@@ -82,6 +84,8 @@ Page {
                 SymbolIcon { name: "doc.text"; color: SystemStyle.red; size: SystemStyle.subheadline.pixelSize }
                 Text {
                     objectName: "countLine"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: viewModel.countText
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary

@@ -22,6 +22,8 @@ target_sources(vexlocore PRIVATE
     screens/catalogsearch.h screens/catalogsearch.cpp
     screens/addrepoviewmodel.h screens/addrepoviewmodel.cpp
     screens/allpackagesviewmodel.h screens/allpackagesviewmodel.cpp
+    screens/accessibletexts.h screens/accessibletexts.cpp
+    screens/textscale.h screens/textscale.cpp
 )
 set_source_files_properties(screens/SystemStyle.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
 set_source_files_properties(../resources/shadows/shadow-r10.png PROPERTIES QT_RESOURCE_ALIAS shadows/shadow-r10.png)
@@ -56,6 +58,7 @@ qt_target_qml_sources(vexlocore
         screens/Sheet.qml
         screens/AddRepoView.qml
         screens/AllPackagesView.qml
+        screens/FocusRing.qml
     RESOURCES
         ../resources/shadows/shadow-r10.png
         ../resources/shadows/shadow-r15.png
