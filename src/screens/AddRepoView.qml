@@ -42,6 +42,7 @@ Sheet {
             Layout.rightMargin: SystemStyle.padding
             Layout.topMargin: 8
             text: "إضافة سورس جديد"
+            wrapMode: Text.Wrap
             font: SystemStyle.largeTitle
             color: SystemStyle.primary
             horizontalAlignment: Text.AlignLeft

@@ -56,10 +56,13 @@ Page {
         header: ColumnLayout {
             width: grid.width
             spacing: 8
-            RowLayout {
+            // With large text the section menu takes a line of its own under the segments.
+            GridLayout {
                 Layout.fillWidth: true
                 Layout.margins: SystemStyle.padding
-                spacing: 8
+                columns: SystemStyle.textScale > 1.3 ? 1 : 2
+                columnSpacing: 8
+                rowSpacing: 8
                 SegmentedPicker {
                     objectName: "architecturePicker"
                     Layout.fillWidth: true
@@ -71,6 +74,7 @@ Page {
                 SectionMenuButton {
                     objectName: "sectionMenuButton"
                     visible: choices.length > 1
+                    Layout.alignment: Qt.AlignLeft
                     choices: viewModel.sectionChoices
                     text: viewModel.selectedSectionText
                     onActivated: name => viewModel.selectedSection = name

@@ -51,6 +51,9 @@ ColumnLayout {
                 }
                 Label {
                     Accessible.ignored: true
+                    Layout.fillWidth: true
+                    horizontalAlignment: Text.AlignLeft
+                    wrapMode: Text.Wrap
                     text: AccessibleTexts.packageCount(row.packageCount)
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary
@@ -58,6 +61,10 @@ ColumnLayout {
                 Label {
                     Accessible.ignored: true
                     objectName: "lastUpdatedLabel"
+                    // Large text wraps rather than running out of the row.
+                    Layout.fillWidth: true
+                    horizontalAlignment: Text.AlignLeft
+                    wrapMode: Text.Wrap
                     // The date keeps its own direction: an ISO or en_US date reads left to right.
                     text: "آخر تحديث: \u2068" + row.lastUpdatedText + "\u2069"
                     font: SystemStyle.caption
@@ -82,6 +89,8 @@ ColumnLayout {
         objectName: "emptyNote"
         visible: row.packageCount === 0
         text: "لا توجد حزم في هذا السورس"
+        Layout.maximumWidth: row.width - 32
+        wrapMode: Text.Wrap
         font: SystemStyle.caption
         color: SystemStyle.red
         Layout.alignment: Qt.AlignHCenter

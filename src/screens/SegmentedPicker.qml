@@ -80,6 +80,9 @@ Rectangle {
                     color: SystemStyle.primary
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
+                    // Large text first shrinks back towards the designed size, then elides.
+                    fontSizeMode: Text.HorizontalFit
+                    minimumPixelSize: 13
                     elide: Text.ElideRight
                 }
                 TapHandler { onTapped: picker.activated(segment.modelData) }
