@@ -20,6 +20,24 @@ Page {
 
     background: Rectangle { color: SystemStyle.background }
 
+    // A control reached with the keyboard comes into view.
+    Connections {
+        target: page.Window.window
+        function onActiveFocusItemChanged() {
+            const item = page.Window.activeFocusItem
+            let inside = item
+            while (inside && inside !== column)
+                inside = inside.parent
+            if (!inside)
+                return
+            const top = item.mapToItem(column, 0, 0).y + column.y
+            if (top < flick.contentY)
+                flick.contentY = Math.max(0, top - SystemStyle.padding)
+            else if (top + item.height > flick.contentY + flick.height)
+                flick.contentY = Math.min(flick.contentHeight - flick.height, top + item.height + SystemStyle.padding - flick.height)
+        }
+    }
+
     Flickable {
         id: flick
         anchors.fill: parent

@@ -117,6 +117,8 @@ ListView {
                     displayName: modelData.displayName
                     packageRow: modelData.row
                     onClicked: grid.openPackage(modelData.row)
+                    // A card reached with Tab comes into view.
+                    onActiveFocusChanged: if (activeFocus) grid.positionViewAtIndex(grid.rowModel.rowOf(modelData.row), ListView.Contain)
                     onMoveRequested: (down, across) => {
                         const target = across !== 0 ? modelData.row + across : modelData.row + down * grid.columns
                         // Across stays within the grid row.
