@@ -23,6 +23,18 @@ ApplicationWindow {
         objectName: "contentModel"
     }
 
+    // Escape goes back from a pushed screen; Ctrl+F finds the shown screen's search field.
+    // An open alert, sheet or menu takes these keys first.
+    Shortcut {
+        sequence: "Escape"
+        enabled: stack.depth > 1
+        onActivated: stack.pop()
+    }
+    Shortcut {
+        sequence: "Ctrl+F"
+        onActivated: if (typeof stack.currentItem.focusSearch === "function") stack.currentItem.focusSearch()
+    }
+
     header: NavigationBar {
         stack: stack
         visible: stack.depth > 1

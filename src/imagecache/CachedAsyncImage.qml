@@ -7,6 +7,8 @@ import Vexlo
 Item {
     id: root
     property string url
+    // Pictures here only illustrate: the reader skips them.
+    Accessible.ignored: true
 
     CachedImageItem {
         id: picture
@@ -18,6 +20,7 @@ Item {
         width: Math.min(implicitWidth, root.width, root.height)
         height: width
         running: !picture.hasImage && !picture.failed
+        Accessible.ignored: true
         visible: running
     }
     Rectangle {

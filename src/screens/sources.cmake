@@ -2,6 +2,8 @@
 # screens show, and the controls they share.
 target_sources(vexlocore PRIVATE
     screens/controls/symbolicons.h screens/controls/symbolicons.cpp
+    screens/controls/accessibletexts.h screens/controls/accessibletexts.cpp
+    screens/controls/textscale.h screens/controls/textscale.cpp
     screens/mainscreen/contentviewmodel.h screens/mainscreen/contentviewmodel.cpp
     screens/mainscreen/reposectionmodel.h screens/mainscreen/reposectionmodel.cpp
     screens/packagegrid/packagelistmodel.h screens/packagegrid/packagelistmodel.cpp
@@ -18,6 +20,7 @@ qt_target_qml_sources(vexlocore
     QML_FILES
         app/MyApp.qml
         screens/controls/AlertDialog.qml
+        screens/controls/FocusRing.qml
         screens/controls/NavigationBar.qml
         screens/controls/SearchField.qml
         screens/controls/Sheet.qml

@@ -28,16 +28,21 @@ Sheet {
     ColumnLayout {
         anchors.fill: parent
         spacing: 8
+        Accessible.role: Accessible.Dialog
+        Accessible.name: sheetTitleLabel.text
         LayoutMirroring.enabled: sheet.mirroredLayout
         LayoutMirroring.childrenInherit: true
 
         Label {
+            id: sheetTitleLabel
             objectName: "sheetTitle"
+            Accessible.role: Accessible.Heading
             Layout.fillWidth: true
             Layout.leftMargin: SystemStyle.padding
             Layout.rightMargin: SystemStyle.padding
             Layout.topMargin: 8
             text: "إضافة سورس جديد"
+            wrapMode: Text.Wrap
             font: SystemStyle.largeTitle
             color: SystemStyle.primary
             horizontalAlignment: Text.AlignLeft
@@ -50,7 +55,8 @@ Sheet {
             Layout.leftMargin: SystemStyle.padding
             Layout.rightMargin: SystemStyle.padding
             Layout.topMargin: SystemStyle.padding
-            Layout.preferredHeight: Math.min(Math.max(field.implicitHeight, 36), 180)
+            Layout.preferredHeight: Math.min(Math.max(field.implicitHeight, 36), 180 * SystemStyle.textScale)
+            FocusRing { outset: 2; cornerRadius: 5 }
 
             TextArea {
                 id: field
@@ -60,6 +66,10 @@ Sheet {
                 font: SystemStyle.body
                 wrapMode: TextEdit.WrapAnywhere
                 inputMethodHints: Qt.ImhUrlCharactersOnly | Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+                Accessible.name: placeholderText
+                // Tab moves on to the next control; addresses are separated by lines or blanks.
+                KeyNavigation.priority: KeyNavigation.BeforeItem
+                KeyNavigation.tab: clear.visible ? clear : save
                 topPadding: 7
                 bottomPadding: 7
                 // Room for the clear button at the trailing end, whichever side that is.
@@ -77,7 +87,13 @@ Sheet {
         }
 
         Button {
+            id: save
             objectName: "saveButton"
+            text: AccessibleTexts.save
+            Accessible.name: text
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
+            FocusRing {}
             Layout.fillWidth: true
             Layout.leftMargin: SystemStyle.padding
             Layout.rightMargin: SystemStyle.padding
@@ -85,7 +101,7 @@ Sheet {
             padding: SystemStyle.padding
             opacity: enabled ? 1 : 0.5
             contentItem: Text {
-                text: "حفظ"
+                text: save.text
                 font: SystemStyle.body
                 color: SystemStyle.white
                 horizontalAlignment: Text.AlignHCenter
@@ -104,7 +120,12 @@ Sheet {
 
     // Outside the scrolled field, so it stays at the field's end however long the text is.
     ToolButton {
+        id: clear
         objectName: "clearButton"
+        Accessible.name: AccessibleTexts.clearText
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+        FocusRing {}
         visible: viewModel.repoURLs.length > 0
         parent: input
         anchors.right: parent.right

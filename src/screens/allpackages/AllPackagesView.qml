@@ -24,18 +24,36 @@ Sheet {
         onScrollRequested: row => grid.scrollToRow(row, 350, Easing.InOutQuad)
     }
 
+    // Escape goes back to the grid first; on the grid the sheet closes.
+    Shortcut {
+        sequence: "Escape"
+        enabled: sheet.opened && stack.depth > 1
+        onActivated: stack.pop()
+    }
+    Shortcut {
+        sequence: "Ctrl+F"
+        enabled: sheet.opened && stack.depth === 1
+        onActivated: stack.currentItem.focusSearch()
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 0
+        Accessible.role: Accessible.Dialog
+        Accessible.name: AccessibleTexts.allPackages
         LayoutMirroring.enabled: sheet.mirroredLayout
         LayoutMirroring.childrenInherit: true
 
         // The sheet's own navigation bar: back while a package is shown, and the title.
         Item {
             Layout.fillWidth: true
-            implicitHeight: 44
+            implicitHeight: Math.max(44, titleLabel.implicitHeight + 16)
             ToolButton {
                 objectName: "backButton"
+                Accessible.name: AccessibleTexts.back
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+                FocusRing {}
                 visible: stack.depth > 1
                 anchors.left: parent.left
                 anchors.leftMargin: 8
@@ -51,7 +69,9 @@ Sheet {
                 onClicked: stack.pop()
             }
             Label {
+                id: titleLabel
                 objectName: "sheetTitle"
+                Accessible.role: Accessible.Heading
                 anchors.centerIn: parent
                 width: parent.width - 96
                 horizontalAlignment: Text.AlignHCenter
@@ -70,6 +90,7 @@ Sheet {
             initialItem: Page {
                 title: viewModel.title
                 background: Rectangle { color: SystemStyle.background }
+                function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
 
                 header: Item {
                     implicitHeight: search.implicitHeight + 16

@@ -28,6 +28,10 @@ Popup {
     contentItem: ColumnLayout {
         spacing: 0
         focus: true
+        // Read as the alert it is: its title, then its message.
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: alert.title
+        Accessible.description: alert.message
         Keys.onReturnPressed: alert.close()
         Keys.onEnterPressed: alert.close()
 
@@ -77,6 +81,7 @@ Popup {
             implicitHeight: 44
             text: alert.buttonText
             focusPolicy: Qt.NoFocus
+            Accessible.name: text
             contentItem: Label {
                 text: alert.buttonText
                 horizontalAlignment: Text.AlignHCenter

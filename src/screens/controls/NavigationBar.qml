@@ -15,6 +15,10 @@ ToolBar {
         anchors.leftMargin: 4
         anchors.verticalCenter: parent.verticalCenter
         background: null
+        Accessible.name: AccessibleTexts.back
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+        FocusRing {}
         // The backward chevron points toward the leading edge, right in this interface.
         contentItem: SymbolIcon {
             name: "chevron.backward"

@@ -12,12 +12,15 @@ TextField {
     leftPadding: rightToLeft ? 12 : 36
     rightPadding: rightToLeft ? 36 : 12
     horizontalAlignment: TextInput.AlignLeft
-    implicitHeight: 38
     topPadding: 6
     bottomPadding: 6
     verticalAlignment: TextInput.AlignVCenter
     font: SystemStyle.body
     inputMethodHints: Qt.ImhNoPredictiveText
+    implicitHeight: Math.max(38, contentHeight + topPadding + bottomPadding)
+    Accessible.name: placeholderText
+    Accessible.searchEdit: true
+    FocusRing { outset: 2; cornerRadius: 10 }
     background: Rectangle {
         radius: 10
         color: SystemStyle.fill

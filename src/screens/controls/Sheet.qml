@@ -25,6 +25,8 @@ Popup {
     x: 0
     y: (parent ? parent.height : 0) - height * slide + dragOffset
     modal: true
+    // Takes the keyboard when open: Tab stays inside, Escape closes it.
+    focus: true
     padding: 0
     topPadding: 14
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
@@ -57,6 +59,7 @@ Popup {
         // when let go past a quarter of its height.
         Item {
             objectName: "grabStrip"
+            Accessible.ignored: true
             width: parent.width
             height: 58
             DragHandler {

@@ -11,6 +11,8 @@ Item {
     property bool mirror: false
 
     implicitWidth: size
+    // A symbol is drawn beside a text or inside a named control: the reader skips it.
+    Accessible.ignored: true
     implicitHeight: size
 
     Text {
@@ -20,6 +22,7 @@ Item {
         font.pixelSize: root.size
         color: root.color
         text: SymbolIcons.glyph(root.name)
+        Accessible.ignored: true
         transform: Scale { xScale: root.mirror ? -1 : 1; origin.x: glyph.width / 2 }
     }
     Rectangle {

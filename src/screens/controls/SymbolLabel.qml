@@ -1,12 +1,16 @@
 import QtQuick
 import QtQuick.Layouts
+import Vexlo
 
 // A text with a system symbol before it. The text keeps to its line count, first shrinking
 // down to minimumScale of its size when it does not fit, then eliding; it is as tall as the
 // lines it has, which in a fallback font may be taller than the label font's own.
 RowLayout {
     id: label
-    property alias text: title.text
+    property string text
+    // Shows the text's left-to-right runs (an address, "Name <mail>") isolated, so their
+    // punctuation stays in place in this right-to-left interface; `text` stays as given.
+    property bool isolateRuns: false
     property string symbol
     property color symbolColor: SystemStyle.gray
     property alias font: title.font
@@ -24,6 +28,7 @@ RowLayout {
     }
     Text {
         id: title
+        text: label.isolateRuns ? BidirectionalText.isolated(label.text) : label.text
         Layout.fillWidth: true
         verticalAlignment: Text.AlignTop
         horizontalAlignment: Text.AlignLeft

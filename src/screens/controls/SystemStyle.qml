@@ -1,5 +1,6 @@
 pragma Singleton
 import QtQuick
+import Vexlo
 
 // The platform look the screens are drawn in: named colours, text styles and the default
 // spacing, after the phone's light appearance.
@@ -29,10 +30,16 @@ QtObject {
 
     readonly property real padding: 16
 
-    readonly property font largeTitle: Qt.font({ pixelSize: 34, weight: Font.Bold })
-    readonly property font title2: Qt.font({ pixelSize: 22 })
-    readonly property font headline: Qt.font({ pixelSize: 17, weight: Font.DemiBold })
-    readonly property font body: Qt.font({ pixelSize: 17 })
-    readonly property font subheadline: Qt.font({ pixelSize: 15 })
-    readonly property font caption: Qt.font({ pixelSize: 12 })
+    // The platform's text size against the designed one: every text style grows with it.
+    readonly property real textScale: TextScale.factor
+    function scaled(size) { return Math.round(size * textScale) }
+
+    readonly property font largeTitle: Qt.font({ pixelSize: scaled(34), weight: Font.Bold })
+    readonly property font title2: Qt.font({ pixelSize: scaled(22) })
+    readonly property font headline: Qt.font({ pixelSize: scaled(17), weight: Font.DemiBold })
+    readonly property font body: Qt.font({ pixelSize: scaled(17) })
+    readonly property font subheadline: Qt.font({ pixelSize: scaled(15) })
+    // The segments and the section menu button.
+    readonly property font footnote: Qt.font({ pixelSize: scaled(13) })
+    readonly property font caption: Qt.font({ pixelSize: scaled(12) })
 }

@@ -17,6 +17,27 @@ Page {
 
     StackView.onActivated: model.appear()
 
+    // The toolbar's keys, while this screen is the one shown. A key a focused text field uses
+    // itself (letters, editing keys, its own Ctrl sequences) never reaches a shortcut; none of
+    // these is such a key, so they also work from the search field.
+    readonly property bool isCurrent: StackView.status === StackView.Active
+    Shortcut {
+        sequence: "Ctrl+R"
+        enabled: page.isCurrent
+        onActivated: page.model.updateAllRepos()
+    }
+    Shortcut {
+        sequence: "Ctrl+N"
+        enabled: page.isCurrent
+        onActivated: page.model.showingAddRepo = true
+    }
+    Shortcut {
+        sequence: "Ctrl+Shift+A"
+        enabled: page.isCurrent
+        onActivated: page.model.showAllPackages = true
+    }
+    function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
+
     // Keeps a row reached with the keyboard on screen.
     function scrollIntoView(item) {
         const list = scroll.contentItem
@@ -29,7 +50,7 @@ Page {
 
     header: ToolBar {
         background: Rectangle { color: SystemStyle.secondaryBackground }
-        implicitHeight: 64
+        implicitHeight: Math.max(64, titleWords.implicitHeight + 16)
         RowLayout {
             anchors.fill: parent
             anchors.leftMargin: 12
@@ -42,8 +63,11 @@ Page {
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
+                Accessible.name: AccessibleTexts.profile
+                FocusRing {}
                 contentItem: Text {
                     text: "🆇"
+                    Accessible.ignored: true
                     font.pixelSize: 30
                     color: SystemStyle.accent
                     horizontalAlignment: Text.AlignHCenter
@@ -56,6 +80,8 @@ Page {
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
+                Accessible.name: AccessibleTexts.addSource
+                FocusRing {}
                 contentItem: SymbolIcon { name: "plus"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showingAddRepo = !page.model.showingAddRepo
             }
@@ -64,6 +90,8 @@ Page {
             Item {
                 objectName: "principalTitle"
                 readonly property string text: "Vexlo \uF8FF"
+                Accessible.role: Accessible.Heading
+                Accessible.name: "Vexlo"
                 Layout.fillWidth: true
                 implicitHeight: titleWords.implicitHeight
                 Row {
@@ -72,12 +100,14 @@ Page {
                     spacing: 0
                     Label {
                         id: titleWords
+                        Accessible.ignored: true
                         text: "Vexlo "
                         font: SystemStyle.largeTitle
                         color: SystemStyle.accent
                     }
                     Image {
                         objectName: "titleMark"
+                        Accessible.ignored: true
                         anchors.verticalCenter: parent.verticalCenter
                         height: titleWords.font.pixelSize
                         width: status === Image.Ready ? height : 0
@@ -93,6 +123,8 @@ Page {
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
+                Accessible.name: AccessibleTexts.refresh
+                FocusRing {}
                 contentItem: SymbolIcon { name: "arrow.clockwise"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.updateAllRepos()
             }
@@ -101,6 +133,8 @@ Page {
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
+                Accessible.name: AccessibleTexts.allPackages
+                FocusRing {}
                 contentItem: SymbolIcon { name: "square.grid.2x2.fill"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showAllPackages = !page.model.showAllPackages
             }
@@ -112,6 +146,7 @@ Page {
         spacing: 0
 
         SearchField {
+            id: search
             objectName: "searchField"
             Layout.fillWidth: true
             Layout.leftMargin: 16

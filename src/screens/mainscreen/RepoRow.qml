@@ -31,6 +31,7 @@ ColumnLayout {
             spacing: 8
 
             RoundedImage {
+                Accessible.ignored: true
                 radius: 10
                 url: row.imageURL
                 Layout.preferredWidth: 50
@@ -40,6 +41,7 @@ ColumnLayout {
                 Layout.fillWidth: true
                 spacing: 2
                 Label {
+                    Accessible.ignored: true
                     Layout.fillWidth: true
                     text: BidirectionalText.isolated(row.name)
                     horizontalAlignment: Text.AlignLeft
@@ -48,12 +50,21 @@ ColumnLayout {
                     color: SystemStyle.primary
                 }
                 Label {
-                    text: "عدد الحزم: " + row.packageCount
+                    Accessible.ignored: true
+                    Layout.fillWidth: true
+                    horizontalAlignment: Text.AlignLeft
+                    wrapMode: Text.Wrap
+                    text: AccessibleTexts.packageCount(row.packageCount)
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary
                 }
                 Label {
+                    Accessible.ignored: true
                     objectName: "lastUpdatedLabel"
+                    // Large text wraps rather than running out of the row.
+                    Layout.fillWidth: true
+                    horizontalAlignment: Text.AlignLeft
+                    wrapMode: Text.Wrap
                     // The date keeps its own direction: an ISO or en_US date reads left to right.
                     text: "آخر تحديث: \u2068" + row.lastUpdatedText + "\u2069"
                     font: SystemStyle.caption
@@ -63,6 +74,7 @@ ColumnLayout {
         }
     }
     ProgressBar {
+        Accessible.ignored: true
         objectName: "updateProgressBar"
         visible: row.isUpdating
         Layout.fillWidth: true
@@ -73,9 +85,12 @@ ColumnLayout {
         value: row.updateProgress
     }
     Label {
+        Accessible.ignored: true
         objectName: "emptyNote"
         visible: row.packageCount === 0
         text: "لا توجد حزم في هذا السورس"
+        Layout.maximumWidth: row.width - 32
+        wrapMode: Text.Wrap
         font: SystemStyle.caption
         color: SystemStyle.red
         Layout.alignment: Qt.AlignHCenter

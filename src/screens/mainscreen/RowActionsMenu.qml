@@ -30,12 +30,14 @@ Menu {
         property color textColor: SystemStyle.primary
         // Items a row does not offer are left out and take no room.
         height: visible ? implicitHeight : 0
+        Accessible.name: text
         contentItem: RowLayout {
             spacing: 12
             SymbolIcon { name: item.symbol; color: item.tint; size: 20 }
             Label {
                 Layout.fillWidth: true
                 text: item.text
+                Accessible.ignored: true
                 color: item.textColor
                 font: SystemStyle.body
                 horizontalAlignment: Text.AlignLeft
@@ -46,7 +48,7 @@ Menu {
     ActionItem {
         objectName: "pinMenuItem"
         visible: menu.hasPinAction
-        text: menu.isPinned ? "إلغاء التثبيت" : "تثبيت"
+        text: menu.isPinned ? AccessibleTexts.unpin : AccessibleTexts.pin
         symbol: menu.isPinned ? "pin.slash" : "pin"
         tint: menu.isPinned ? SystemStyle.gray : SystemStyle.yellow
         onTriggered: menu.pinTriggered()
@@ -54,7 +56,7 @@ Menu {
     ActionItem {
         objectName: "deleteMenuItem"
         visible: menu.hasDeleteAction
-        text: "حذف"
+        text: AccessibleTexts.remove
         symbol: "trash"
         tint: SystemStyle.red
         textColor: SystemStyle.red

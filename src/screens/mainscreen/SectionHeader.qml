@@ -10,4 +10,5 @@ Label {
     bottomPadding: 6
     font: SystemStyle.subheadline
     color: SystemStyle.primary
+    Accessible.role: Accessible.Heading
 }

@@ -16,6 +16,7 @@ AbstractButton {
 
     clip: true
     focusPolicy: Qt.NoFocus
+    Accessible.name: text
     background: Rectangle { color: action.tint }
     contentItem: Item {
         ColumnLayout {
@@ -33,6 +34,7 @@ AbstractButton {
             Label {
                 Layout.alignment: Qt.AlignHCenter
                 text: action.text
+                Accessible.ignored: true
                 color: "white"
                 font: SystemStyle.caption
             }

@@ -44,6 +44,11 @@ Item {
 
     implicitHeight: content.implicitHeight
     activeFocusOnTab: true
+    // Read as one item; its texts inside are not read on their own.
+    Accessible.role: Accessible.ListItem
+    Accessible.name: AccessibleTexts.sourceRow(name, packageCount, lastUpdatedText, isUpdating)
+    Accessible.focusable: true
+    Accessible.onPressAction: openRequested()
     clip: true
 
     function close() { offset = 0 }
@@ -90,6 +95,7 @@ Item {
 
     Keys.onReturnPressed: isOpen ? close() : openRequested()
     Keys.onEnterPressed: isOpen ? close() : openRequested()
+    Keys.onSpacePressed: isOpen ? close() : openRequested()
     Keys.onEscapePressed: event => { event.accepted = isOpen; close() }
     Keys.onUpPressed: focusNeighbour(false)
     Keys.onDownPressed: focusNeighbour(true)
@@ -108,7 +114,7 @@ Item {
         width: row.leadingReveal
         height: parent.height
         innerEdge: Qt.AlignRight
-        text: row.isPinned ? "إلغاء التثبيت" : "تثبيت"
+        text: row.isPinned ? AccessibleTexts.unpin : AccessibleTexts.pin
         symbol: row.isPinned ? "pin.slash" : "pin"
         tint: row.isPinned ? SystemStyle.gray : SystemStyle.yellow
         onClicked: row.runLeading()
@@ -121,7 +127,7 @@ Item {
         width: row.trailingReveal
         height: parent.height
         innerEdge: Qt.AlignLeft
-        text: "حذف"
+        text: AccessibleTexts.remove
         symbol: "trash"
         tint: SystemStyle.red
         onClicked: row.runTrailing()
@@ -198,6 +204,9 @@ Item {
         }
         onWheel: wheel => { row.close(); wheel.accepted = false }
     }
+
+    // Inside the row: the list's card clips what lies outside.
+    FocusRing { outset: -2; cornerRadius: 8 }
 
     RowActionsMenu {
         id: menu

@@ -10,8 +10,13 @@ AbstractButton {
     property color color
 
     padding: SystemStyle.padding
+    Accessible.name: text
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
     implicitWidth: implicitContentWidth + leftPadding + rightPadding
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
+
+    FocusRing { cornerRadius: 15 }
 
     background: Rectangle {
         radius: 15
@@ -39,6 +44,10 @@ AbstractButton {
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
+                width: Math.min(implicitWidth, button.availableWidth - 28)
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+                Accessible.ignored: true
                 text: button.text
                 font: SystemStyle.headline
                 color: SystemStyle.white

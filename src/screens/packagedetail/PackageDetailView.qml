@@ -20,6 +20,24 @@ Page {
 
     background: Rectangle { color: SystemStyle.background }
 
+    // A control reached with the keyboard comes into view.
+    Connections {
+        target: page.Window.window
+        function onActiveFocusItemChanged() {
+            const item = page.Window.activeFocusItem
+            let inside = item
+            while (inside && inside !== column)
+                inside = inside.parent
+            if (!inside)
+                return
+            const top = item.mapToItem(column, 0, 0).y + column.y
+            if (top < flick.contentY)
+                flick.contentY = Math.max(0, top - SystemStyle.padding)
+            else if (top + item.height > flick.contentY + flick.height)
+                flick.contentY = Math.min(flick.contentHeight - flick.height, top + item.height + SystemStyle.padding - flick.height)
+        }
+    }
+
     Flickable {
         id: flick
         anchors.fill: parent
@@ -123,6 +141,7 @@ Page {
                     symbol: "person.fill"
                     symbolColor: SystemStyle.blue
                     text: "المطور: " + viewModel.author
+                    isolateRuns: true
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -140,10 +159,14 @@ Page {
             RowLayout {
                 objectName: "detailRating"
                 visible: viewModel.hasRating
+                // Read as its text, not as a row of stars.
+                Accessible.role: Accessible.StaticText
+                Accessible.name: AccessibleTexts.rating(viewModel.ratingText)
                 Layout.fillWidth: true
                 Text {
                     objectName: "detailRatingText"
-                    text: "التقييم: " + viewModel.ratingText
+                    text: AccessibleTexts.rating(viewModel.ratingText)
+                    Accessible.ignored: true
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary
                 }
@@ -161,7 +184,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "arrow.down.circle.fill"
-                text: "تحميل"
+                text: AccessibleTexts.download
                 color: SystemStyle.blue
                 onClicked: viewModel.download()
             }
@@ -170,7 +193,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "doc.on.doc.fill"
-                text: "نسخ رابط التحميل"
+                text: AccessibleTexts.copyDownloadLink
                 color: SystemStyle.green
                 onClicked: viewModel.copyDownloadLink()
             }
@@ -179,7 +202,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "arrow.up.forward.app.fill"
-                text: "فتح الأداة في Sileo"
+                text: AccessibleTexts.openInSileo
                 color: SystemStyle.purple
                 onClicked: viewModel.openInSileo()
             }
@@ -188,7 +211,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "link"
-                text: "نسخ رابط المشاركة"
+                text: AccessibleTexts.copyShareLink
                 color: SystemStyle.orange
                 onClicked: viewModel.copyShareLink()
             }
@@ -198,7 +221,7 @@ Page {
                 Layout.fillWidth: true
                 Layout.topMargin: 20
                 symbol: "globe"
-                text: "صفحة الحزمة"
+                text: AccessibleTexts.packagePage
                 color: SystemStyle.indigo
                 onClicked: viewModel.openDepiction()
             }

@@ -23,6 +23,18 @@ AbstractButton {
     implicitWidth: 300
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
     hoverEnabled: false
+    // Which package of the grid's list this is.
+    property int packageRow: -1
+    // Arrow keys move to the neighbouring card: grid rows and columns as they lie on screen.
+    signal moveRequested(int rows, int columns)
+    Accessible.name: AccessibleTexts.card(name, version, sizeText)
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Keys.onUpPressed: moveRequested(-1, 0)
+    Keys.onDownPressed: moveRequested(1, 0)
+    Keys.onLeftPressed: moveRequested(0, mirrored ? 1 : -1)
+    Keys.onRightPressed: moveRequested(0, mirrored ? -1 : 1)
+    FocusRing { cornerRadius: 15 }
 
     background: Rectangle {
         radius: 15
@@ -112,10 +124,13 @@ AbstractButton {
         RowLayout {
             objectName: "cardRating"
             visible: card.hasRating
+            Accessible.role: Accessible.StaticText
+            Accessible.name: AccessibleTexts.rating(card.ratingText)
             Layout.fillWidth: true
             Text {
                 objectName: "cardRatingText"
-                text: "التقييم: " + card.ratingText
+                text: AccessibleTexts.rating(card.ratingText)
+                Accessible.ignored: true
                 font: SystemStyle.caption
                 color: SystemStyle.secondary
             }

@@ -35,6 +35,26 @@ ListView {
         scroll.start()
     }
 
+    // Gives the keyboard focus to the card of this package row, scrolled into view; a row
+    // outside the list leaves the focus where it is.
+    function focusCard(row) {
+        if (row < 0 || row >= packages.count)
+            return
+        const line = rows.rowOf(row)
+        positionViewAtIndex(line, ListView.Contain)
+        const lineItem = itemAtIndex(line)
+        if (!lineItem)
+            return
+        const cards = lineItem.cardItems.children
+        for (let i = 0; i < cards.length; ++i) {
+            const card = cards[i]
+            if (card.packageRow === row) {
+                card.forceActiveFocus(Qt.TabFocusReason)
+                return
+            }
+        }
+    }
+
     // A row that no longer exists opens nothing.
     function openPackage(row) {
         const record = packages.record(row)
@@ -42,6 +62,7 @@ ListView {
             stackView.push(Qt.resolvedUrl("../packagedetail/PackageDetailView.qml"), { record: record })
     }
 
+    readonly property PackageRowModel rowModel: rows
     model: PackageRowModel {
         id: rows
         packages: grid.packages
@@ -66,6 +87,7 @@ ListView {
     delegate: Item {
         id: cardRow
         required property var cards
+        readonly property Item cardItems: line
 
         width: grid.width
         height: line.height
@@ -93,7 +115,16 @@ ListView {
                     starCount: modelData.starCount
                     imageUrl: modelData.imageUrl
                     displayName: modelData.displayName
+                    packageRow: modelData.row
                     onClicked: grid.openPackage(modelData.row)
+                    // A card reached with Tab comes into view.
+                    onActiveFocusChanged: if (activeFocus) grid.positionViewAtIndex(grid.rowModel.rowOf(modelData.row), ListView.Contain)
+                    onMoveRequested: (down, across) => {
+                        const target = across !== 0 ? modelData.row + across : modelData.row + down * grid.columns
+                        // Across stays within the grid row.
+                        if (across === 0 || grid.rowModel.rowOf(target) === grid.rowModel.rowOf(modelData.row))
+                            grid.focusCard(target)
+                    }
                 }
             }
         }

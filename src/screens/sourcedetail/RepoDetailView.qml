@@ -15,6 +15,8 @@ Page {
 
     title: viewModel.title
 
+    function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
+
     RepoDetailViewModel {
         id: viewModel
         repo: page.repo
@@ -54,10 +56,13 @@ Page {
         header: ColumnLayout {
             width: grid.width
             spacing: 8
-            RowLayout {
+            // With large text the section menu takes a line of its own under the segments.
+            GridLayout {
                 Layout.fillWidth: true
                 Layout.margins: SystemStyle.padding
-                spacing: 8
+                columns: SystemStyle.textScale > 1.3 ? 1 : 2
+                columnSpacing: 8
+                rowSpacing: 8
                 SegmentedPicker {
                     objectName: "architecturePicker"
                     Layout.fillWidth: true
@@ -69,6 +74,7 @@ Page {
                 SectionMenuButton {
                     objectName: "sectionMenuButton"
                     visible: choices.length > 1
+                    Layout.alignment: Qt.AlignLeft
                     choices: viewModel.sectionChoices
                     text: viewModel.selectedSectionText
                     onActivated: name => viewModel.selectedSection = name
@@ -82,6 +88,8 @@ Page {
                 SymbolIcon { name: "doc.text"; color: SystemStyle.red; size: SystemStyle.subheadline.pixelSize }
                 Text {
                     objectName: "countLine"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: viewModel.countText
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary

@@ -12,6 +12,10 @@ AbstractButton {
     implicitWidth: 60
     implicitHeight: 60
     enabled: shown
+    Accessible.name: AccessibleTexts.scrollToTop
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    FocusRing { cornerRadius: 30 }
     opacity: shown ? 1 : 0
     scale: shown ? 1 : 0.01
     visible: opacity > 0

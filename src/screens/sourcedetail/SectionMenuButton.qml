@@ -10,8 +10,12 @@ AbstractButton {
     property var choices: []
     signal activated(string name)
 
-    implicitHeight: 32
-    implicitWidth: Math.min(row.implicitWidth + 20, 150)
+    implicitHeight: Math.max(32, row.implicitHeight + 8)
+    implicitWidth: Math.min(row.implicitWidth + 20, 150 * SystemStyle.textScale)
+    Accessible.name: AccessibleTexts.sectionChoice(text)
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    FocusRing {}
     onClicked: menu.open()
 
     background: Rectangle {
@@ -28,7 +32,7 @@ AbstractButton {
             Text {
                 Layout.fillWidth: true
                 text: button.text
-                font.pixelSize: 13
+                font: SystemStyle.footnote
                 color: SystemStyle.blue
                 elide: Text.ElideRight
             }
@@ -49,6 +53,7 @@ AbstractButton {
                 required property var modelData
                 objectName: "sectionChoice_" + modelData.name
                 text: modelData.text
+                Accessible.name: text
                 font: SystemStyle.body
                 onTriggered: button.activated(modelData.name)
             }

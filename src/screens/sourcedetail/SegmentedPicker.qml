@@ -9,7 +9,16 @@ Rectangle {
     property string current
     signal activated(string value)
 
-    implicitHeight: 32
+    implicitHeight: Math.max(32, SystemStyle.footnote.pixelSize * 1.5 + 8)
+    Accessible.role: Accessible.Grouping
+    Accessible.name: AccessibleTexts.architectures
+
+    // Left and Right move to the neighbouring segment as they lie on screen.
+    function focusSegment(index) {
+        const segment = segments.itemAt(index)
+        if (segment)
+            segment.forceActiveFocus(Qt.TabFocusReason)
+    }
     radius: 8
     color: SystemStyle.fill
 
@@ -18,6 +27,7 @@ Rectangle {
         anchors.margins: 2
         spacing: 0
         Repeater {
+            id: segments
             model: picker.model
             Item {
                 id: segment
@@ -28,6 +38,19 @@ Rectangle {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 Layout.preferredWidth: 1
+                activeFocusOnTab: true
+                Accessible.role: Accessible.RadioButton
+                Accessible.name: modelData
+                Accessible.checkable: true
+                Accessible.checked: selected
+                Accessible.focusable: true
+                Accessible.onPressAction: picker.activated(modelData)
+                Keys.onSpacePressed: picker.activated(modelData)
+                Keys.onReturnPressed: picker.activated(modelData)
+                Keys.onEnterPressed: picker.activated(modelData)
+                Keys.onLeftPressed: picker.focusSegment(index + (picker.LayoutMirroring.enabled ? 1 : -1))
+                Keys.onRightPressed: picker.focusSegment(index + (picker.LayoutMirroring.enabled ? -1 : 1))
+                FocusRing { outset: -1; cornerRadius: 6 }
 
                 Rectangle {
                     anchors.fill: parent
@@ -51,11 +74,15 @@ Rectangle {
                     anchors.leftMargin: 4
                     anchors.rightMargin: 4
                     text: segment.modelData
-                    font.pixelSize: 13
+                    font.pixelSize: SystemStyle.footnote.pixelSize
                     font.weight: segment.selected ? Font.DemiBold : Font.Normal
+                    Accessible.ignored: true
                     color: SystemStyle.primary
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
+                    // Large text first shrinks back towards the designed size, then elides.
+                    fontSizeMode: Text.HorizontalFit
+                    minimumPixelSize: 13
                     elide: Text.ElideRight
                 }
                 TapHandler { onTapped: picker.activated(segment.modelData) }

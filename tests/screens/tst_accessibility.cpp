@@ -1,0 +1,310 @@
+#include "fakeplatform.h"
+#include "model/repostore.h"
+#include "screens/mainscreen/contentviewmodel.h"
+#include "testsupport.h"
+
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QTest>
+#include <QtQml/QQmlExtensionPlugin>
+
+Q_IMPORT_QML_PLUGIN(VexloPlugin)
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void collect(QQuickItem *item, const std::function<bool(QQuickItem *)> &test, QList<QQuickItem *> &found)
+{
+    if (test(item))
+        found.append(item);
+    const auto children = item->childItems();
+    for (QQuickItem *child : children)
+        collect(child, test, found);
+}
+
+QQuickItem *named(QQuickItem *in, const QString &name)
+{
+    QList<QQuickItem *> found;
+    collect(in, [&name](QQuickItem *i) { return i->objectName() == name && i->isVisible(); }, found);
+    return found.value(0);
+}
+
+// What a user can reach or press: buttons, text fields and whatever takes the Tab key.
+bool isInteractive(QQuickItem *item)
+{
+    return item->isVisible() && item->isEnabled() && item->width() > 0 && item->height() > 0
+        && (item->inherits("QQuickAbstractButton") || item->inherits("QQuickTextInput")
+            || item->inherits("QQuickTextEdit") || item->activeFocusOnTab());
+}
+
+QString describe(QQuickItem *item)
+{
+    return QString::fromLatin1(item->metaObject()->className()) + u' ' + item->objectName() + u' '
+        + item->property("text").toString();
+}
+
+// Every control on screen has a role and a name a reader can say; returns the names.
+QStringList checkNamed(QQuickWindow *window)
+{
+    QList<QQuickItem *> controls;
+    collect(window->contentItem(), isInteractive, controls);
+    QStringList names;
+    for (QQuickItem *item : std::as_const(controls)) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
+        const QString what = describe(item);
+        if (!iface) {
+            QTest::qFail(qPrintable(u"not accessible: "_s + what), __FILE__, __LINE__);
+            return {};
+        }
+        if (iface->role() == QAccessible::NoRole || iface->role() == QAccessible::Client
+            || iface->text(QAccessible::Name).trimmed().isEmpty()) {
+            QTest::qFail(qPrintable(u"no role or name: "_s + what), __FILE__, __LINE__);
+            return {};
+        }
+        names.append(iface->text(QAccessible::Name));
+    }
+    return names;
+}
+
+// The application's window on a store of two sources served by a local server, refreshed.
+struct App
+{
+    TempDataDir data;
+    TestServer server;
+    QQmlApplicationEngine engine;
+    QQuickWindow *window = nullptr;
+    ContentViewModel *model = nullptr;
+
+    bool start()
+    {
+        server.serve(u"a/Packages"_s, "Package: com.example.one\nVersion: 1.2\nSize: 2048\nArchitecture: iphoneos-arm64\n"
+                                      "Author: Ann <ann@example.org>\nRatings: 4.5\n\n"
+                                      "Package: com.example.two\nVersion: 2.0\nArchitecture: iphoneos-arm\n\n");
+        server.serve(u"b/Packages"_s, "Package: com.example.three\nVersion: 3.0\n\n");
+        RepoList list;
+        for (const char *name : {"a", "b"}) {
+            Repo repo;
+            repo.name = name;
+            repo.url = server.url(QString::fromLatin1(name) + u'/').toStdString();
+            repo.packagesURL = repo.url + "Packages";
+            repo.imageURL = "";
+            repo.isPinned = list.isEmpty();
+            list.append(repo);
+        }
+        if (!RepoStore::saveRepos(list))
+            return false;
+        engine.addImportPath(u"qrc:/"_s);
+        engine.load(QUrl(u"qrc:/Vexlo/app/MyApp.qml"_s));
+        if (engine.rootObjects().isEmpty())
+            return false;
+        window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+        model = window->findChild<ContentViewModel *>(u"contentModel"_s);
+        window->requestActivate();
+        return model && QTest::qWaitForWindowActive(window) && server.waitForRequests(2)
+            && QTest::qWaitFor([this] { return model->allPackages()->count() == 3; });
+    }
+    ~App()
+    {
+        if (model)
+            model->waitForPendingWrites();
+    }
+    QQuickItem *root() const { return window->contentItem(); }
+    QObject *stack() const { return window->findChild<QObject *>(u"contentView"_s)->parent(); }
+    int depth() const { return stack()->property("depth").toInt(); }
+    // The focused control, by object name or, for a source row, by its source's name.
+    QString focused() const
+    {
+        QQuickItem *item = window->activeFocusItem();
+        if (!item)
+            return {};
+        return item->property("isSourceRow").toBool() ? item->property("name").toString() : item->objectName();
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        QTest::keyClick(window, Qt::Key(key), modifiers);
+    }
+};
+
+QQuickItem *cardOf(QQuickItem *in, int packageRow)
+{
+    QList<QQuickItem *> found;
+    collect(in, [packageRow](QQuickItem *i) {
+        return i->objectName() == u"packageCard" && i->isVisible() && i->property("packageRow").toInt() == packageRow;
+    }, found);
+    return found.value(0);
+}
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // As the application's entry point sets them.
+        QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+        QQuickStyle::setStyle(u"Material"_s);
+        // Without a reader Qt Quick makes no accessible interfaces; this stands in for one.
+        QAccessible::setActive(true);
+    }
+
+    void everyScreenNamesItsControls()
+    {
+        FakePlatform platform;
+        App app;
+        QVERIFY(app.start());
+        QVERIFY(!app.model->showAlert());
+
+        // The main screen: the toolbar by what its buttons do, each row as one item.
+        const QStringList main = checkNamed(app.window);
+        for (const QString &name : {u"فتح الرابط الشخصي"_s, u"إضافة سورس"_s, u"تحديث"_s, u"جميع الحزم"_s,
+                                    u"ابحث عن السورسات"_s})
+            QVERIFY2(main.contains(name), qPrintable(name));
+        const QString rowA = QAccessible::queryAccessibleInterface(named(app.root(), u"pinnedSection"_s)->childItems()
+                                                                       .first()->childItems().first())
+                                 ->text(QAccessible::Name);
+        QVERIFY2(rowA.startsWith(u"a، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
+        QVERIFY(!rowA.contains(u"جارٍ التحديث"_s));
+
+        // Both sheets.
+        app.model->setShowingAddRepo(true);
+        QTRY_VERIFY(named(app.root(), u"addressField"_s));
+        QTest::keyClick(app.window, Qt::Key_X);
+        QTRY_VERIFY(named(app.root(), u"clearButton"_s));
+        QVERIFY(checkNamed(app.window).contains(u"مسح النص"_s));
+        app.model->setShowingAddRepo(false);
+        app.model->setShowAllPackages(true);
+        QTRY_VERIFY(cardOf(app.root(), 0));
+        QVERIFY(checkNamed(app.window).contains(u"com.example.one، الإصدار: 1.2، حجم الملف: 2.0 ك.ب"_s));
+        app.model->setShowAllPackages(false);
+        QTRY_VERIFY(!cardOf(app.root(), 0));
+
+        // The source screen, with its segments by architecture.
+        named(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus();
+        app.key(Qt::Key_Return);
+        QTRY_COMPARE(app.depth(), 2);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        const QStringList source = checkNamed(app.window);
+        for (const QString &name : {u"رجوع"_s, u"All Architectures"_s, u"arm"_s, u"arm64"_s})
+            QVERIFY2(source.contains(name), qPrintable(name));
+
+        // The package screen: its buttons by their texts, the stars as the rating text, and
+        // the author's address in its own direction.
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        QTest::mouseClick(app.window, Qt::LeftButton, {}, cardOf(app.root(), 0)->mapToScene({20, 20}).toPoint());
+        QTRY_COMPARE(app.depth(), 3);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        const QStringList package = checkNamed(app.window);
+        for (const QString &name : {u"تحميل"_s, u"نسخ رابط التحميل"_s, u"فتح الأداة في Sileo"_s, u"نسخ رابط المشاركة"_s})
+            QVERIFY2(package.contains(name), qPrintable(name));
+        QCOMPARE(QAccessible::queryAccessibleInterface(named(app.root(), u"detailRating"_s))->text(QAccessible::Name),
+                 u"التقييم: 4.5"_s);
+        QList<QQuickItem *> authorText;
+        collect(named(app.root(), u"detailAuthor"_s), [](QQuickItem *i) { return i->inherits("QQuickText"); }, authorText);
+        QCOMPARE(authorText.value(1)->property("text").toString(), u"المطور: \u2068Ann <ann@example.org>\u2069"_s);
+
+        // The alert reads its title and its message.
+        named(app.root(), u"sileoButton"_s)->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Return);
+        QTRY_VERIFY(named(app.root(), u"alertButton"_s));
+        QQuickItem *alert = named(app.root(), u"alertButton"_s)->parentItem();
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(alert);
+        QCOMPARE(iface->text(QAccessible::Name), u"Sileo غير مثبت"_s);
+        QCOMPARE(iface->text(QAccessible::Description), u"يرجى تثبيت Sileo لفتح الحزمة."_s);
+        QVERIFY(!checkNamed(app.window).isEmpty());
+    }
+
+    void keyboardAlone()
+    {
+        App app;
+        QVERIFY(app.start());
+
+        // Tab runs through the toolbar from the right, the search field and the rows; Shift+Tab
+        // goes back.
+        QStringList order;
+        for (int i = 0; i < 7; ++i) {
+            app.key(Qt::Key_Tab);
+            order.append(app.focused());
+        }
+        QCOMPARE(order, (QStringList{u"profileLink"_s, u"addButton"_s, u"refreshButton"_s, u"allPackagesButton"_s,
+                                     u"searchField"_s, u"a"_s, u"b"_s}));
+        app.key(Qt::Key_Backtab);
+        QCOMPARE(app.focused(), u"a"_s);
+
+        // Ctrl+R refreshes, also from the search field, which does not use it; the keys the
+        // field does use stay in it: letters, Space and Return neither refresh nor open a row.
+        const int before = app.server.requestCount(u"a/Packages"_s);
+        app.key(Qt::Key_R, Qt::ControlModifier);
+        QTRY_COMPARE(app.server.requestCount(u"a/Packages"_s), before + 1);
+        app.key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(app.focused(), u"searchField"_s);
+        for (const int key : {int(Qt::Key_R), int(Qt::Key_Space), int(Qt::Key_Return)})
+            app.key(key);
+        QCOMPARE(app.model->searchText(), u"r "_s);
+        QTest::qWait(200);
+        QCOMPARE(app.server.requestCount(u"a/Packages"_s), before + 1);
+        QCOMPARE(app.depth(), 1);
+        app.key(Qt::Key_R, Qt::ControlModifier);
+        QTRY_COMPARE(app.server.requestCount(u"a/Packages"_s), before + 2);
+        app.model->setSearchText({});
+
+        // Ctrl+N opens the add sheet, Escape closes it; Ctrl+Shift+A opens all packages.
+        app.key(Qt::Key_N, Qt::ControlModifier);
+        QTRY_VERIFY(app.model->showingAddRepo());
+        QTRY_COMPARE(app.focused(), u"addressField"_s);
+        // A modal sheet holds the main screen's keys.
+        app.key(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!app.model->showAllPackages());
+        app.key(Qt::Key_Escape);
+        QTRY_VERIFY(!app.model->showingAddRepo());
+        app.key(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_VERIFY(app.window->findChild<QObject *>(u"allPackagesSheet"_s)->property("opened").toBool());
+        app.key(Qt::Key_Escape);
+        QTRY_VERIFY(!app.model->showAllPackages());
+
+        // A source opened with Enter; Escape goes back to the main screen.
+        QTRY_VERIFY(app.window->activeFocusItem());
+        named(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Return);
+        QTRY_COMPARE(app.depth(), 2);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        app.key(Qt::Key_Escape);
+        QTRY_COMPARE(app.depth(), 1);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+
+        // On the source screen the arrows move between cards and Enter opens the focused one,
+        // with the focus ring drawn around it.
+        named(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Return);
+        QTRY_COMPARE(app.depth(), 2);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        cardOf(app.root(), 0)->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Down);
+        QQuickItem *second = cardOf(app.root(), 1);
+        QVERIFY(second->hasActiveFocus());
+        QList<QQuickItem *> rings;
+        collect(second, [](QQuickItem *i) { return i->property("cornerRadius").isValid() && i->property("outset").isValid(); }, rings);
+        QVERIFY(!rings.isEmpty() && rings.first()->isVisible());
+        app.key(Qt::Key_Down);
+        QVERIFY(second->hasActiveFocus());
+        app.key(Qt::Key_Enter);
+        QTRY_COMPARE(app.depth(), 3);
+        QTRY_COMPARE(app.stack()->property("currentItem").value<QObject *>()->property("title").toString(),
+                     u"com.example.two"_s);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        app.key(Qt::Key_Escape);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        app.key(Qt::Key_Escape);
+        QTRY_COMPARE(app.depth(), 1);
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
