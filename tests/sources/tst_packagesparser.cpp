@@ -267,6 +267,7 @@ private Q_SLOTS:
         for (const Package &p : first)
             ids.insert(p.id);
         QCOMPARE(ids.size(), 4);
+        QVERIFY(again.first().id.version() == QUuid::Random && again.first().id.variant() == QUuid::DCE);
     }
 
     void matchesTheRuleOnRandomIndexes()
