@@ -9,7 +9,6 @@
 #include "sources/packagesparser.h"
 
 #include <QAbstractItemModelTester>
-#include <QBuffer>
 #include <QImage>
 #include <QNetworkProxy>
 #include <QSignalSpy>
@@ -361,12 +360,7 @@ private Q_SLOTS:
     void cardsShowTheirOwnIconAndDisplayName()
     {
         TestServer server;
-        QImage icon(16, 16, QImage::Format_RGB32);
-        icon.fill(Qt::darkCyan);
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && icon.save(&buffer, "PNG"));
-        server.serve(u"icons/a.png"_s, png);
+        server.serve(u"icons/a.png"_s, TestData::picture());
         Repo repo = sampleRepo(3);
         repo.packages[0].extras.set(Extra::IconURL, server.url(u"icons/a.png"_s).toStdString());
         repo.packages[0].extras.set(Extra::DisplayName, "أداة ألف");

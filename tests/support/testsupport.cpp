@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QTest>
@@ -193,4 +195,15 @@ QByteArray TestData::readFile(const QString &path)
 QByteArray TestData::fixture(const QString &name)
 {
     return readFile(QStringLiteral(FIXTURES_DIR "/") + name);
+}
+
+QByteArray TestData::picture(const char *format, QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }

@@ -2,6 +2,8 @@
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
+#include <QColor>
+#include <QSize>
 #include <QHash>
 #include <QHttpServerResponder>
 #include <QList>
@@ -104,6 +106,8 @@ namespace TestData {
 // A fixture file of this project (tests/fixtures/NAME).
 [[nodiscard]] QByteArray fixture(const QString &name);
 [[nodiscard]] QByteArray readFile(const QString &path);
+// A picture of one colour, encoded ("png", "jpeg", "webp", …).
+[[nodiscard]] QByteArray picture(const char *format = "png", QSize size = {40, 20}, QColor colour = Qt::red);
 } // namespace TestData
 
 // Skips the current test with a message when the shared corpus is absent.
