@@ -5,7 +5,6 @@
 
 #include "testsupport.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -19,21 +18,6 @@ Q_IMPORT_QML_PLUGIN(VexloPlugin)
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray png(QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-} // namespace
-
 class TestCachedAsyncImage : public QObject
 {
     Q_OBJECT
@@ -42,7 +26,7 @@ private Q_SLOTS:
     {
         TempDataDir data;
         TestServer server;
-        server.serve(u"icon.png"_s, png({8, 8}, Qt::blue));
+        server.serve(u"icon.png"_s, TestData::picture("png", {8, 8}, Qt::blue));
         const QString url = server.url(u"icon.png"_s);
 
         CachedImageItem item;
@@ -67,7 +51,7 @@ private Q_SLOTS:
     {
         TempDataDir data;
         TestServer server;
-        server.serve(u"late.png"_s, png({8, 8}, Qt::green));
+        server.serve(u"late.png"_s, TestData::picture("png", {8, 8}, Qt::green));
         server.setHolding(true);
         const QString url = server.url(u"late.png"_s);
 
@@ -96,7 +80,7 @@ private Q_SLOTS:
         QFETCH(bool, downloads);
         TempDataDir data;
         TestServer server;
-        server.serve(u"wide.png"_s, png({40, 20}, Qt::red));
+        server.serve(u"wide.png"_s, TestData::picture("png", {40, 20}, Qt::red));
         server.serve(u"page.html"_s, "<html>Not found</html>", 404);
         server.setHolding(true);
 
@@ -139,7 +123,7 @@ private Q_SLOTS:
             QVERIFY(!QFile::exists(imageCacheFilePath(url)));
             // The next appearance tries again; the placeholder stands until a picture comes.
             server.setHolding(false);
-            server.serve(path, png({8, 8}, Qt::blue));
+            server.serve(path, TestData::picture("png", {8, 8}, Qt::blue));
             rootItem->setVisible(false);
             rootItem->setVisible(true);
             QVERIFY(placeholder->isVisible() && !indicator->isVisible());

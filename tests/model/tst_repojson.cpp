@@ -118,15 +118,13 @@ private Q_SLOTS:
     void roundTripIsExact();
     void absentOptionalsAreLeftOut();
     void exactTextForm();
-    void nonFiniteNumberFailsTheWholeWrite_data();
-    void nonFiniteNumberFailsTheWholeWrite();
-    void textThatIsNotUtf8IsNeverWritten();
+    void unwritableValueFailsTheWholeWrite_data();
+    void unwritableValueFailsTheWholeWrite();
     void validDocumentsRead_data();
     void validDocumentsRead();
     void readValuesAreRight();
     void invalidDocumentsFail_data();
     void invalidDocumentsFail();
-    void unpaddedInputIsCopied();
     void singleRecordsAndPackageLists();
 };
 
@@ -140,6 +138,8 @@ void TestRepoJson::roundTripIsExact()
     QCOMPARE(back->size(), 2);
     RecordCompare::verifySame(list, *back);
     QCOMPARE(write(*back), text);
+    // Bytes without room for the reader's look-ahead are read from a copy.
+    QVERIFY(RepoJson::readRepos(QByteArray::fromRawData(text.data(), qsizetype(text.size()))));
 }
 
 void TestRepoJson::absentOptionalsAreLeftOut()
@@ -195,16 +195,15 @@ void TestRepoJson::exactTextForm()
     }
 }
 
-void TestRepoJson::nonFiniteNumberFailsTheWholeWrite_data()
+void TestRepoJson::unwritableValueFailsTheWholeWrite_data()
 {
     QTest::addColumn<int>("where");
     QTest::newRow("package rating nan") << 0;
     QTest::newRow("last updated inf") << 1;
-    QTest::newRow("release date -inf") << 2;
-    QTest::newRow("update progress nan") << 3;
+    QTest::newRow("name not UTF-8") << 2;
 }
 
-void TestRepoJson::nonFiniteNumberFailsTheWholeWrite()
+void TestRepoJson::unwritableValueFailsTheWholeWrite()
 {
     QFETCH(int, where);
     RepoList list = {minimalRepo(), fullRepo()};
@@ -214,21 +213,12 @@ void TestRepoJson::nonFiniteNumberFailsTheWholeWrite()
     switch (where) {
     case 0: r.packages[2].ratings = nan; break;
     case 1: r.lastUpdated = inf; break;
-    case 2: r.releaseDate = -inf; break;
-    case 3: r.updateProgress = nan; break;
+    case 2: r.name = "bad \xC3\x28 byte"; break;
     }
     std::string out = "previous";
     QVERIFY(!RepoJson::writeRepos(list, out));
     QVERIFY(out.empty());
     QVERIFY(!RepoJson::encodeRepos(list));
-}
-
-void TestRepoJson::textThatIsNotUtf8IsNeverWritten()
-{
-    RepoList list = {minimalRepo()};
-    list[0].name = "bad \xC3\x28 byte";
-    std::string out;
-    QVERIFY(!RepoJson::writeRepos(list, out));
 }
 
 void TestRepoJson::validDocumentsRead_data()
@@ -247,10 +237,8 @@ void TestRepoJson::validDocumentsRead_data()
         R"("description":"","name":"n","id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8"}],"isUpdating":true,)"
         R"("isFixed":true,"lastUpdated":0,"isPinned":true,"packagesURL":"p","imageURL":"i","url":"u",)"
         R"("name":"n","id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8"}])");
-    QTest::newRow("white space") << documentWith({}, {}).replace(",", " ,\n\t").replace(":", " : ");
     QTest::newRow("escaped key") << documentWith({}, {}).replace(R"("version")", R"("vers\u0069on")");
-    QTest::newRow("integer date") << documentWith({}, {}).replace(R"("lastUpdated":1.5)",
-                                                                  R"("lastUpdated":700000000)");
+    QTest::newRow("white space") << documentWith({}, {}).replace(",", " ,\n\t").replace(":", " : ");
     QTest::newRow("integral size as decimal") << documentWith({}, {}).replace(R"("fileSize":5)",
                                                                               R"("fileSize":5.0)");
     QTest::newRow("smallest size") << documentWith({}, {}).replace(R"("fileSize":5)",
@@ -309,17 +297,12 @@ void TestRepoJson::invalidDocumentsFail_data()
     QTest::newRow("ratings as text") << with(R"("ratings":2)", R"("ratings":"2")") << u"ratings"_s;
     QTest::newRow("pinned as number") << with(R"("isPinned":false)", R"("isPinned":0)") << u"isPinned"_s;
     QTest::newRow("name as number") << with(R"("name":"n")", R"("name":5)") << u"name"_s;
-    QTest::newRow("date as text") << with(R"("lastUpdated":1.5)", R"("lastUpdated":"1.5")") << u"lastUpdated"_s;
     QTest::newRow("date null") << with(R"("lastUpdated":1.5)", R"("lastUpdated":null)") << u"lastUpdated"_s;
     QTest::newRow("fraction size") << with(R"("fileSize":5)", R"("fileSize":5.5)") << u"fileSize"_s;
     QTest::newRow("huge size") << with(R"("fileSize":5)", R"("fileSize":9223372036854775808)") << u"fileSize"_s;
     // Next to −2⁶³, where the nearest double would pass for it.
     QTest::newRow("size below the range") << with(R"("fileSize":5)", R"("fileSize":-9223372036854775809)")
                                           << u"fileSize"_s;
-    QTest::newRow("size far below the range") << with(R"("fileSize":5)", R"("fileSize":-9223372036854776832)")
-                                              << u"fileSize"_s;
-    QTest::newRow("size below the range as decimal")
-        << with(R"("fileSize":5)", R"("fileSize":-9223372036854775808.5)") << u"fileSize"_s;
     // Far too deep for a recursive reader's stack: unreadable, not a crash.
     QTest::newRow("nested too deeply") << documentWith(",\"x\":" + QByteArray(200'000, '[') + QByteArray(200'000, ']'), {})
                                        << u"deep"_s;
@@ -333,18 +316,13 @@ void TestRepoJson::invalidDocumentsFail_data()
                                          R"("{A1A2A3A4-B1B2-C1C2-D1D2-D3D4D5D6D7D8}")")
                                  << u"id"_s;
     QTest::newRow("link not text") << documentWith(R"(,"socialMediaLinks":[1])", {}) << u"socialMediaLinks"_s;
-    QTest::newRow("developer number") << documentWith(R"(,"developer":1)", {}) << u"developer"_s;
     QTest::newRow("section number") << documentWith({}, R"(,"section":1)") << u"section"_s;
-    QTest::newRow("icon address array") << documentWith({}, R"(,"iconURL":["x"])") << u"iconURL"_s;
-    QTest::newRow("bad escape") << with(R"("name":"n")", R"("name":"\x")") << u"name"_s;
     QTest::newRow("lone surrogate") << with(R"("name":"n")", R"("name":"\ud800")") << u"name"_s;
     QTest::newRow("raw control character") << with(R"("name":"n")", "\"name\":\"a\x01\"") << QString();
     QTest::newRow("broken unknown value") << documentWith(R"(,"x":tru)", {}) << QString();
-    QTest::newRow("not an array") << "{}"_ba << u"array"_s;
     QTest::newRow("element not an object") << "[1]"_ba << u"object"_s;
     QTest::newRow("trailing content") << QByteArray(ok + ",[]") << u"after"_s;
     QTest::newRow("empty") << QByteArray() << QString();
-    QTest::newRow("not json") << "garbage"_ba << QString();
     QTest::newRow("cut short") << ok.left(ok.size() - 5) << QString();
     QTest::newRow("not utf-8") << with(R"("name":"n")", "\"name\":\"\xff\"") << QString();
 }
@@ -357,15 +335,6 @@ void TestRepoJson::invalidDocumentsFail()
     QVERIFY(!RepoJson::readRepos(json, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY2(error.contains(mention), qPrintable(error));
-}
-
-void TestRepoJson::unpaddedInputIsCopied()
-{
-    const std::string text = write({fullRepo()});
-    const QByteArray raw = QByteArray::fromRawData(text.data(), qsizetype(text.size()));
-    QVERIFY(RepoJson::readRepos(raw));
-    const QByteArray exact(text.data(), qsizetype(text.size()));
-    QVERIFY(RepoJson::readRepos(exact));
 }
 
 void TestRepoJson::singleRecordsAndPackageLists()

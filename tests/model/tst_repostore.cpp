@@ -93,7 +93,6 @@ private Q_SLOTS:
     void defaultSources();
     void userDefaults();
     void firstStartHasNothingStored();
-    void storedEmptyListStaysEmpty();
     void unreadableDocumentIsLeftUntouched_data();
     void unreadableDocumentIsLeftUntouched();
     void unreadableDocumentIsKeptAsideBeforeItIsWrittenOver();
@@ -105,42 +104,28 @@ private Q_SLOTS:
     void asyncLoadSkipsDestroyedContext();
 };
 
+// Without an own source the list is the public ones; with one, "Vexlo" comes first.
 void TestRepoStore::defaultSources()
 {
-    const std::pair<const char *, const char *> publicSources[] = {
-        {"Chariz", "https://repo.chariz.com/"},
-        {"Havoc", "https://havoc.app/"},
-        {"Sileo", "https://repo.getsileo.app/"},
-        {"opa334", "https://opa334.github.io/"},
-        {"Zebra", "https://getzbra.com/repo/"},
-        {"PoomSmart", "https://poomsmart.github.io/repo/"},
-    };
-    // Without an own source the list is the public ones; with one, "Vexlo" comes first.
+    const QStringList publicSources{u"Chariz https://repo.chariz.com/"_s, u"Havoc https://havoc.app/"_s,
+                                    u"Sileo https://repo.getsileo.app/"_s, u"opa334 https://opa334.github.io/"_s,
+                                    u"Zebra https://getzbra.com/repo/"_s, u"PoomSmart https://poomsmart.github.io/repo/"_s};
     for (const char *own : {"", "https://own.example/repo/"}) {
-        const double before = ReferenceDate::now();
         const RepoList list = defaultRepos(own);
-        const double after = ReferenceDate::now();
-        QList<std::pair<const char *, const char *>> expected(std::begin(publicSources), std::end(publicSources));
-        if (*own)
-            expected.prepend({"Vexlo", own});
-        QCOMPARE(list.size(), expected.size());
+        QStringList names;
         QSet<QUuid> ids;
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            const Repo &r = list[i];
-            QCOMPARE(r.name, std::string(expected[i].first));
-            QCOMPARE(r.url, std::string(expected[i].second));
-            QCOMPARE(r.imageURL, r.url + "CydiaIcon.png");
-            QCOMPARE(r.packagesURL, r.url + "Packages");
-            QVERIFY(r.isPinned && r.isFixed && !r.isUpdating);
-            QCOMPARE(r.updateProgress, 0.0);
-            QVERIFY(r.packages.isEmpty());
-            QVERIFY(!r.developer && !r.releaseDate && !r.ratings && !r.socialMediaLinks);
-            QVERIFY(r.lastUpdated >= before - 0.001 && r.lastUpdated <= after + 0.001);
+        for (const Repo &r : list) {
+            names << QString::fromStdString(r.name + ' ' + r.url);
             ids.insert(r.id);
+            QCOMPARE(r.packagesURL, r.url + "Packages");
+            QCOMPARE(r.imageURL, r.url + "CydiaIcon.png");
+            QVERIFY(r.isPinned && r.isFixed && !r.isUpdating && r.packages.isEmpty());
+            QVERIFY(std::abs(r.lastUpdated - ReferenceDate::now()) < 60);
         }
+        QCOMPARE(names, *own ? QStringList{u"Vexlo "_s + QLatin1StringView(own)} + publicSources : publicSources);
         QCOMPARE(ids.size(), list.size());
     }
-    QCOMPARE(defaultRepos().size(), qsizetype(std::size(publicSources)) + (*VEXLO_OWN_SOURCE_URL ? 1 : 0));
+    QCOMPARE(defaultRepos().size(), 6 + (*VEXLO_OWN_SOURCE_URL ? 1 : 0));
 }
 
 void TestRepoStore::userDefaults()
@@ -163,15 +148,9 @@ void TestRepoStore::firstStartHasNothingStored()
     TempDataDir dir;
     QVERIFY(!RepoStore::loadRepos());
     QVERIFY(!QFile::exists(storeFile()));
-}
-
-void TestRepoStore::storedEmptyListStaysEmpty()
-{
-    TempDataDir dir;
+    // A stored empty list stays empty.
     writeStoreFile("[]");
-    const std::optional<RepoList> list = RepoStore::loadRepos();
-    QVERIFY(list);
-    QVERIFY(list->isEmpty());
+    QVERIFY(RepoStore::loadRepos() && RepoStore::loadRepos()->isEmpty());
 }
 
 void TestRepoStore::unreadableDocumentIsLeftUntouched_data()
@@ -180,8 +159,6 @@ void TestRepoStore::unreadableDocumentIsLeftUntouched_data()
     std::string text;
     QVERIFY(RepoJson::writeRepos(sampleList(2, 3), text));
     const QByteArray good = QByteArray::fromStdString(text);
-    QTest::newRow("not json") << "this is not json"_ba;
-    QTest::newRow("not an array") << R"({"savedRepos":[]})"_ba;
     QTest::newRow("a source without updateProgress")
         << QByteArray(good).replace(R"(,"updateProgress":1})", "}");
     QTest::newRow("cut short") << good.left(good.size() / 2);

@@ -108,3 +108,46 @@ void QmlScene::settle(int ms)
 {
     QTest::qWait(ms);
 }
+
+QList<QQuickItem *> itemsWhere(QQuickItem *in, const std::function<bool(QQuickItem *)> &test)
+{
+    QList<QQuickItem *> found;
+    if (test(in))
+        found.append(in);
+    for (QQuickItem *child : in->childItems())
+        found += itemsWhere(child, test);
+    return found;
+}
+
+QList<QQuickItem *> findAll(QQuickItem *in, const QString &name)
+{
+    return itemsWhere(in, [&name](QQuickItem *item) { return item->objectName() == name; });
+}
+
+QQuickItem *find(QQuickItem *in, const QString &name)
+{
+    const QList<QQuickItem *> found = findAll(in, name);
+    const auto visible = std::find_if(found.begin(), found.end(), [](QQuickItem *item) { return item->isVisible(); });
+    return visible != found.end() ? *visible : found.value(0);
+}
+
+QString text(QQuickItem *item)
+{
+    return item ? item->property("text").toString() : QString();
+}
+
+QRectF sceneRect(QQuickItem *item)
+{
+    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+}
+
+QPoint centreOf(QQuickItem *item)
+{
+    return sceneRect(item).center().toPoint();
+}
+
+void click(QQuickItem *item)
+{
+    QVERIFY(item);
+    QTest::mouseClick(item->window(), Qt::LeftButton, {}, centreOf(item));
+}

@@ -3,10 +3,12 @@
 #include "testsupport.h"
 
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 // A window like the application's (right to left, a title bar over a navigation stack) that
@@ -36,3 +38,15 @@ private:
     std::unique_ptr<QQuickWindow> m_window;
     QObject *m_stack = nullptr;
 };
+
+// Items through the visual tree, where views put the items they create (and popups, from the
+// window's content item): those that pass the test, or have that object name.
+QList<QQuickItem *> itemsWhere(QQuickItem *in, const std::function<bool(QQuickItem *)> &test);
+QList<QQuickItem *> findAll(QQuickItem *in, const QString &name);
+// The first visible item of that name, else the first.
+QQuickItem *find(QQuickItem *in, const QString &name);
+QString text(QQuickItem *item);
+QRectF sceneRect(QQuickItem *item);
+QPoint centreOf(QQuickItem *item);
+// A left click in the middle of the item, as the window receives it.
+void click(QQuickItem *item);

@@ -1,12 +1,9 @@
 #include "screens/allpackages/allpackagesviewmodel.h"
 #include "screens/mainscreen/contentviewmodel.h"
 #include "screens/packagegrid/packagelistmodel.h"
-#include "search/catalogsearch.h"
-#include "search/findsubstring.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -124,88 +121,6 @@ private Q_SLOTS:
         model.setLists({PackageList{make("x", "")}});
         QCOMPARE(reset.size(), 1);
         QCOMPARE(names(&model), QStringList{u"x"_s});
-    }
-
-    // Typing on and deleting back, across lists of every size, gives what a plain
-    // case-insensitive test of every package gives.
-    void catalogSearchAgreesWithPlainContains()
-    {
-        QRandomGenerator random(7);
-        const std::string_view letters[] = {"a", "b", "c", "A", "B", " ", "é"};
-        auto word = [&](int length) {
-            std::string s;
-            for (int i = 0; i < length; ++i)
-                s += letters[random.bounded(int(std::size(letters)))];
-            return s;
-        };
-        QList<PackageList> lists;
-        for (const int size : {0, 1, 300, 0, 57}) {
-            PackageList list;
-            for (int i = 0; i < size; ++i)
-                list.append(make(word(1 + int(random.bounded(8))), word(int(random.bounded(20)))));
-            lists.append(list);
-        }
-        CatalogSearch search(PackageSearchIndex::Name | PackageSearchIndex::Description);
-        search.setLists(lists);
-        QTRY_VERIFY(search.isReady());
-
-        PackageList joined;
-        for (const PackageList &list : lists)
-            joined += list;
-        for (const QString &query : {u"a"_s, u"ab"_s, u"abC"_s, u"ab"_s, u"a"_s, u""_s, u"É"_s, u"é a"_s, u" "_s,
-                                    u"ba"_s, u"bab"_s, u"babA"_s}) {
-            std::vector<std::uint32_t> expected;
-            for (qsizetype i = 0; i < joined.size(); ++i) {
-                const Package &p = joined.at(i);
-                if (QString::fromStdString(p.name).contains(query, Qt::CaseInsensitive)
-                    || QString::fromStdString(p.description).contains(query, Qt::CaseInsensitive))
-                    expected.push_back(std::uint32_t(i));
-            }
-            QVERIFY2(search.matches(query) == expected, qPrintable(query));
-        }
-    }
-
-    // Every length around the sixteen-byte blocks, needles at both ends and past them.
-    void substringSearchAgreesWithFind()
-    {
-        QRandomGenerator random(11);
-        for (int size = 0; size < 70; ++size) {
-            std::string text(std::size_t(size), 'a');
-            for (char &c : text)
-                c = "ab\xd8"[random.bounded(3)];
-            for (int length = 0; length <= std::min(size + 1, 20); ++length) {
-                for (int trial = 0; trial < 8; ++trial) {
-                    std::string needle;
-                    if (trial < 4 && length <= size)
-                        needle = text.substr(random.bounded(size - length + 1), std::size_t(length));
-                    else
-                        for (int i = 0; i < length; ++i)
-                            needle += "ab\xd8"[random.bounded(3)];
-                    const std::size_t expected = std::string_view(text).find(needle);
-                    const char *found = findSubstring(text.data(), text.size(), needle);
-                    QCOMPARE(found ? std::size_t(found - text.data()) : std::string_view::npos, expected);
-                }
-            }
-        }
-    }
-
-    void unchangedListsKeepTheirIndex()
-    {
-        const PackageList kept{make("kept", "")};
-        CatalogSearch search(PackageSearchIndex::Name);
-        QSignalSpy ready(&search, &CatalogSearch::ready);
-        search.setLists({kept});
-        QVERIFY(!search.isReady());
-        QVERIFY(ready.wait());
-        // The same records again, and an empty list: nothing to build.
-        search.setLists({PackageList(kept), PackageList()});
-        QVERIFY(search.isReady());
-        QCOMPARE(search.matches(u"KEP"_s), std::vector<std::uint32_t>{0});
-        // An equal list with records of its own is indexed anew.
-        search.setLists({PackageList{make("kept", "")}, kept});
-        QVERIFY(!search.isReady());
-        QVERIFY(ready.wait());
-        QCOMPARE(search.matches(u"kept"_s), (std::vector<std::uint32_t>{0, 1}));
     }
 
     void screenStateFollowsTheSharedSearch()

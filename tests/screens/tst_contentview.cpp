@@ -1,6 +1,6 @@
 #include "model/repostore.h"
+#include "qmlscene.h"
 #include "screens/mainscreen/contentviewmodel.h"
-#include "testsupport.h"
 
 #include <QGuiApplication>
 #include <QPointingDevice>
@@ -31,38 +31,12 @@ Repo source(const char *name, bool pinned, bool fixed)
     return repo;
 }
 
-void collect(QQuickItem *item, const std::function<bool(QQuickItem *)> &test, QList<QQuickItem *> &found)
-{
-    if (test(item))
-        found.append(item);
-    const auto children = item->childItems();
-    for (QQuickItem *child : children)
-        collect(child, test, found);
-}
-
+// The rows of a section, top to bottom.
 QList<QQuickItem *> rowsOf(QQuickItem *section)
 {
-    QList<QQuickItem *> rows;
-    collect(section, [](QQuickItem *i) { return i->property("isSourceRow").toBool(); }, rows);
+    QList<QQuickItem *> rows = itemsWhere(section, [](QQuickItem *i) { return i->property("isSourceRow").toBool(); });
     std::sort(rows.begin(), rows.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
     return rows;
-}
-
-QQuickItem *named(QQuickItem *in, const QString &name)
-{
-    QList<QQuickItem *> found;
-    collect(in, [&name](QQuickItem *i) { return i->objectName() == name; }, found);
-    return found.value(0);
-}
-
-QRectF sceneRect(QQuickItem *item)
-{
-    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
-}
-
-QPoint centreOf(QQuickItem *item)
-{
-    return sceneRect(item).center().toPoint();
 }
 
 // The application's own window on a store holding the given sources, its refresh alert closed.
@@ -95,7 +69,7 @@ struct App
     QQuickItem *row(const char *name) const
     {
         for (const char *section : {"pinnedSection", "sourcesSection"})
-            for (QQuickItem *r : rowsOf(named(root(), QString::fromLatin1(section))))
+            for (QQuickItem *r : rowsOf(find(root(), QString::fromLatin1(section))))
                 if (r->property("name").toString() == QLatin1String(name))
                     return r;
         return nullptr;
@@ -177,29 +151,29 @@ private Q_SLOTS:
     {
         App app;
         QVERIFY(app.start({source("fixed", true, true), source("mine", true, false), source("other", false, false)}));
-        auto *pinnedHeader = named(app.root(), u"pinnedHeader"_s);
-        auto *sourcesHeader = named(app.root(), u"sourcesHeader"_s);
+        auto *pinnedHeader = find(app.root(), u"pinnedHeader"_s);
+        auto *sourcesHeader = find(app.root(), u"sourcesHeader"_s);
         QCOMPARE(pinnedHeader->property("text").toString(), u"المثبتة (2)"_s);
         QCOMPARE(sourcesHeader->property("text").toString(), u"السورسات (1)"_s);
-        QCOMPARE(named(app.root(), u"principalTitle"_s)->property("text").toString(), u"Vexlo \uF8FF"_s);
+        QCOMPARE(find(app.root(), u"principalTitle"_s)->property("text").toString(), u"Vexlo \uF8FF"_s);
 
         // Every source failed: the one alert shows the last message; its button closes it.
         auto *alert = app.window->findChild<QObject *>(u"alert"_s);
         QCOMPARE(alert->property("message").toString(), app.model->alertMessage());
         QVERIFY(app.model->alertMessage().startsWith(u"فشل في جلب الحزم من السورس: "_s));
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, centreOf(named(app.root(), u"alertButton"_s)));
+        click(find(app.root(), u"alertButton"_s));
         QTRY_VERIFY(!app.model->showAlert());
 
         // A search typed into the field hides rows but leaves the counts.
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, centreOf(named(app.root(), u"searchField"_s)));
+        click(find(app.root(), u"searchField"_s));
         for (const char key : {'M', 'I', 'N', 'E'})
             QTest::keyClick(app.window, key);
         QCOMPARE(app.model->searchText(), u"MINE"_s);
-        QTRY_COMPARE(rowsOf(named(app.root(), u"pinnedSection"_s)).size(), 1);
+        QTRY_COMPARE(rowsOf(find(app.root(), u"pinnedSection"_s)).size(), 1);
         QVERIFY(!app.row("other"));
         QCOMPARE(pinnedHeader->property("text").toString(), u"المثبتة (2)"_s);
 
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, centreOf(named(app.root(), u"addButton"_s)));
+        click(find(app.root(), u"addButton"_s));
         QVERIFY(app.model->showingAddRepo());
     }
 
@@ -238,11 +212,11 @@ private Q_SLOTS:
         QVERIFY(settled(other));
         QCOMPARE(other->property("offset").toDouble(), -88.0);
         // Leading is the right edge: the pin button fills what the content uncovered there.
-        QQuickItem *pin = named(other, u"pinAction"_s);
+        QQuickItem *pin = find(other, u"pinAction"_s);
         QVERIFY(pin->isVisible());
         QCOMPARE(pin->property("text").toString(), u"تثبيت"_s);
         QCOMPARE(sceneRect(pin), QRectF(rowRect.right() - 88, rowRect.top(), 88, rowRect.height()));
-        QVERIFY(!named(other, u"deleteAction"_s)->isVisible());
+        QVERIFY(!find(other, u"deleteAction"_s)->isVisible());
         // A tap elsewhere closes it, and only closes it.
         tap(app.window, finger.get(), centreOf(fixed));
         QVERIFY(settled(other));
@@ -252,7 +226,7 @@ private Q_SLOTS:
         // The trailing (left) edge holds delete; swiping back closes the row.
         swipe(app.window, finger.get(), centreOf(other), 120);
         QVERIFY(settled(other));
-        QQuickItem *del = named(other, u"deleteAction"_s);
+        QQuickItem *del = find(other, u"deleteAction"_s);
         QCOMPARE(sceneRect(del), QRectF(rowRect.left(), rowRect.top(), 88, rowRect.height()));
         QCOMPARE(del->property("text").toString(), u"حذف"_s);
         swipe(app.window, finger.get(), centreOf(other) + QPoint(88, 0), -80);
@@ -264,7 +238,7 @@ private Q_SLOTS:
         // A tap on an uncovered button runs it, and writes the list.
         swipe(app.window, finger.get(), centreOf(other), -120);
         QVERIFY(settled(other));
-        tap(app.window, finger.get(), centreOf(named(other, u"pinAction"_s)));
+        tap(app.window, finger.get(), centreOf(find(other, u"pinAction"_s)));
         QTRY_VERIFY(app.isPinned("other"));
         QVERIFY(app.stored() != before);
         QVERIFY(RepoStore::loadRepos()->at(2).isPinned);
@@ -298,9 +272,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!app.window->findChild<QObject *>(u"alert"_s)->property("visible").toBool());
         const auto menuItems = [&app] {
             QStringList texts;
-            QList<QQuickItem *> found;
-            collect(app.root(), [](QQuickItem *i) { return i->inherits("QQuickMenuItem") && i->isVisible() && i->height() > 0; }, found);
-            for (QQuickItem *i : found)
+            for (QQuickItem *i : itemsWhere(app.root(), [](QQuickItem *i) { return i->inherits("QQuickMenuItem") && i->isVisible() && i->height() > 0; }))
                 texts.append(i->property("text").toString());
             return texts;
         };
@@ -316,7 +288,7 @@ private Q_SLOTS:
         QTest::mouseClick(app.window, Qt::RightButton, {}, centreOf(app.row("spare")));
         QTRY_COMPARE(menuItems(), (QStringList{u"تثبيت"_s, u"حذف"_s}));
         QTest::qWait(400); // the opening transition
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, centreOf(named(app.root(), u"deleteMenuItem"_s)));
+        click(find(app.root(), u"deleteMenuItem"_s));
         QTRY_VERIFY(!app.has("spare"));
 
         // A long press does the same on a touch screen.
@@ -327,7 +299,7 @@ private Q_SLOTS:
         QTest::touchEvent(app.window, finger.get()).release(0, at, app.window);
         QTRY_COMPARE(menuItems(), (QStringList{u"تثبيت"_s, u"حذف"_s}));
         QTest::qWait(400); // the opening transition
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, centreOf(named(app.root(), u"pinMenuItem"_s)));
+        click(find(app.root(), u"pinMenuItem"_s));
         QTRY_VERIFY(app.isPinned("other"));
         QTRY_VERIFY(menuItems().isEmpty());
 
@@ -362,16 +334,16 @@ private Q_SLOTS:
         const QRectF window(0, 0, app.window->width(), app.window->height());
         for (const int close : {0, int(Qt::Key_Escape), int(Qt::Key_Enter), int(Qt::Key_Return)}) {
             app.model->setShowAlert(true);
-            QQuickItem *button = named(app.root(), u"alertButton"_s);
+            QQuickItem *button = find(app.root(), u"alertButton"_s);
             QTRY_VERIFY(button && button->isVisible());
             QTest::qWait(300); // the opening transition
             QVERIFY2(window.contains(sceneRect(button)), "the button is off screen");
-            QQuickItem *area = named(app.root(), u"alertMessageArea"_s);
+            QQuickItem *area = find(app.root(), u"alertMessageArea"_s);
             QVERIFY(area->property("contentHeight").toDouble() > area->height());
             if (close)
                 QTest::keyClick(app.window, Qt::Key(close));
             else
-                QTest::mouseClick(app.window, Qt::LeftButton, {}, centreOf(button));
+                click(button);
             QTRY_VERIFY(!app.model->showAlert());
         }
     }
@@ -386,26 +358,26 @@ private Q_SLOTS:
         // The magnifier at the right end of the search field, here and in the all-packages sheet.
         const auto magnifierAtRight = [](QQuickItem *field) {
             const QRectF f = sceneRect(field);
-            const QRectF m = sceneRect(named(field, u"searchMagnifier"_s));
+            const QRectF m = sceneRect(find(field, u"searchMagnifier"_s));
             return m.left() > f.center().x() && m.right() < f.right()
                 && field->property("rightPadding").toDouble() > field->property("leftPadding").toDouble();
         };
-        QVERIFY(magnifierAtRight(named(app.root(), u"searchField"_s)));
+        QVERIFY(magnifierAtRight(find(app.root(), u"searchField"_s)));
         app.model->setShowAllPackages(true);
         QObject *sheet = app.window->findChild<QObject *>(u"allPackagesSheet"_s);
         QTRY_VERIFY(sheet->property("opened").toBool());
-        QVERIFY(magnifierAtRight(named(sheet->property("contentItem").value<QQuickItem *>(), u"searchField"_s)));
+        QVERIFY(magnifierAtRight(find(sheet->property("contentItem").value<QQuickItem *>(), u"searchField"_s)));
         app.model->setShowAllPackages(false);
 
         // A separator starts beside the text: inset on the right, where the icon is.
         QQuickItem *second = app.row("other");
-        QQuickItem *separator = named(second, u"rowSeparator"_s);
+        QQuickItem *separator = find(second, u"rowSeparator"_s);
         QVERIFY(separator->isVisible());
         const QRectF rowRect = sceneRect(second);
         const QRectF line = sceneRect(separator);
         QCOMPARE(line.left(), rowRect.left());
         QCOMPARE(line.right(), rowRect.right() - 74);
-        QVERIFY(!named(app.row("mine"), u"rowSeparator"_s)->isVisible());
+        QVERIFY(!find(app.row("mine"), u"rowSeparator"_s)->isVisible());
     }
 };
 

@@ -90,11 +90,12 @@ private Q_SLOTS:
                                                u"sileo://package/com.example.tool"_s}));
     }
 
+    // A download link that is no address is copied as it stands and never opened.
     void downloadAddressThatIsNoAddress()
     {
         FakePlatform platform;
         PackageDetailViewModel model;
-        for (const char *address : {"", "https://exa mple.org/x.deb", "http://[::1", "./debs/x.deb"}) {
+        for (const char *address : {"", "https://exa mple.org/x.deb", "./debs/x.deb"}) {
             Package p = sample();
             p.downloadURL = address;
             model.setPackage(p);
@@ -103,6 +104,36 @@ private Q_SLOTS:
             QCOMPARE(platform.copied.last(), QString::fromUtf8(address));
         }
         QVERIFY(platform.opened.isEmpty());
+    }
+
+    void depictionOpensOnlyWebAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("https") << u"https://example.org/p/"_s << true;
+        QTest::newRow("http, upper-case scheme") << u"HTTP://example.org/p"_s << true;
+        QTest::newRow("local file") << u"file:///etc/passwd"_s << false;
+        QTest::newRow("other application") << u"sileo://package/x"_s << false;
+        QTest::newRow("script") << u"javascript:alert(1)"_s << false;
+        QTest::newRow("relative") << u"depictions/p.html"_s << false;
+        QTest::newRow("no host") << u"https:///p"_s << false;
+        QTest::newRow("prose around an address") << u"see https://example.org/p"_s << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void depictionOpensOnlyWebAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, opens);
+        FakePlatform platform;
+        PackageDetailViewModel model;
+        Package p = sample();
+        p.extras.set(Extra::DepictionURL, address.toStdString());
+        model.setPackage(p);
+        QCOMPARE(model.hasDepiction(), opens);
+        model.openDepiction();
+        QCOMPARE(platform.opened.size(), opens ? 1 : 0);
+        if (opens)
+            QCOMPARE(platform.opened.first().toString(), address.replace(u"HTTP"_s, u"http"_s));
     }
 
     void handOverToSileoOnceTheAnswerComes()

@@ -44,13 +44,14 @@ class TestRepoDetailViewModel : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Simplified: arm64e before arm64 before arm, anywhere in the name, no case folding.
     void architecturesAreDistinctSimplifiedAndSorted()
     {
         RepoDetailViewModel model;
-        model.setRepo(repoOf({make("a", "iphoneos-arm64"), make("b", "iphoneos-arm"), make("c", "arm64e"),
-                              make("d", "iphoneos-arm64"), make("e", "Zulu"), make("f", "all")}));
-        QCOMPARE(model.availableArchitectures(),
-                 (QStringList{u"All Architectures"_s, u"Zulu"_s, u"all"_s, u"arm"_s, u"arm64"_s, u"arm64e"_s}));
+        model.setRepo(repoOf({make("a", "iphoneos-arm64"), make("b", "armhf"), make("c", "xxarm64eyy"), make("d", "arm64"),
+                              make("e", "Zulu"), make("f", "all"), make("g", "ARM64")}));
+        QCOMPARE(model.availableArchitectures(), (QStringList{u"All Architectures"_s, u"ARM64"_s, u"Zulu"_s, u"all"_s,
+                                                              u"arm"_s, u"arm64"_s, u"arm64e"_s}));
         QCOMPARE(model.selectedArchitecture(), u"All Architectures"_s);
 
         RepoDetailViewModel empty;
@@ -170,17 +171,13 @@ private Q_SLOTS:
         QCOMPARE(model.packages()->count(), 40);
         QCOMPARE(reset.size(), 0);
         QVERIFY(inserted.size() > 0);
-    }
 
-    void manyScatteredChangesReset()
-    {
-        PackageList packages;
+        // Too many scattered changes: one reset.
+        packages.clear();
         for (std::size_t i = 0; i < 4 * PackageListModel::maxChangeRuns; ++i)
             packages.append(make(i % 2 ? "odd" : "even", "arm"));
-        RepoDetailViewModel model;
         model.setRepo(repoOf(packages));
-        QAbstractItemModelTester tester(model.packages(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QSignalSpy reset(model.packages(), &QAbstractItemModel::modelReset);
+        reset.clear();
         model.setSearchText(u"odd"_s);
         QCOMPARE(reset.size(), 1);
         QCOMPARE(model.packages()->count(), int(2 * PackageListModel::maxChangeRuns));

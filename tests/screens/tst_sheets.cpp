@@ -1,5 +1,5 @@
+#include "qmlscene.h"
 #include "screens/mainscreen/contentviewmodel.h"
-#include "testsupport.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -36,33 +36,6 @@ ApplicationWindow {
     }
 }
 )";
-
-void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
-{
-    if (item->objectName() == name)
-        found.append(item);
-    for (QQuickItem *child : item->childItems())
-        collect(child, name, found);
-}
-
-// The first visible item of that name in the window, popups included.
-QQuickItem *find(QQuickWindow *window, const QString &name)
-{
-    QList<QQuickItem *> found;
-    collect(window->contentItem(), name, found);
-    for (QQuickItem *item : found) {
-        if (item->isVisible())
-            return item;
-    }
-    return found.isEmpty() ? nullptr : found.first();
-}
-
-void click(QQuickItem *item)
-{
-    QVERIFY(item);
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(item->window(), Qt::LeftButton, {}, centre.toPoint());
-}
 
 Package make(const std::string &name)
 {
@@ -111,11 +84,11 @@ private Q_SLOTS:
         QObject *sheet = m_window->property("addSheet").value<QObject *>();
         m_model->setShowingAddRepo(true);
         QTRY_VERIFY(sheet->property("opened").toBool());
-        QQuickItem *save = find(m_window.get(), u"saveButton"_s);
-        QQuickItem *clear = find(m_window.get(), u"clearButton"_s);
-        QQuickItem *busy = find(m_window.get(), u"busyIndicator"_s);
-        QQuickItem *field = find(m_window.get(), u"addressField"_s);
-        QCOMPARE(find(m_window.get(), u"sheetTitle"_s)->property("text").toString(), u"إضافة سورس جديد"_s);
+        QQuickItem *save = find(m_window->contentItem(), u"saveButton"_s);
+        QQuickItem *clear = find(m_window->contentItem(), u"clearButton"_s);
+        QQuickItem *busy = find(m_window->contentItem(), u"busyIndicator"_s);
+        QQuickItem *field = find(m_window->contentItem(), u"addressField"_s);
+        QCOMPARE(find(m_window->contentItem(), u"sheetTitle"_s)->property("text").toString(), u"إضافة سورس جديد"_s);
         QVERIFY(!save->isEnabled());
         QVERIFY(!clear->isVisible());
         QVERIFY(!busy->isVisible());
@@ -161,10 +134,10 @@ private Q_SLOTS:
         QObject *sheet = m_window->property("allSheet").value<QObject *>();
         m_model->setShowAllPackages(true);
         QTRY_VERIFY(sheet->property("opened").toBool());
-        QQuickItem *title = find(m_window.get(), u"sheetTitle"_s);
-        QQuickItem *search = find(m_window.get(), u"searchField"_s);
+        QQuickItem *title = find(m_window->contentItem(), u"sheetTitle"_s);
+        QQuickItem *search = find(m_window->contentItem(), u"searchField"_s);
         QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (5)"_s);
-        QCOMPARE(find(m_window.get(), u"countLine"_s)->property("text").toString(), u"عدد الحزم: 5"_s);
+        QCOMPARE(find(m_window->contentItem(), u"countLine"_s)->property("text").toString(), u"عدد الحزم: 5"_s);
         QCOMPARE(search->property("placeholderText").toString(), u"ابحث عن الحزم"_s);
 
         search->forceActiveFocus();
@@ -172,15 +145,14 @@ private Q_SLOTS:
             QTest::keyClick(m_window.get(), key);
         QCOMPARE(m_model->searchText(), u"ALP"_s);
         QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (2)"_s);
-        QCOMPARE(find(m_window.get(), u"countLine"_s)->property("text").toString(), u"عدد الحزم: 2"_s);
+        QCOMPARE(find(m_window->contentItem(), u"countLine"_s)->property("text").toString(), u"عدد الحزم: 2"_s);
         m_model->setSearchText(u"a"_s); // typed on the main screen
         QCOMPARE(search->property("text").toString(), u"a"_s);
         QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (5)"_s);
 
         // A card opens its package inside the sheet; back returns to the same search.
         QObject *stack = sheet->property("stackView").value<QObject *>();
-        QList<QQuickItem *> names;
-        collect(m_window->contentItem(), u"cardName"_s, names);
+        const QList<QQuickItem *> names = findAll(m_window->contentItem(), u"cardName"_s);
         const auto alpha = std::find_if(names.begin(), names.end(),
                                         [](QQuickItem *i) { return i->property("text").toString() == u"alpha"_s; });
         QVERIFY(alpha != names.end());
@@ -188,13 +160,13 @@ private Q_SLOTS:
         QTRY_COMPARE(stack->property("depth").toInt(), 2);
         QTRY_COMPARE(title->property("text").toString(), u"alpha"_s);
         QTRY_VERIFY(!stack->property("busy").toBool());
-        click(find(m_window.get(), u"backButton"_s));
+        click(find(m_window->contentItem(), u"backButton"_s));
         QTRY_COMPARE(stack->property("depth").toInt(), 1);
         QTRY_COMPARE(title->property("text").toString(), u"جميع الحزم (5)"_s);
         QTRY_VERIFY(!stack->property("busy").toBool()); // the way back has ended
 
         // Dragging the grid up scrolls it; the sheet stays.
-        QQuickItem *grid = find(m_window.get(), u"packageGrid"_s);
+        QQuickItem *grid = find(m_window->contentItem(), u"packageGrid"_s);
         const QPoint from = grid->mapToScene(QPointF(grid->width() / 2, grid->height() * 0.8)).toPoint();
         QTest::mousePress(m_window.get(), Qt::LeftButton, {}, from);
         for (int step = 1; step <= 10; ++step)
@@ -204,7 +176,7 @@ private Q_SLOTS:
         QVERIFY(sheet->property("opened").toBool());
 
         // Dragged down by its top: closed, and the main screen keeps the search.
-        const QPoint top = find(m_window.get(), u"grabStrip"_s)->mapToScene(QPointF(100, 20)).toPoint();
+        const QPoint top = find(m_window->contentItem(), u"grabStrip"_s)->mapToScene(QPointF(100, 20)).toPoint();
         QTest::mousePress(m_window.get(), Qt::LeftButton, {}, top);
         for (int step = 1; step <= 10; ++step)
             QTest::mouseMove(m_window.get(), top + QPoint(0, 40 * step), 16);

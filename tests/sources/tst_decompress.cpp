@@ -125,32 +125,18 @@ private Q_SLOTS:
 
     void plainTextIsNotMistakenForCompressed()
     {
-        QCOMPARE(detectCompression("Package: a\n"), Compression::None);
-        QCOMPARE(detectCompression("BZh9 looks like bzip2\n"), Compression::None);
-        QCOMPARE(detectCompression(""), Compression::None);
-        QCOMPARE(detectCompression("\x1f"), Compression::None);
+        for (const char *text : {"Package: a\n", "BZh9 looks like bzip2\n", "", "\x1f"})
+            QCOMPARE(detectCompression(text), Compression::None);
     }
 
+    // Decoded whatever its form; the text must be UTF-8 (the fetcher tests the other failures).
     void decodeIndex()
     {
         const QByteArray text = sampleIndex();
-        const IndexText plain = ::decodeIndex(text);
-        QVERIFY(!plain.error);
-        QCOMPARE(plain.text, text);
-
-        const IndexText packed = ::decodeIndex(TestCompression::compress(Compression::Xz, text));
-        QVERIFY(!packed.error);
-        QCOMPARE(packed.text, text);
-
-        const IndexText gbk = ::decodeIndex(TestCompression::compress(Compression::Gzip, "Author: \xd5\xc5\n"));
-        QCOMPARE(gbk.error->kind, IndexError::Kind::NotUtf8);
+        QCOMPARE(::decodeIndex(text).text, text);
+        QCOMPARE(::decodeIndex(TestCompression::compress(Compression::Xz, text)).text, text);
         QCOMPARE(::decodeIndex("Package: \xed\xa0\x80\n"_ba).error->kind, IndexError::Kind::NotUtf8); // a surrogate
         QCOMPARE(::decodeIndex("Package: \xc0\xaf\n"_ba).error->kind, IndexError::Kind::NotUtf8);     // overlong "/"
-
-        QCOMPARE(::decodeIndex(TestCompression::compress(Compression::Zstd, text), text.size() - 1).error->kind,
-                 IndexError::Kind::TooLarge);
-        QCOMPARE(::decodeIndex(TestCompression::compress(Compression::Zstd, text).chopped(10)).error->kind,
-                 IndexError::Kind::Corrupt);
     }
 };
 

@@ -49,72 +49,44 @@ IndexResult fetch(const QString &url, const FetchOptions &options = {})
     return calls == 1 ? *result : IndexResult{{}, IndexError{IndexError::Kind::Network, u"test: called twice"_s}};
 }
 
-// Answers every connection with a body of the given size and no Content-Length, the end of
-// the body being the end of the connection. Writes as the client reads, so a client that stops
-// reading early shows in chunks().
-class EndlessServer : public QTcpServer
-{
-public:
-    explicit EndlessServer(qint64 bodySize)
-        : m_bodySize(bodySize)
-    {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket *socket = nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                socket->readAll();
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n");
-            });
-            connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket] {
-                if (socket->bytesToWrite() > 0)
-                    return;
-                if (qint64(m_chunks) * chunk >= m_bodySize)
-                    return socket->disconnectFromHost();
-                socket->write(QByteArray(chunk, 'x'));
-                ++m_chunks;
-            });
-        });
-    }
-    [[nodiscard]] QString url() const { return u"http://127.0.0.1:%1/Packages"_s.arg(serverPort()); }
-    [[nodiscard]] int chunks() const { return m_chunks; }
-
-private:
-    static constexpr int chunk = 64 * 1024;
-    qint64 m_bodySize;
-    int m_chunks = 0;
-};
-
-// Serves `body` (with its Content-Length) in pieces of `piece` bytes, one every `intervalMs`;
-// after `stallAfter` bytes it sends nothing more and keeps the connection open.
+// Serves `body` in pieces of `piece` bytes, one every `intervalMs`, with its Content-Length, or
+// without one when `withLength` is false (the end of the body is then the end of the
+// connection); after `stallAfter` bytes it sends nothing more and keeps the connection open.
 class PacedServer : public QTcpServer
 {
 public:
-    PacedServer(QByteArray body, int piece, int intervalMs, qint64 stallAfter = -1)
+    PacedServer(QByteArray body, int piece, int intervalMs, qint64 stallAfter = -1, bool withLength = true)
     {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [=, this] {
             QTcpSocket *socket = nextPendingConnection();
             auto *timer = new QTimer(socket);
-            auto *sent = new qint64(0);
-            connect(socket, &QObject::destroyed, [sent] { delete sent; });
+            connect(socket, &QTcpSocket::disconnected, timer, &QTimer::stop);
             connect(socket, &QTcpSocket::readyRead, socket, [=] {
                 socket->readAll();
                 if (timer->isActive())
                     return;
-                socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+                const QByteArray header = withLength ? "Content-Length: " + QByteArray::number(body.size()) : QByteArray("Connection: close");
+                socket->write("HTTP/1.1 200 OK\r\n" + header + "\r\n\r\n");
                 timer->start(intervalMs);
             });
-            connect(timer, &QTimer::timeout, socket, [=] {
+            connect(timer, &QTimer::timeout, socket, [=, this] {
                 const qint64 end = stallAfter >= 0 ? std::min<qint64>(stallAfter, body.size()) : body.size();
-                if (*sent >= end)
-                    return timer->stop();
-                const qint64 n = std::min<qint64>(piece, end - *sent);
-                socket->write(body.mid(*sent, n));
-                *sent += n;
+                if (m_sent >= end) {
+                    timer->stop();
+                    return withLength ? void() : socket->disconnectFromHost();
+                }
+                const qint64 n = std::min<qint64>(piece, end - m_sent);
+                socket->write(body.mid(m_sent, n));
+                m_sent += n;
             });
         });
     }
     [[nodiscard]] QString url() const { return u"http://127.0.0.1:%1/Packages"_s.arg(serverPort()); }
+    [[nodiscard]] qint64 sent() const { return m_sent; }
+
+private:
+    qint64 m_sent = 0;
 };
 
 // An index of about `bytes` bytes.
@@ -132,7 +104,7 @@ class TestIndexFetcher : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void goodIndex()
+    void goodIndexOverHttpAndFromAFile()
     {
         TestServer server;
         const QByteArray index = TestData::fixture(u"Packages-sample"_s);
@@ -140,24 +112,17 @@ private Q_SLOTS:
         const IndexResult result = fetch(server.url(u"Packages"_s));
         QVERIFY(result.ok());
         QCOMPARE(names(result.packages), expectedNames(index));
-        QCOMPARE(result.packages.size(), 4);
         QCOMPARE(result.packages.first().downloadURL, "https://repo.example/./debs/com.example.alpha_1.2.0_iphoneos-arm64.deb");
         QCOMPARE(server.totalRequests(), 1);
 
         // Text without stanzas that is not markup stays an index without packages.
         server.serve(u"words"_s, "\xEF\xBB\xBFNo packages here\n"_ba);
         const IndexResult words = fetch(server.url(u"words"_s));
-        QVERIFY(words.ok());
-        QVERIFY(words.packages.isEmpty());
-    }
+        QVERIFY(words.ok() && words.packages.isEmpty());
 
-    // An address without a host, such as a local file, is fetched like any other.
-    void localFile()
-    {
-        const QString path = QStringLiteral(FIXTURES_DIR "/Packages-sample");
-        const IndexResult result = fetch(QUrl::fromLocalFile(path).toString());
-        QVERIFY(result.ok());
-        QCOMPARE(names(result.packages), expectedNames(TestData::fixture(u"Packages-sample"_s)));
+        // An address without a host, such as a local file, is fetched like any other.
+        const IndexResult file = fetch(QUrl::fromLocalFile(QStringLiteral(FIXTURES_DIR "/Packages-sample")).toString());
+        QCOMPARE(names(file.packages), expectedNames(index));
     }
 
     void textWithoutParsing()
@@ -228,6 +193,9 @@ private Q_SLOTS:
         QTest::newRow("bare host name is relative") << u"repo.example/Packages"_s << IndexError::Kind::Network;
         QTest::newRow("unknown scheme") << u"gopher://127.0.0.1/Packages"_s << IndexError::Kind::Network;
         QTest::newRow("missing local file") << u"file:///nonexistent/vexlo/Packages"_s << IndexError::Kind::Network;
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        QTest::newRow("refused connection") << u"http://127.0.0.1:%1/Packages"_s.arg(probe.serverPort()) << IndexError::Kind::Network;
     }
     void addresses()
     {
@@ -239,18 +207,9 @@ private Q_SLOTS:
         QCOMPARE(isValidIndexAddress(address), kind != IndexError::Kind::BadUrl);
     }
 
-    void refusedConnection()
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
-        const IndexResult result = fetch(u"http://127.0.0.1:%1/Packages"_s.arg(port));
-        QCOMPARE(result.error->kind, IndexError::Kind::Network);
-    }
-
-    // A network failure is final: no compressed names are tried after it.
-    void stallingServerTimesOutWithOneRequest()
+    // A network failure is final: no compressed names are tried after it, and one of a
+    // compressed name ends the search with the plain address's failure.
+    void networkFailureEndsTheSearch()
     {
         TestServer server;
         TestServer::Answer stall;
@@ -258,35 +217,28 @@ private Q_SLOTS:
         server.serve(u"Packages"_s, stall);
         FetchOptions options;
         options.transferTimeoutMs = 300;
-        const IndexResult result = fetch(server.url(u"Packages"_s), options);
+        IndexResult result = fetch(server.url(u"Packages"_s), options);
         QCOMPARE(result.error->kind, IndexError::Kind::Network);
         QVERIFY2(result.error->detail.contains(u"0.3 s"), qPrintable(result.error->detail));
         QCOMPARE(server.totalRequests(), 1);
-    }
 
-    void networkFailureOfACompressedNameEndsTheSearch()
-    {
-        TestServer server;
-        TestServer::Answer stall;
-        stall.stall = true;
+        server.serve(u"Packages"_s, QByteArray(), 404);
         server.serve(u"Packages.zst"_s, stall);
         server.serve(u"Packages.xz"_s, TestCompression::compress(Compression::Xz, "Package: a\n"));
-        FetchOptions options;
-        options.transferTimeoutMs = 300;
-        const IndexResult result = fetch(server.url(u"Packages"_s), options);
-        QCOMPARE(result.error->kind, IndexError::Kind::HttpStatus); // the plain address's failure
-        QCOMPARE(server.totalRequests(), 2);
+        result = fetch(server.url(u"Packages"_s), options);
+        QCOMPARE(result.error->kind, IndexError::Kind::HttpStatus);
+        QCOMPARE(server.totalRequests(), 3);
         QCOMPARE(server.requestCount(u"Packages.xz"_s), 0);
     }
 
     void streamedBodyOverTheLimit()
     {
-        EndlessServer server(64 << 20);
+        PacedServer server(QByteArray(8 << 20, 'x'), 64 << 10, 1, -1, false);
         FetchOptions options;
         options.maxBytes = 256 << 10;
         const IndexResult result = fetch(server.url(), options);
         QCOMPARE(result.error->kind, IndexError::Kind::TooLarge);
-        QVERIFY(server.chunks() < 1024); // the download stopped long before its end
+        QVERIFY(server.sent() < (4 << 20)); // the download stopped long before its end
     }
 
     // A byte now and then keeps a connection alive but is no download; a slow steady one is.
@@ -340,7 +292,6 @@ private Q_SLOTS:
         QVERIFY2(waited->ok(), qPrintable(waited->error->detail));
         QVERIFY(waitedLongEnough);
         QCOMPARE(held->error->kind, IndexError::Kind::Network);
-        QVERIFY2(waited->ok(), qPrintable(waited->error->detail));
         QCOMPARE(names(waited->packages), expectedNames(index));
         QTRY_COMPARE(budget.used(), 0);
     }
@@ -391,33 +342,24 @@ private Q_SLOTS:
     }
 
     // The answer's validators come back with the packages; asked with them, the server's 304
-    // ends the fetch without packages or a download.
+    // ends the fetch without packages or a download. (The refresher tests the tag's round trip.)
     void conditionalRequests()
     {
         TestServer server;
         const QByteArray index = TestData::fixture(u"Packages-sample"_s);
-        const TestServer::Answer answer{200, index, "text/plain", false, "\"v1\"", "Sun, 06 Dec 2026 10:00:00 GMT"};
-        server.serve(u"Packages"_s, answer);
-        const QString address = server.url(u"Packages"_s);
-
-        const IndexResult first = fetch(address);
+        server.serve(u"Packages"_s, {200, index, "text/plain", false, {}, "Sun, 06 Dec 2026 10:00:00 GMT"});
+        const IndexResult first = fetch(server.url(u"Packages"_s));
         QVERIFY(first.ok() && !first.notModified);
-        QCOMPARE(first.validators.address, address);
-        QCOMPARE(first.validators.etag, "\"v1\""_ba);
         QCOMPARE(first.validators.lastModified, "Sun, 06 Dec 2026 10:00:00 GMT"_ba);
         QVERIFY(first.fingerprint == fingerprintOf(first.packages));
         QCOMPARE(first.bytesReceived, index.size());
-        QVERIFY(server.lastHeader(u"Packages"_s, "If-None-Match").isEmpty());
 
         FetchOptions conditional;
         conditional.revalidate = first.validators;
-        const IndexResult unchanged = fetch(address, conditional);
-        QVERIFY(unchanged.ok() && unchanged.notModified);
-        QVERIFY(unchanged.packages.isEmpty());
+        const IndexResult unchanged = fetch(server.url(u"Packages"_s), conditional);
+        QVERIFY(unchanged.ok() && unchanged.notModified && unchanged.packages.isEmpty());
         QCOMPARE(unchanged.bytesReceived, 0);
-        QCOMPARE(server.lastHeader(u"Packages"_s, "If-None-Match"), "\"v1\""_ba);
         QCOMPARE(server.lastHeader(u"Packages"_s, "If-Modified-Since"), "Sun, 06 Dec 2026 10:00:00 GMT"_ba);
-        QCOMPARE(server.notModifiedCount(), 1);
     }
 
     // The compressed name that answered is asked directly next time; when it is gone, or the
@@ -456,28 +398,21 @@ private Q_SLOTS:
     }
 
     // A bad compressed name is skipped for the next; when none is good the plain address's
-    // failure stands.
+    // failure stands. Each damage on another format: the decoders are tested on their own.
     void badCompressedIndexes_data()
     {
         QTest::addColumn<Compression>("format");
-        QTest::addColumn<QString>("damage");
-        for (const auto &[name, format] : {std::pair{"zstd", Compression::Zstd}, {"xz", Compression::Xz},
-                                           {"bzip2", Compression::Bzip2}, {"gzip", Compression::Gzip}}) {
-            QTest::addRow("%s bomb", name) << format << u"bomb"_s;
-            QTest::addRow("%s corrupt", name) << format << u"corrupt"_s;
-            QTest::addRow("%s not UTF-8", name) << format << u"not UTF-8"_s;
-        }
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("zstd bomb") << Compression::Zstd << TestCompression::compress(Compression::Zstd, QByteArray(3 << 19, 'a'));
+        QTest::newRow("xz corrupt") << Compression::Xz << TestCompression::compress(Compression::Xz, "Package: a\n").chopped(5);
+        QTest::newRow("bzip2 not UTF-8") << Compression::Bzip2 << TestCompression::compress(Compression::Bzip2, "Package: \xff\n");
     }
     void badCompressedIndexes()
     {
         QFETCH(Compression, format);
-        QFETCH(QString, damage);
-        const QString name = u"Packages"_s + QLatin1StringView(TestCompression::suffix(format));
-        QByteArray body = damage == u"bomb" ? TestCompression::compress(format, QByteArray(3 << 19, 'a'))
-            : damage == u"corrupt"          ? TestCompression::compress(format, "Package: a\n").chopped(5)
-                                            : TestCompression::compress(format, "Package: \xff\n");
+        QFETCH(QByteArray, body);
         TestServer server;
-        server.serve(name, body);
+        server.serve(u"Packages"_s + QLatin1StringView(TestCompression::suffix(format)), body);
         FetchOptions options;
         options.maxBytes = 1 << 20;
         IndexResult result = fetch(server.url(u"Packages"_s), options);
@@ -485,13 +420,10 @@ private Q_SLOTS:
         QCOMPARE(server.totalRequests(), 5);
 
         // With a good index under a later name, that one is taken.
-        if (format != Compression::Gzip) {
-            server.serve(u"Packages.gz"_s, TestCompression::compress(Compression::Gzip, "Package: good\n"));
-            result = fetch(server.url(u"Packages"_s), options);
-            QVERIFY(result.ok());
-            QCOMPARE(result.packages.size(), 1);
-            QCOMPARE(result.packages.first().name, "good");
-        }
+        server.serve(u"Packages.gz"_s, TestCompression::compress(Compression::Gzip, "Package: good\n"));
+        result = fetch(server.url(u"Packages"_s), options);
+        QCOMPARE(result.packages.size(), 1);
+        QCOMPARE(result.packages.first().name, "good");
     }
 
     void nothingArrivesAfterTheContextIsGone()

@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QTest>
@@ -54,25 +56,9 @@ void TestServer::setHolding(bool holding)
     m_holding = holding;
 }
 
-void TestServer::release(const QStringList &order)
+void TestServer::release()
 {
-    QList<Held> held = std::move(m_held);
-    m_held.clear();
-    if (!order.isEmpty()) {
-        QList<Held> sorted;
-        for (const QString &p : order) {
-            for (auto it = held.begin(); it != held.end(); ++it) {
-                if (it->path == p) {
-                    sorted.append(std::move(*it));
-                    held.erase(it);
-                    break;
-                }
-            }
-        }
-        sorted.append(held);
-        held = std::move(sorted);
-    }
-    for (Held &h : held) {
+    for (Held &h : std::exchange(m_held, {})) {
         answer(h.path, *h.responder);
         // Give the client a chance to see each answer before the next one.
         QCoreApplication::processEvents();
@@ -109,7 +95,6 @@ bool TestServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
     ++m_total;
     ++m_counts[path];
     m_lastHeaders.insert(path, request.headers());
-    Q_EMIT requestArrived(path);
 
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     if (m_answers.value(path).stall) {
@@ -210,4 +195,15 @@ QByteArray TestData::readFile(const QString &path)
 QByteArray TestData::fixture(const QString &name)
 {
     return readFile(QStringLiteral(FIXTURES_DIR "/") + name);
+}
+
+QByteArray TestData::picture(const char *format, QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }

@@ -2,6 +2,8 @@
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
+#include <QColor>
+#include <QSize>
 #include <QHash>
 #include <QHttpServerResponder>
 #include <QList>
@@ -43,9 +45,9 @@ public:
     bool serveFile(const QString &path, const QString &filePath);
 
     // While holding, requests are queued instead of answered; release() answers them in
-    // the order given (paths), or in arrival order when no order is given.
+    // arrival order.
     void setHolding(bool holding);
-    void release(const QStringList &order = {});
+    void release();
     // Answers only the held requests for one path.
     void releaseOne(const QString &path);
 
@@ -57,9 +59,6 @@ public:
     [[nodiscard]] int heldCount() const { return int(m_held.size()); }
     // Spins the event loop until at least n requests arrived in all (or timeout).
     bool waitForRequests(int n, int timeoutMs = 10'000);
-
-Q_SIGNALS:
-    void requestArrived(const QString &path);
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -107,6 +106,8 @@ namespace TestData {
 // A fixture file of this project (tests/fixtures/NAME).
 [[nodiscard]] QByteArray fixture(const QString &name);
 [[nodiscard]] QByteArray readFile(const QString &path);
+// A picture of one colour, encoded ("png", "jpeg", "webp", …).
+[[nodiscard]] QByteArray picture(const char *format = "png", QSize size = {40, 20}, QColor colour = Qt::red);
 } // namespace TestData
 
 // Skips the current test with a message when the shared corpus is absent.
