@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
@@ -157,9 +158,14 @@ private Q_SLOTS:
         loader.waitForSaves();
         QVERIFY(!loader.cached(url).isNull());
 
+        // Of the picture's size: only the file's time tells that it changed.
         QFile file(imageCacheFilePath(url));
+        QByteArray page = "<html>not a picture</html>";
+        page.resize(file.size(), ' ');
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("<html>not a picture</html>");
+        file.write(page);
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
         file.close();
         QVERIFY(loader.cached(url).isNull());
         QVERIFY(!fetchAndWait(loader, url).isNull());
