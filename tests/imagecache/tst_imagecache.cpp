@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -208,6 +210,30 @@ private Q_SLOTS:
         loader.waitForSaves();
         QCOMPARE(QFile::exists(imageCacheFilePath(url)), shown);
         QVERIFY(!loader.isFetching(url));
+    }
+
+    // A picture whose connection ends before all of it arrived is none, though its start decodes.
+    void pictureCutShortIsNeitherShownNorCached()
+    {
+        TempDataDir data;
+        const QByteArray jpeg = encoded("jpeg", {64, 64});
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&server, &jpeg] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &jpeg] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(jpeg.size()) + "\r\n\r\n"
+                              + jpeg.chopped(40));
+                socket->disconnectFromHost();
+            });
+        });
+        const QString url = u"http://127.0.0.1:%1/cut.jpg"_s.arg(server.serverPort());
+        ImageLoader loader;
+        QVERIFY(fetchAndWait(loader, url).isNull());
+        loader.waitForSaves();
+        QVERIFY(!QFile::exists(imageCacheFilePath(url)));
     }
 
     void oneDownloadPerAddressAndNoneWithoutAValidOne()
