@@ -31,19 +31,23 @@ private Q_SLOTS:
 
         CachedImageItem item;
         item.setUrl(url);
-        QTRY_VERIFY_WITH_TIMEOUT(item.hasImage(), 10'000);
+        // Another picture waiting at the same time gets only its own answer.
+        CachedImageItem waiting;
+        waiting.setUrl(server.url(u"missing.png"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(item.hasImage() && waiting.failed(), 10'000);
+        QVERIFY(!waiting.hasImage());
         item.setVisible(false);
         item.setVisible(true);
         CachedImageItem another;
         another.setUrl(url);
         QVERIFY(another.hasImage());
-        QCOMPARE(server.totalRequests(), 1);
+        QCOMPARE(server.totalRequests(), 2);
 
         ImageLoader::instance()->waitForSaves();
         QVERIFY(QFile::remove(imageCacheFilePath(url)));
         item.setVisible(false);
         item.setVisible(true);
-        QVERIFY(server.waitForRequests(2));
+        QVERIFY(server.waitForRequests(3));
         QTRY_VERIFY(QFile::exists(imageCacheFilePath(url)));
     }
 

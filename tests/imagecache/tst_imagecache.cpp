@@ -4,9 +4,12 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -132,9 +135,14 @@ private Q_SLOTS:
         loader.waitForSaves();
         QVERIFY(!loader.cached(url).isNull());
 
+        // Of the picture's size: only the file's time tells that it changed.
         QFile file(imageCacheFilePath(url));
+        QByteArray page = "<html>not a picture</html>";
+        page.resize(file.size(), ' ');
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("<html>not a picture</html>");
+        file.write(page);
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
         file.close();
         QVERIFY(loader.cached(url).isNull());
         QVERIFY(!fetchAndWait(loader, url).isNull());
@@ -177,6 +185,30 @@ private Q_SLOTS:
         loader.waitForSaves();
         QCOMPARE(QFile::exists(imageCacheFilePath(url)), shown);
         QVERIFY(!loader.isFetching(url));
+    }
+
+    // A picture whose connection ends before all of it arrived is none, though its start decodes.
+    void pictureCutShortIsNeitherShownNorCached()
+    {
+        TempDataDir data;
+        const QByteArray jpeg = encoded("jpeg", {64, 64});
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&server, &jpeg] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &jpeg] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(jpeg.size()) + "\r\n\r\n"
+                              + jpeg.chopped(40));
+                socket->disconnectFromHost();
+            });
+        });
+        const QString url = u"http://127.0.0.1:%1/cut.jpg"_s.arg(server.serverPort());
+        ImageLoader loader;
+        QVERIFY(fetchAndWait(loader, url).isNull());
+        loader.waitForSaves();
+        QVERIFY(!QFile::exists(imageCacheFilePath(url)));
     }
 
     void oneDownloadPerAddressAndNoneWithoutAValidOne()

@@ -179,6 +179,11 @@ private Q_SLOTS:
         QVERIFY(screen.model.showAlert());
         screen.model.waitForPendingWrites();
         QCOMPARE(urls(RepoStore::loadRepos().value_or(RepoList{})), QStringList{server.url(u"good/"_s)});
+
+        // A failed address may be tried again once its server answers.
+        server.serve(u"missing/Packages"_s, sampleIndex);
+        screen.save(server.url(u"missing"_s));
+        QCOMPARE(urls(screen.model.repos()), (QStringList{server.url(u"good/"_s), server.url(u"missing/"_s)}));
     }
 
     void localFolderWithoutHostIsANewSource()

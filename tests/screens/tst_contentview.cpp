@@ -266,7 +266,7 @@ private Q_SLOTS:
     {
         App app;
         QVERIFY(app.start({source("fixed", true, true), source("mine", true, false), source("other", false, false),
-                           source("spare", false, false)}));
+                           source("spare", false, false), source("unpinned fixed", false, true)}));
         // Enter closes the alert.
         QTest::keyClick(app.window, Qt::Key_Return);
         QTRY_VERIFY(!app.window->findChild<QObject *>(u"alert"_s)->property("visible").toBool());
@@ -290,6 +290,11 @@ private Q_SLOTS:
         QTest::qWait(400); // the opening transition
         click(find(app.root(), u"deleteMenuItem"_s));
         QTRY_VERIFY(!app.has("spare"));
+        // Out of the pinned section, a fixed source may be pinned again.
+        QTest::mouseClick(app.window, Qt::RightButton, {}, centreOf(app.row("unpinned fixed")));
+        QTRY_VERIFY(menuItems().contains(u"تثبيت"_s));
+        QTest::keyClick(app.window, Qt::Key_Escape);
+        QTRY_VERIFY(menuItems().isEmpty());
 
         // A long press does the same on a touch screen.
         std::unique_ptr<QPointingDevice> finger(QTest::createTouchDevice());

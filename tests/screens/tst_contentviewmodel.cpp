@@ -265,23 +265,28 @@ private Q_SLOTS:
         TempDataDir data;
         TestServer server;
         server.serve(serverPath("a"), goodIndex);
+        server.serve(serverPath("b"), goodIndex);
         const double now = 800'000'000.0;
         Repo repo = served("a", server);
         repo.lastUpdated = now - age;
-        QVERIFY(RepoStore::saveRepos(emptyList ? RepoList{} : RepoList{repo}));
+        // The first source's age decides, not that of a later one refreshed just now.
+        Repo newer = served("b", server);
+        newer.lastUpdated = now;
+        const RepoList list = emptyList ? RepoList{} : RepoList{repo, newer};
+        QVERIFY(RepoStore::saveRepos(list));
 
         ContentViewModel model;
         model.setClock([now] { return now; });
         appear(model); // the first appearance of a run always refreshes
         QCOMPARE(model.hasUpdatedRepos(), true);
-        QTRY_COMPARE(server.totalRequests(), emptyList ? 0 : 1);
+        QTRY_COMPARE(server.totalRequests(), emptyList ? 0 : 2);
         QTRY_VERIFY(std::none_of(model.repos().cbegin(), model.repos().cend(), [](const Repo &r) { return r.isUpdating; }));
         model.waitForPendingWrites();
         // The refresh stored a fresh time; put the stored age back for the next appearance.
-        QVERIFY(RepoStore::saveRepos(emptyList ? RepoList{} : RepoList{repo}));
+        QVERIFY(RepoStore::saveRepos(list));
         appear(model);
         QTest::qWait(100);
-        QCOMPARE(server.totalRequests(), emptyList ? 0 : (refreshes ? 2 : 1));
+        QCOMPARE(server.totalRequests(), emptyList ? 0 : (refreshes ? 4 : 2));
     }
 
     void pinsAndDeletionAreStored()

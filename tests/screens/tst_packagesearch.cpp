@@ -173,6 +173,16 @@ private Q_SLOTS:
         QVERIFY(!search.isReady());
         QVERIFY(ready.wait());
         QCOMPARE(search.matches(u"kept"_s), (Indices{0, 1}));
+        // An answer remembered for earlier lists is not given for later ones.
+        PackageList eight;
+        for (const char *name : {"kept", "a", "b", "c", "d", "e", "f", "g"})
+            eight.append(make(name));
+        search.setLists({eight});
+        QVERIFY(ready.wait());
+        QCOMPARE(search.matches(u"kept"_s), Indices{0});
+        search.setLists({PackageList{make("x")}, eight});
+        QVERIFY(ready.wait());
+        QCOMPARE(search.matches(u"kept"_s), Indices{1});
     }
 };
 

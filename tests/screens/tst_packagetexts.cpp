@@ -68,6 +68,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("stars");
         QTest::newRow("half") << 0.5 << u"0.5"_s << 0;
+        QTest::newRow("exactly one") << 1.0 << u"1.0"_s << 1;
         QTest::newRow("text rounds, stars truncate") << 4.95 << u"5.0"_s << 4;
         QTest::newRow("five") << 5.0 << u"5.0"_s << 5;
         QTest::newRow("above five capped") << 7.0 << u"7.0"_s << 5;

@@ -85,6 +85,18 @@ private Q_SLOTS:
         QCOMPARE(shownNames(model), QStringList{});
         model.setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
         QCOMPARE(model.packages()->count(), 4);
+
+        // A refresh narrows the new list by what is chosen: an architecture alone, or a section
+        // that comes first in the new list.
+        model.setSelectedArchitecture(u"arm"_s);
+        PackageList fresh{make("new", "iphoneos-arm"), make("x", "iphoneos-arm64"), make("y", "iphoneos-arm")};
+        model.setRepo(repoOf(fresh));
+        QCOMPARE(shownNames(model), (QStringList{u"new"_s, u"y"_s}));
+        fresh[0].extras.set(Extra::Section, "A");
+        fresh[2].extras.set(Extra::Section, "B");
+        model.setSelectedSection(u"A"_s);
+        model.setRepo(repoOf(fresh));
+        QCOMPARE(shownNames(model), QStringList{u"new"_s});
     }
 
     // A real source: its sections with their counts, narrowed together with the architecture

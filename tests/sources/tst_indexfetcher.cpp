@@ -115,10 +115,15 @@ private Q_SLOTS:
         QCOMPARE(result.packages.first().downloadURL, "https://repo.example/./debs/com.example.alpha_1.2.0_iphoneos-arm64.deb");
         QCOMPARE(server.totalRequests(), 1);
 
-        // Text without stanzas that is not markup stays an index without packages.
-        server.serve(u"words"_s, "\xEF\xBB\xBFNo packages here\n"_ba);
-        const IndexResult words = fetch(server.url(u"words"_s));
-        QVERIFY(words.ok() && words.packages.isEmpty());
+        // Text without stanzas that is not markup stays an index without packages; a body of
+        // exactly the limit is within it.
+        const QByteArray text = "\xEF\xBB\xBFNo packages here\n"_ba;
+        server.serve(u"words"_s, text);
+        FetchOptions atTheLimit;
+        atTheLimit.maxBytes = text.size();
+        const IndexResult words = fetch(server.url(u"words"_s), atTheLimit);
+        QVERIFY(words.ok());
+        QVERIFY(words.packages.isEmpty());
 
         // An address without a host, such as a local file, is fetched like any other.
         const IndexResult file = fetch(QUrl::fromLocalFile(QStringLiteral(FIXTURES_DIR "/Packages-sample")).toString());
