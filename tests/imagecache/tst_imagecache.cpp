@@ -191,7 +191,7 @@ private Q_SLOTS:
     void pictureCutShortIsNeitherShownNorCached()
     {
         TempDataDir data;
-        const QByteArray jpeg = encoded("jpeg", {64, 64});
+        const QByteArray jpeg = TestData::picture("jpeg", {64, 64});
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
         connect(&server, &QTcpServer::newConnection, &server, [&server, &jpeg] {
