@@ -94,3 +94,8 @@ void IndexValidatorStore::remove(const QUuid &id)
 {
     m_changed = m_entries.remove(id) || m_changed;
 }
+
+void IndexValidatorStore::keepOnly(const QSet<QUuid> &ids)
+{
+    m_changed = m_entries.removeIf([&ids](const auto &entry) { return !ids.contains(entry.key()); }) > 0 || m_changed;
+}

@@ -4,6 +4,7 @@
 #include "packagelistfingerprint.h"
 
 #include <QHash>
+#include <QSet>
 #include <QUuid>
 
 #include <optional>
@@ -34,6 +35,8 @@ public:
     [[nodiscard]] std::optional<Entry> find(const QUuid &id) const;
     void insert(const QUuid &id, Entry entry);
     void remove(const QUuid &id);
+    // Forgets every source but these: a deleted source's entry would otherwise stay forever.
+    void keepOnly(const QSet<QUuid> &ids);
 
 private:
     QHash<QUuid, Entry> m_entries;

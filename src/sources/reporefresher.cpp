@@ -23,6 +23,10 @@ void RepoRefresher::refresh(const RepoList &repos)
         m_validators.emplace();
         m_validators->load();
     }
+    QSet<QUuid> listed;
+    for (const Repo &repo : repos)
+        listed.insert(repo.id);
+    m_validators->keepOnly(listed);
     for (const Repo &repo : repos) {
         ++m_inFlight[repo.id];
         Q_EMIT started(repo.id);

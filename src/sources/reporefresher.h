@@ -29,7 +29,8 @@ public:
 
     // Starts a refresh of every source of the list as it is now; `started` is emitted for
     // each before this returns. A source whose refresh already runs gets a second one; the
-    // result that arrives last is the one that stays.
+    // result that arrives last is the one that stays. The list is the whole list: what is
+    // remembered of sources missing from it is forgotten.
     void refresh(const RepoList &repos);
 
     // Where each list this object lets go of goes once `succeeded` or `failed` has been handled,

@@ -159,6 +159,11 @@ private Q_SLOTS:
         QCOMPARE(stored.value(key(repos.at(0))).toObject().value(u"etag"_s).toString(), u"\"2\""_s);
         QCOMPARE(stored.value(key(repos.at(2))).toObject().value(u"etag"_s).toString(), u"\"2\""_s);
         QCOMPARE(server.notModifiedCount(), 1);
+
+        // A deleted source's validators are forgotten at the next refresh.
+        repos.removeFirst();
+        refreshAll(repos);
+        QCOMPARE(storedValidators().keys(), QStringList{key(repos.at(1))});
     }
 
     // Validators stand only for the list their index produced: a list read back from an older
