@@ -5,6 +5,7 @@
 
 #include "testsupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -12,6 +13,8 @@
 #include <QQmlEngine>
 #include <QQuickView>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
@@ -100,9 +103,13 @@ private Q_SLOTS:
         QCOMPARE(restarted.cached(url).size(), QSize(40, 20));
         QCOMPARE(server.totalRequests(), 1);
 
-        // A file that no longer holds a picture is no hit: the picture is downloaded again.
+        // A file that no longer holds a picture is no hit: the picture is downloaded again. Of
+        // the picture's size, so that only the file's time tells that it changed.
         QFile file(data.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("<html>not a picture</html>") > 0);
+        QByteArray page = "<html>not a picture</html>";
+        page.resize(file.size(), ' ');
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(page) == page.size() && file.flush());
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
         file.close();
         QVERIFY(restarted.cached(url).isNull());
         QVERIFY(!fetchAndWait(restarted, url).isNull());
@@ -140,6 +147,30 @@ private Q_SLOTS:
         loader.waitForSaves();
         QCOMPARE(QFile::exists(imageCacheFilePath(url)), shown);
         QVERIFY(!loader.isFetching(url));
+    }
+
+    // A picture whose connection ends before all of it arrived is none, though its start decodes.
+    void pictureCutShortIsNeitherShownNorCached()
+    {
+        TempDataDir data;
+        const QByteArray jpeg = TestData::picture("jpeg", {64, 64});
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&server, &jpeg] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &jpeg] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(jpeg.size()) + "\r\n\r\n"
+                              + jpeg.chopped(40));
+                socket->disconnectFromHost();
+            });
+        });
+        const QString url = u"http://127.0.0.1:%1/cut.jpg"_s.arg(server.serverPort());
+        ImageLoader loader;
+        QVERIFY(fetchAndWait(loader, url).isNull());
+        loader.waitForSaves();
+        QVERIFY(!QFile::exists(imageCacheFilePath(url)));
     }
 
     void oneDownloadPerAddressAndNoneWithoutAValidOne()
@@ -213,13 +244,17 @@ private Q_SLOTS:
 
         CachedImageItem item;
         item.setUrl(url);
-        QTRY_VERIFY_WITH_TIMEOUT(item.hasImage(), 10'000);
+        // Another picture waiting at the same time gets only its own answer.
+        CachedImageItem waiting;
+        waiting.setUrl(server.url(u"missing.png"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(item.hasImage() && waiting.failed(), 10'000);
+        QVERIFY(!waiting.hasImage());
         item.setVisible(false);
         item.setVisible(true);
         CachedImageItem another;
         another.setUrl(url);
         QVERIFY(another.hasImage());
-        QCOMPARE(server.totalRequests(), 1);
+        QCOMPARE(server.totalRequests(), 2);
 
         ImageLoader::instance()->waitForSaves();
         QVERIFY(QFile::remove(imageCacheFilePath(url)));
@@ -227,7 +262,7 @@ private Q_SLOTS:
         server.setHolding(true);
         auto gone = std::make_unique<CachedImageItem>();
         gone->setUrl(url);
-        QVERIFY(server.waitForRequests(2));
+        QVERIFY(server.waitForRequests(3));
         gone.reset();
         server.release();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(imageCacheFilePath(url)), 10'000);
