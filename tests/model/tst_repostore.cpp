@@ -63,17 +63,13 @@ void writeStoreFile(const QByteArray &bytes)
 int writeForever(const char *dataDir)
 {
     qputenv("VEXLO_DATA_DIR", dataDir);
-    std::string text;
-    if (!RepoJson::writeRepos(sampleList(4, 5'000), text))
-        return 1;
-    std::fputs("ready\n", stdout);
-    std::fflush(stdout);
+    const std::string document = text(sampleList(4, 5'000));
+    const auto say = [](const char *line) { std::fputs(line, stdout); std::fflush(stdout); };
+    say("ready\n");
     for (;;) {
-        std::fputs("writing\n", stdout);
-        std::fflush(stdout);
-        UserDefaults::set(QByteArrayView(text.data(), qsizetype(text.size())), QString::fromUtf16(RepoStore::key));
-        std::fputs("written\n", stdout);
-        std::fflush(stdout);
+        say("writing\n");
+        UserDefaults::set(QByteArrayView(document.data(), qsizetype(document.size())), QString::fromUtf16(RepoStore::key));
+        say("written\n");
     }
 }
 
