@@ -1,10 +1,8 @@
 #include "model/repojson.h"
-#include "recordcompare.h"
 
 #include <QTest>
 
 #include <bit>
-#include <cmath>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -13,53 +11,42 @@ namespace {
 
 Package package(const char *name, std::optional<double> ratings = std::nullopt)
 {
-    Package p;
-    p.name = name;
-    p.description = "A \"quoted\" description\\with\tcontrol\x01 chars, عربي and 😀";
-    p.version = "1.0-1+b2";
-    p.downloadURL = std::string("https://example.org/debs/") + name + ".deb";
-    p.architecture = "iphoneos-arm64";
-    p.ratings = ratings;
-    p.fileSize = 9'007'199'254'740'993; // beyond a double's exact integers
-    return p;
+    return {.name = name,
+            .description = "A \"quoted\" description\\with\tcontrol\x01 chars, عربي and 😀",
+            .version = "1.0-1+b2",
+            .downloadURL = std::string("https://example.org/debs/") + name + ".deb",
+            .architecture = "iphoneos-arm64",
+            .ratings = ratings,
+            .fileSize = 9'007'199'254'740'993}; // beyond a double's exact integers
 }
 
 Repo fullRepo()
 {
-    Repo r;
-    r.name = "Full / Source";
-    r.url = "https://example.org/";
-    r.imageURL = "https://example.org/CydiaIcon.png";
-    r.packagesURL = "https://example.org/Packages";
-    r.packages = {package("com.example.one", 4.5), package("com.example.two"), package("three", 1.0)};
-    Package &described = r.packages[1];
-    described.extras.set(Extra::DisplayName, "Two \"2\" / عربي");
-    described.extras.set(Extra::IconURL, "https://example.org/icons/two.png");
-    described.extras.set(Extra::Author, "");
-    described.extras.set(Extra::Section, "Tweaks");
-    described.extras.set(Extra::DepictionURL, "https://example.org/two/");
+    Repo r{.name = "Full / Source",
+           .url = "https://example.org/",
+           .imageURL = "https://example.org/CydiaIcon.png",
+           .packagesURL = "https://example.org/Packages",
+           .packages = {package("com.example.one", 4.5), package("com.example.two"), package("three", 1.0)},
+           .isPinned = true,
+           .lastUpdated = std::bit_cast<double>(std::bit_cast<std::uint64_t>(767'123'456.789) + 3), // odd low bits
+           .developer = "Dev",
+           .releaseDate = -12.25,
+           .ratings = 0.1,
+           .socialMediaLinks = std::vector<std::string>{"https://x.com/dev", ""},
+           .isFixed = true,
+           .isUpdating = true};
+    for (const auto &[extra, value] : {std::pair{Extra::DisplayName, "Two \"2\" / عربي"},
+                                       {Extra::IconURL, "https://example.org/icons/two.png"}, {Extra::Author, ""},
+                                       {Extra::Section, "Tweaks"}, {Extra::DepictionURL, "https://example.org/two/"}})
+        r.packages[1].extras.set(extra, value);
     r.packages[2].extras.set(Extra::Section, "Utilities");
-    r.isPinned = true;
-    r.lastUpdated = std::bit_cast<double>(std::bit_cast<std::uint64_t>(767'123'456.789) + 3); // odd low bits
-    r.developer = "Dev";
-    r.releaseDate = -12.25;
-    r.ratings = 0.1;
-    r.socialMediaLinks = std::vector<std::string>{"https://x.com/dev", ""};
-    r.isFixed = true;
-    r.isUpdating = true;
-    r.updateProgress = 0.0;
     return r;
 }
 
 Repo minimalRepo()
 {
-    Repo r;
-    r.name = "Minimal";
-    r.url = "https://m.example/";
-    r.imageURL = "https://m.example/CydiaIcon.png";
-    r.packagesURL = "https://m.example/Packages";
-    r.lastUpdated = 700'000'000;
-    return r;
+    return {.name = "Minimal", .url = "https://m.example/", .imageURL = "https://m.example/CydiaIcon.png",
+            .packagesURL = "https://m.example/Packages", .lastUpdated = 700'000'000};
 }
 
 std::string write(const RepoList &list)
@@ -70,43 +57,32 @@ std::string write(const RepoList &list)
     return out;
 }
 
-// Removes `"key":value` (and its comma) from one JSON object's text.
-void dropKey(QByteArray &object, const QString &key)
+using Members = QList<std::pair<QByteArray, QByteArray>>;
+
+QByteArray object(const Members &members, const QByteArray &drop, const QByteArray &extra)
 {
-    const QByteArray needle = "\"" + key.toUtf8() + "\":";
-    const qsizetype at = object.indexOf(needle);
-    QVERIFY2(at >= 0, qPrintable(key));
-    qsizetype end = at + needle.size();
-    int depth = 0;
-    while (end < object.size() && (depth > 0 || (object[end] != ',' && object[end] != '}'))) {
-        const char c = object[end];
-        depth += (c == '[' || c == '{') - (c == ']' || c == '}');
-        ++end;
-    }
-    if (end < object.size() && object[end] == ',')
-        object.remove(at, end - at + 1);
-    else
-        object.remove(at - 1, end - at + 1); // the last member: drop the comma before it
+    QByteArrayList parts;
+    for (const auto &[key, value] : members)
+        if (key != drop)
+            parts << '"' + key + "\":" + value;
+    return '{' + parts.join(',') + extra + '}';
 }
 
-// A valid one-source document with one package, edited: extra members appended to the
-// source or package object, keys dropped from either.
+// A valid one-source document with one package, as the writer forms it; extra members are
+// appended to the source or package object, one key may be left out of either.
 QByteArray documentWith(const QByteArray &repoExtra, const QByteArray &packageExtra,
-                        const QStringList &dropFromRepo = {}, const QStringList &dropFromPackage = {})
+                        const QByteArray &dropFromRepo = {}, const QByteArray &dropFromPackage = {})
 {
-    QByteArray pkg = R"({"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"p","description":"d","version":"1",)"
-                     R"("downloadURL":"https:\/\/e.org\/p.deb","architecture":"all","ratings":2,"fileSize":5)"_ba;
-    QByteArray repo = R"({"id":"A1A2A3A4-B1B2-C1C2-D1D2-D3D4D5D6D7D8","name":"n","url":"https:\/\/e.org\/",)"
-                      R"("imageURL":"i","packagesURL":"p","packages":[PKG],"isPinned":false,"lastUpdated":1.5,)"
-                      R"("isFixed":false,"isUpdating":false,"updateProgress":1)"_ba;
-    for (const QString &key : dropFromRepo)
-        dropKey(repo, key);
-    for (const QString &key : dropFromPackage)
-        dropKey(pkg, key);
-    pkg += packageExtra + "}";
-    repo += repoExtra + "}";
-    repo.replace("PKG", pkg);
-    return "[" + repo + "]";
+    const QByteArray pkg = object({{"id", R"("6BA7B810-9DAD-11D1-80B4-00C04FD430C8")"}, {"name", R"("p")"},
+                                   {"description", R"("d")"}, {"version", R"("1")"},
+                                   {"downloadURL", R"("https:\/\/e.org\/p.deb")"}, {"architecture", R"("all")"},
+                                   {"ratings", "2"}, {"fileSize", "5"}},
+                                  dropFromPackage, packageExtra);
+    return '[' + object({{"id", R"("A1A2A3A4-B1B2-C1C2-D1D2-D3D4D5D6D7D8")"}, {"name", R"("n")"},
+                         {"url", R"("https:\/\/e.org\/")"}, {"imageURL", R"("i")"}, {"packagesURL", R"("p")"},
+                         {"packages", '[' + pkg + ']'}, {"isPinned", "false"}, {"lastUpdated", "1.5"},
+                         {"isFixed", "false"}, {"isUpdating", "false"}, {"updateProgress", "1"}},
+                        dropFromRepo, repoExtra) + ']';
 }
 
 } // namespace
@@ -116,66 +92,63 @@ class TestRepoJson : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void roundTripIsExact();
-    void absentOptionalsAreLeftOut();
     void exactTextForm();
-    void unwritableValueFailsTheWholeWrite_data();
     void unwritableValueFailsTheWholeWrite();
     void validDocumentsRead_data();
     void validDocumentsRead();
     void readValuesAreRight();
     void invalidDocumentsFail_data();
     void invalidDocumentsFail();
-    void singleRecordsAndPackageLists();
 };
 
+// Writing what was read gives the same text, so every field is read back as it was written;
+// the keys show that the optionals were written at all.
 void TestRepoJson::roundTripIsExact()
 {
     const RepoList list = {fullRepo(), minimalRepo()};
     const std::string text = write(list);
+    for (const char *key : {"developer", "releaseDate", "socialMediaLinks", "displayName", "iconURL", "author",
+                            "section", "depictionURL"})
+        QVERIFY2(text.find(key) != std::string::npos, key);
     QString error;
     const std::optional<RepoList> back = RepoJson::readRepos(text, &error);
     QVERIFY2(back, qPrintable(error));
-    QCOMPARE(back->size(), 2);
-    RecordCompare::verifySame(list, *back);
     QCOMPARE(write(*back), text);
+    QCOMPARE(back->first().ratings, list.first().ratings); // its key is also a package's
     // Bytes without room for the reader's look-ahead are read from a copy.
     QVERIFY(RepoJson::readRepos(QByteArray::fromRawData(text.data(), qsizetype(text.size()))));
-}
 
-void TestRepoJson::absentOptionalsAreLeftOut()
-{
-    std::string text;
+    std::string one, again;
+    QVERIFY(RepoJson::writePackages(list.first().packages, one));
+    const std::optional<PackageList> packages = RepoJson::readPackages(QByteArray::fromStdString(one));
+    QVERIFY(packages && RepoJson::writePackages(*packages, again));
+    QCOMPARE(again, one);
+    QVERIFY(RepoJson::writePackage(list.first().packages.first(), one));
+    QVERIFY(RepoJson::readPackage(QByteArray::fromStdString(one)));
+    QVERIFY(!RepoJson::readPackage(QByteArray::fromStdString(one + "{}")));
+
+    // Absent optionals are left out, not written as null, and read back absent.
     Repo minimal = minimalRepo();
     minimal.packages = {package("plain")};
-    QVERIFY(RepoJson::writeRepo(minimal, text));
+    QVERIFY(RepoJson::writeRepo(minimal, one));
     for (const char *key : {"developer", "releaseDate", "ratings", "socialMediaLinks", "null", "displayName",
                             "iconURL", "author", "section", "depictionURL"})
-        QVERIFY2(text.find(key) == std::string::npos, key);
-    const std::optional<Repo> back = RepoJson::readRepo(QByteArray::fromStdString(text));
-    QVERIFY(back);
-    QVERIFY(!back->developer && !back->releaseDate && !back->ratings && !back->socialMediaLinks);
-    QVERIFY(back->packages.first().extras.empty());
+        QVERIFY2(one.find(key) == std::string::npos, key);
+    const std::optional<Repo> plain = RepoJson::readRepo(QByteArray::fromStdString(one));
+    QVERIFY(plain && !plain->developer && !plain->releaseDate && !plain->ratings && !plain->socialMediaLinks);
+    QVERIFY(plain->packages.first().extras.empty());
 
-    // A document of the older form, without the extras' keys, reads with them absent and
-    // writes back as it was.
+    // A document of the older form, without the extras' keys, writes back as it was.
     const QByteArray older = documentWith({}, {});
-    const std::optional<RepoList> list = RepoJson::readRepos(older);
-    QVERIFY(list);
-    QVERIFY(list->first().packages.first().extras.empty());
-    QCOMPARE(QByteArray::fromStdString(write(*list)), older);
+    const std::optional<RepoList> oldList = RepoJson::readRepos(older);
+    QVERIFY(oldList && oldList->first().packages.first().extras.empty());
+    QCOMPARE(QByteArray::fromStdString(write(*oldList)), older);
 }
 
 void TestRepoJson::exactTextForm()
 {
-    Package p;
-    p.id = QUuid(u"{6ba7b810-9dad-11d1-80b4-00c04fd430c8}"_s);
-    p.name = "a/b\"c\\\n\x1f";
-    p.description = "ä";
-    p.version = "";
-    p.downloadURL = "/";
-    p.architecture = "all";
-    p.ratings = 1.0;
-    p.fileSize = -3;
+    Package p{.id = QUuid(u"{6ba7b810-9dad-11d1-80b4-00c04fd430c8}"_s), .name = "a/b\"c\\\n\x1f", .description = "ä",
+              .version = "", .downloadURL = "/", .architecture = "all", .ratings = 1.0, .fileSize = -3};
     std::string text;
     QVERIFY(RepoJson::writePackage(p, text));
     QCOMPARE(QByteArray::fromStdString(text),
@@ -195,41 +168,31 @@ void TestRepoJson::exactTextForm()
     }
 }
 
-void TestRepoJson::unwritableValueFailsTheWholeWrite_data()
-{
-    QTest::addColumn<int>("where");
-    QTest::newRow("package rating nan") << 0;
-    QTest::newRow("last updated inf") << 1;
-    QTest::newRow("name not UTF-8") << 2;
-}
-
 void TestRepoJson::unwritableValueFailsTheWholeWrite()
 {
-    QFETCH(int, where);
-    RepoList list = {minimalRepo(), fullRepo()};
-    Repo &r = list[1];
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    switch (where) {
-    case 0: r.packages[2].ratings = nan; break;
-    case 1: r.lastUpdated = inf; break;
-    case 2: r.name = "bad \xC3\x28 byte"; break;
+    for (int where = 0; where < 3; ++where) {
+        RepoList list = {minimalRepo(), fullRepo()};
+        Repo &r = list[1];
+        if (where == 0)
+            r.packages[2].ratings = std::numeric_limits<double>::quiet_NaN();
+        else if (where == 1)
+            r.lastUpdated = std::numeric_limits<double>::infinity();
+        else
+            r.name = "bad \xC3\x28 byte"; // not UTF-8
+        std::string out = "previous";
+        QVERIFY(!RepoJson::writeRepos(list, out));
+        QVERIFY(out.empty());
+        QVERIFY(!RepoJson::encodeRepos(list));
     }
-    std::string out = "previous";
-    QVERIFY(!RepoJson::writeRepos(list, out));
-    QVERIFY(out.empty());
-    QVERIFY(!RepoJson::encodeRepos(list));
 }
 
 void TestRepoJson::validDocumentsRead_data()
 {
     QTest::addColumn<QByteArray>("json");
-    QTest::newRow("as written") << documentWith({}, {});
     QTest::newRow("null optionals") << documentWith(R"(,"developer":null,"releaseDate":null,)"
                                                     R"("ratings":null,"socialMediaLinks":null)",
-                                                    {}, {}, {u"ratings"_s})
+                                                    {}, {}, "ratings")
                                                .replace(R"("packages":[{)", R"("packages":[{"ratings":null,)");
-    QTest::newRow("extras, one null") << documentWith({}, R"(,"section":"S","displayName":null,"iconURL":"i")");
     QTest::newRow("unknown keys") << documentWith(R"(,"extra":{"a":[1,{"b":null}],"c":"\u00e9"},"more":[])",
                                                   R"(,"tags":["x"],"n":-1.5e3)");
     QTest::newRow("key order") << QByteArray(
@@ -284,14 +247,10 @@ void TestRepoJson::invalidDocumentsFail_data()
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("mention");
     for (const char *key : {"id", "name", "url", "imageURL", "packagesURL", "packages", "isPinned", "lastUpdated",
-                            "isFixed", "isUpdating", "updateProgress"}) {
-        QTest::addRow("source without %s", key) << documentWith({}, {}, {QString::fromLatin1(key)})
-                                                << QString::fromLatin1(key);
-    }
-    for (const char *key : {"id", "name", "description", "version", "downloadURL", "architecture", "fileSize"}) {
-        QTest::addRow("package without %s", key) << documentWith({}, {}, {}, {QString::fromLatin1(key)})
-                                                 << QString::fromLatin1(key);
-    }
+                            "isFixed", "isUpdating", "updateProgress"})
+        QTest::addRow("source without %s", key) << documentWith({}, {}, key) << QString::fromLatin1(key);
+    for (const char *key : {"id", "name", "description", "version", "downloadURL", "architecture", "fileSize"})
+        QTest::addRow("package without %s", key) << documentWith({}, {}, {}, key) << QString::fromLatin1(key);
     const QByteArray ok = documentWith({}, {});
     auto with = [&ok](const char *from, const char *to) { return QByteArray(ok).replace(from, to); };
     QTest::newRow("ratings as text") << with(R"("ratings":2)", R"("ratings":"2")") << u"ratings"_s;
@@ -311,7 +270,6 @@ void TestRepoJson::invalidDocumentsFail_data()
         << u"deep"_s;
     QTest::newRow("packages object") << with(R"("packages":[)", R"("packages":{"x":[)").replace("}],", "}]},")
                                      << u"packages"_s;
-    QTest::newRow("bad uuid") << with("A1A2A3A4-B1B2", "A1A2A3A4+B1B2") << u"id"_s;
     QTest::newRow("braced uuid") << with(R"("A1A2A3A4-B1B2-C1C2-D1D2-D3D4D5D6D7D8")",
                                          R"("{A1A2A3A4-B1B2-C1C2-D1D2-D3D4D5D6D7D8}")")
                                  << u"id"_s;
@@ -335,21 +293,6 @@ void TestRepoJson::invalidDocumentsFail()
     QVERIFY(!RepoJson::readRepos(json, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY2(error.contains(mention), qPrintable(error));
-}
-
-void TestRepoJson::singleRecordsAndPackageLists()
-{
-    const Repo full = fullRepo();
-    std::string text;
-    QVERIFY(RepoJson::writePackages(full.packages, text));
-    const std::optional<PackageList> packages = RepoJson::readPackages(QByteArray::fromStdString(text));
-    QVERIFY(packages);
-    RecordCompare::verifySame(full.packages, *packages);
-    QVERIFY(RepoJson::writePackage(full.packages.first(), text));
-    const std::optional<Package> one = RepoJson::readPackage(QByteArray::fromStdString(text));
-    QVERIFY(one);
-    RecordCompare::verifySame(PackageList{full.packages.first()}, PackageList{*one});
-    QVERIFY(!RepoJson::readPackage(QByteArray::fromStdString(text + "{}")));
 }
 
 QTEST_GUILESS_MAIN(TestRepoJson)

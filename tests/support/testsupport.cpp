@@ -1,10 +1,7 @@
 #include "testsupport.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QBuffer>
-#include <QFile>
+#include <QDir>
 #include <QImage>
 #include <QHostAddress>
 #include <QHttpServerRequest>
@@ -17,43 +14,22 @@ TestServer::TestServer(QObject *parent)
     Q_ASSERT(m_port != 0);
 }
 
-TestServer::~TestServer() = default;
-
 QString TestServer::baseUrl() const
 {
     return QStringLiteral("http://127.0.0.1:%1/").arg(m_port);
 }
 
-QString TestServer::url(const QString &path) const
-{
-    return baseUrl() + path;
-}
-
-void TestServer::serve(const QString &path, Answer answer)
-{
-    m_answers.insert(path, std::move(answer));
-}
-
 void TestServer::serve(const QString &path, const QByteArray &body, int status)
 {
-    Answer a;
-    a.body = body;
-    a.status = status;
-    serve(path, std::move(a));
+    serve(path, Answer{status, body});
 }
 
 bool TestServer::serveFile(const QString &path, const QString &filePath)
 {
     QFile f(filePath);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    serve(path, f.readAll());
-    return true;
-}
-
-void TestServer::setHolding(bool holding)
-{
-    m_holding = holding;
+    if (f.open(QIODevice::ReadOnly))
+        serve(path, f.readAll());
+    return f.isOpen();
 }
 
 void TestServer::release()
@@ -75,11 +51,6 @@ void TestServer::releaseOne(const QString &path)
             ++i;
         }
     }
-}
-
-int TestServer::requestCount(const QString &path) const
-{
-    return m_counts.value(path);
 }
 
 bool TestServer::waitForRequests(int n, int timeoutMs)
@@ -111,20 +82,12 @@ bool TestServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
     return true;
 }
 
-void TestServer::missingHandler(const QHttpServerRequest &, QTcpSocket *)
-{
-}
-
 void TestServer::answer(const QString &path, QHttpServerResponder &responder)
 {
     const auto it = m_answers.constFind(path);
     if (it == m_answers.cend()) {
         responder.write(QByteArrayLiteral("<html><body>Not Found</body></html>"), "text/html",
                         QHttpServerResponder::StatusCode::NotFound);
-        return;
-    }
-    if (it->etag.isEmpty() && it->lastModified.isEmpty()) {
-        responder.write(it->body, it->contentType, QHttpServerResponder::StatusCode(it->status));
         return;
     }
     responder.writeStatusLine(QHttpServerResponder::StatusCode(it->status));
@@ -165,25 +128,20 @@ bool TestServer::answerNotModified(const QString &path, QHttpServerResponder &re
 }
 
 TempDataDir::TempDataDir()
+    : m_previous(qEnvironmentVariableIsSet("VEXLO_DATA_DIR") ? std::optional(qgetenv("VEXLO_DATA_DIR")) : std::nullopt)
 {
-    m_hadPrevious = qEnvironmentVariableIsSet("VEXLO_DATA_DIR");
-    m_previous = qgetenv("VEXLO_DATA_DIR");
     qputenv("VEXLO_DATA_DIR", m_dir.path().toLocal8Bit());
 }
 
 TempDataDir::~TempDataDir()
 {
-    if (m_hadPrevious)
-        qputenv("VEXLO_DATA_DIR", m_previous);
-    else
-        qunsetenv("VEXLO_DATA_DIR");
+    m_previous ? qputenv("VEXLO_DATA_DIR", *m_previous) : qunsetenv("VEXLO_DATA_DIR");
 }
 
 QString TestData::corpusReposDir()
 {
-    QString shared = qEnvironmentVariable("VEXLO_SHARED_DIR");
-    const QString repos = QDir(shared).filePath(QStringLiteral("corpus/repos"));
-    return !shared.isEmpty() && QDir(repos).exists() ? QDir(repos).absolutePath() : QString();
+    const QDir repos(qEnvironmentVariable("VEXLO_SHARED_DIR") + u"/corpus/repos");
+    return qEnvironmentVariableIsEmpty("VEXLO_SHARED_DIR") || !repos.exists() ? QString() : repos.absolutePath();
 }
 
 QByteArray TestData::readFile(const QString &path)

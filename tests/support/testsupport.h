@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // A real HTTP server on 127.0.0.1 for tests. Every path is answered from a table; answers
 // can be held back (to control the order in which clients see them) or never given.
@@ -34,24 +35,23 @@ public:
     };
 
     explicit TestServer(QObject *parent = nullptr);
-    ~TestServer() override;
 
     // Base address with a trailing slash, e.g. "http://127.0.0.1:41234/".
     [[nodiscard]] QString baseUrl() const;
-    [[nodiscard]] QString url(const QString &path) const; // path without leading slash
+    [[nodiscard]] QString url(const QString &path) const { return baseUrl() + path; } // path without leading slash
 
-    void serve(const QString &path, Answer answer);
+    void serve(const QString &path, Answer answer) { m_answers.insert(path, std::move(answer)); }
     void serve(const QString &path, const QByteArray &body, int status = 200);
     bool serveFile(const QString &path, const QString &filePath);
 
     // While holding, requests are queued instead of answered; release() answers them in
     // arrival order.
-    void setHolding(bool holding);
+    void setHolding(bool holding) { m_holding = holding; }
     void release();
     // Answers only the held requests for one path.
     void releaseOne(const QString &path);
 
-    [[nodiscard]] int requestCount(const QString &path) const;
+    [[nodiscard]] int requestCount(const QString &path) const { return m_counts.value(path); }
     [[nodiscard]] int notModifiedCount() const { return m_notModified; }
     // A header of the last request for `path`, empty when it had none.
     [[nodiscard]] QByteArray lastHeader(const QString &path, const QByteArray &name) const;
@@ -62,7 +62,7 @@ public:
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
-    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    void missingHandler(const QHttpServerRequest &, QTcpSocket *) override { }
 
 private:
     struct Held
@@ -96,8 +96,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_previous;
-    bool m_hadPrevious = false;
+    std::optional<QByteArray> m_previous;
 };
 
 namespace TestData {
