@@ -49,6 +49,9 @@ private Q_SLOTS:
         QCOMPARE(shownNames(model), (QStringList{u"com.TOOL.one"_s, u"mytool"_s}));
         model.setSelectedArchitecture(u"arm64"_s);
         QCOMPARE(shownNames(model), QStringList{u"com.TOOL.one"_s});
+        model.setSearchText({});
+        model.setRepo(repoOf("s", {make("x", "iphoneos-arm64"), make("y", "arm")})); // a refresh keeps the choice
+        QCOMPARE(shownNames(model), QStringList{u"x"_s});
 
         RepoDetailViewModel empty;
         empty.setRepo(repoOf("s", {}));
