@@ -1,5 +1,8 @@
 #include "qmlscene.h"
 
+#include "model/repostore.h"
+#include "screens/mainscreen/contentviewmodel.h"
+
 #include <QDirIterator>
 #include <QNetworkProxy>
 #include <QQmlComponent>
@@ -29,28 +32,6 @@ ApplicationWindow {
     LayoutMirroring.childrenInherit: true
     property alias stack: stack
     function pushScreen(url, properties) { return stack.push(url, properties, StackView.Immediate) }
-    header: ToolBar {
-        implicitHeight: 44
-        background: Rectangle { color: SystemStyle.secondaryBackground }
-        SymbolIcon {
-            visible: stack.depth > 1
-            anchors.left: parent.left
-            anchors.leftMargin: 8
-            anchors.verticalCenter: parent.verticalCenter
-            name: "chevron.backward"
-            color: SystemStyle.blue
-            size: 28
-            LayoutMirroring.enabled: false
-        }
-        Label {
-            anchors.centerIn: parent
-            width: parent.width - 96
-            horizontalAlignment: Text.AlignHCenter
-            elide: Text.ElideRight
-            text: stack.currentItem ? stack.currentItem.title : ""
-            font: SystemStyle.headline
-        }
-    }
     StackView { id: stack; anchors.fill: parent }
 }
 )",
@@ -131,6 +112,12 @@ QQuickItem *find(QQuickItem *in, const QString &name)
     return visible != found.end() ? *visible : found.value(0);
 }
 
+QQuickItem *shown(QQuickItem *in, const QString &name)
+{
+    QQuickItem *item = find(in, name);
+    return item && item->isVisible() ? item : nullptr;
+}
+
 QString text(QQuickItem *item)
 {
     return item ? item->property("text").toString() : QString();
@@ -150,4 +137,43 @@ void click(QQuickItem *item)
 {
     QVERIFY(item);
     QTest::mouseClick(item->window(), Qt::LeftButton, {}, centreOf(item));
+}
+
+bool AppWindow::start(const RepoList &list, const std::function<bool()> &ready)
+{
+    if (!RepoStore::saveRepos(list))
+        return false;
+    engine.addImportPath(u"qrc:/"_s);
+    engine.load(QUrl(u"qrc:/Vexlo/app/MyApp.qml"_s));
+    if (engine.rootObjects().isEmpty())
+        return false;
+    window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+    model = window->findChild<ContentViewModel *>(u"contentModel"_s);
+    window->requestActivate();
+    return model && QTest::qWaitForWindowActive(window) && QTest::qWaitFor(ready);
+}
+
+AppWindow::~AppWindow()
+{
+    if (model)
+        model->waitForPendingWrites();
+}
+
+QObject *AppWindow::stack() const
+{
+    return window->findChild<QObject *>(u"contentView"_s)->parent();
+}
+
+QQuickItem *AppWindow::row(const char *name) const
+{
+    for (const char *section : {"pinnedSection", "sourcesSection"})
+        for (QQuickItem *r : itemsWhere(find(root(), QString::fromLatin1(section)), [](QQuickItem *i) { return i->property("isSourceRow").toBool(); }))
+            if (r->property("name").toString() == QLatin1String(name))
+                return r;
+    return nullptr;
+}
+
+void AppWindow::key(int key, Qt::KeyboardModifiers modifiers) const
+{
+    QTest::keyClick(window, Qt::Key(key), modifiers);
 }

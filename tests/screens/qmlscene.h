@@ -1,6 +1,9 @@
 #pragma once
 
+#include "model/repo.h"
 #include "testsupport.h"
+
+#include <QQmlApplicationEngine>
 
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -11,10 +14,9 @@
 #include <functional>
 #include <memory>
 
-// A window like the application's (right to left, a title bar over a navigation stack) that
-// tests and the picture tool push screens onto. While it lives, the data folder is a fresh
-// temporary one and every network request goes to a closed local port: pictures of the
-// screens are never fetched from outside, nor cached in the user's folder.
+// A right-to-left window with a navigation stack that tests push screens onto. While it lives,
+// the data folder is a fresh temporary one and every network request goes to a closed local
+// port: pictures are never fetched from outside, nor cached in the user's folder.
 class QmlScene
 {
 public:
@@ -39,12 +41,35 @@ private:
     QObject *m_stack = nullptr;
 };
 
+class ContentViewModel;
+
+// The application's own window on a store holding the given sources; start() waits until
+// `ready` holds (the window being active first, so that keys reach it).
+struct AppWindow
+{
+    TempDataDir data;
+    QQmlApplicationEngine engine;
+    QQuickWindow *window = nullptr;
+    ContentViewModel *model = nullptr;
+
+    bool start(const RepoList &list, const std::function<bool()> &ready);
+    ~AppWindow();
+    [[nodiscard]] QQuickItem *root() const { return window->contentItem(); }
+    [[nodiscard]] QObject *stack() const;
+    [[nodiscard]] int depth() const { return stack()->property("depth").toInt(); }
+    // The row of the named source, in either section.
+    [[nodiscard]] QQuickItem *row(const char *name) const;
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
+};
+
 // Items through the visual tree, where views put the items they create (and popups, from the
 // window's content item): those that pass the test, or have that object name.
 QList<QQuickItem *> itemsWhere(QQuickItem *in, const std::function<bool(QQuickItem *)> &test);
 QList<QQuickItem *> findAll(QQuickItem *in, const QString &name);
 // The first visible item of that name, else the first.
 QQuickItem *find(QQuickItem *in, const QString &name);
+// The first visible item of that name, else none.
+QQuickItem *shown(QQuickItem *in, const QString &name);
 QString text(QQuickItem *item);
 QRectF sceneRect(QQuickItem *item);
 QPoint centreOf(QQuickItem *item);

@@ -1,14 +1,11 @@
 #include "fakeplatform.h"
 #include "model/repostore.h"
 #include "screens/mainscreen/contentviewmodel.h"
-#include "testsupport.h"
+#include "qmlscene.h"
 
 #include <QAccessible>
 #include <QGuiApplication>
-#include <QQmlApplicationEngine>
-#include <QQuickItem>
 #include <QQuickStyle>
-#include <QQuickWindow>
 #include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
@@ -17,22 +14,6 @@ Q_IMPORT_QML_PLUGIN(VexloPlugin)
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void collect(QQuickItem *item, const std::function<bool(QQuickItem *)> &test, QList<QQuickItem *> &found)
-{
-    if (test(item))
-        found.append(item);
-    const auto children = item->childItems();
-    for (QQuickItem *child : children)
-        collect(child, test, found);
-}
-
-QQuickItem *named(QQuickItem *in, const QString &name)
-{
-    QList<QQuickItem *> found;
-    collect(in, [&name](QQuickItem *i) { return i->objectName() == name && i->isVisible(); }, found);
-    return found.value(0);
-}
 
 // What a user can reach or press: buttons, text fields and whatever takes the Tab key.
 bool isInteractive(QQuickItem *item)
@@ -51,10 +32,8 @@ QString describe(QQuickItem *item)
 // Every control on screen has a role and a name a reader can say; returns the names.
 QStringList checkNamed(QQuickWindow *window)
 {
-    QList<QQuickItem *> controls;
-    collect(window->contentItem(), isInteractive, controls);
     QStringList names;
-    for (QQuickItem *item : std::as_const(controls)) {
+    for (QQuickItem *item : itemsWhere(window->contentItem(), isInteractive)) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
         const QString what = describe(item);
         if (!iface) {
@@ -72,13 +51,9 @@ QStringList checkNamed(QQuickWindow *window)
 }
 
 // The application's window on a store of two sources served by a local server, refreshed.
-struct App
+struct App : AppWindow
 {
-    TempDataDir data;
     TestServer server;
-    QQmlApplicationEngine engine;
-    QQuickWindow *window = nullptr;
-    ContentViewModel *model = nullptr;
 
     bool start()
     {
@@ -92,30 +67,11 @@ struct App
             repo.name = name;
             repo.url = server.url(QString::fromLatin1(name) + u'/').toStdString();
             repo.packagesURL = repo.url + "Packages";
-            repo.imageURL = "";
             repo.isPinned = list.isEmpty();
             list.append(repo);
         }
-        if (!RepoStore::saveRepos(list))
-            return false;
-        engine.addImportPath(u"qrc:/"_s);
-        engine.load(QUrl(u"qrc:/Vexlo/app/MyApp.qml"_s));
-        if (engine.rootObjects().isEmpty())
-            return false;
-        window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
-        model = window->findChild<ContentViewModel *>(u"contentModel"_s);
-        window->requestActivate();
-        return model && QTest::qWaitForWindowActive(window) && server.waitForRequests(2)
-            && QTest::qWaitFor([this] { return model->allPackages()->count() == 3; });
+        return AppWindow::start(list, [this] { return model->allPackages()->count() == 3; });
     }
-    ~App()
-    {
-        if (model)
-            model->waitForPendingWrites();
-    }
-    QQuickItem *root() const { return window->contentItem(); }
-    QObject *stack() const { return window->findChild<QObject *>(u"contentView"_s)->parent(); }
-    int depth() const { return stack()->property("depth").toInt(); }
     // The focused control, by object name or, for a source row, by its source's name.
     QString focused() const
     {
@@ -124,19 +80,13 @@ struct App
             return {};
         return item->property("isSourceRow").toBool() ? item->property("name").toString() : item->objectName();
     }
-    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
-    {
-        QTest::keyClick(window, Qt::Key(key), modifiers);
-    }
 };
 
 QQuickItem *cardOf(QQuickItem *in, int packageRow)
 {
-    QList<QQuickItem *> found;
-    collect(in, [packageRow](QQuickItem *i) {
+    return itemsWhere(in, [packageRow](QQuickItem *i) {
         return i->objectName() == u"packageCard" && i->isVisible() && i->property("packageRow").toInt() == packageRow;
-    }, found);
-    return found.value(0);
+    }).value(0);
 }
 
 } // namespace
@@ -167,7 +117,7 @@ private Q_SLOTS:
         for (const QString &name : {u"فتح الرابط الشخصي"_s, u"إضافة سورس"_s, u"تحديث"_s, u"جميع الحزم"_s,
                                     u"ابحث عن السورسات"_s})
             QVERIFY2(main.contains(name), qPrintable(name));
-        const QString rowA = QAccessible::queryAccessibleInterface(named(app.root(), u"pinnedSection"_s)->childItems()
+        const QString rowA = QAccessible::queryAccessibleInterface(shown(app.root(), u"pinnedSection"_s)->childItems()
                                                                        .first()->childItems().first())
                                  ->text(QAccessible::Name);
         QVERIFY2(rowA.startsWith(u"a، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
@@ -175,9 +125,9 @@ private Q_SLOTS:
 
         // Both sheets.
         app.model->setShowingAddRepo(true);
-        QTRY_VERIFY(named(app.root(), u"addressField"_s));
+        QTRY_VERIFY(shown(app.root(), u"addressField"_s));
         QTest::keyClick(app.window, Qt::Key_X);
-        QTRY_VERIFY(named(app.root(), u"clearButton"_s));
+        QTRY_VERIFY(shown(app.root(), u"clearButton"_s));
         QVERIFY(checkNamed(app.window).contains(u"مسح النص"_s));
         app.model->setShowingAddRepo(false);
         app.model->setShowAllPackages(true);
@@ -187,7 +137,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!cardOf(app.root(), 0));
 
         // The source screen, with its segments by architecture.
-        named(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus();
+        shown(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus();
         app.key(Qt::Key_Return);
         QTRY_COMPARE(app.depth(), 2);
         QTRY_VERIFY(!app.stack()->property("busy").toBool());
@@ -204,17 +154,16 @@ private Q_SLOTS:
         const QStringList package = checkNamed(app.window);
         for (const QString &name : {u"تحميل"_s, u"نسخ رابط التحميل"_s, u"فتح الأداة في Sileo"_s, u"نسخ رابط المشاركة"_s})
             QVERIFY2(package.contains(name), qPrintable(name));
-        QCOMPARE(QAccessible::queryAccessibleInterface(named(app.root(), u"detailRating"_s))->text(QAccessible::Name),
+        QCOMPARE(QAccessible::queryAccessibleInterface(shown(app.root(), u"detailRating"_s))->text(QAccessible::Name),
                  u"التقييم: 4.5"_s);
-        QList<QQuickItem *> authorText;
-        collect(named(app.root(), u"detailAuthor"_s), [](QQuickItem *i) { return i->inherits("QQuickText"); }, authorText);
+        const auto authorText = itemsWhere(shown(app.root(), u"detailAuthor"_s), [](QQuickItem *i) { return i->inherits("QQuickText"); });
         QCOMPARE(authorText.value(1)->property("text").toString(), u"المطور: \u2068Ann <ann@example.org>\u2069"_s);
 
         // The alert reads its title and its message.
-        named(app.root(), u"sileoButton"_s)->forceActiveFocus(Qt::TabFocusReason);
+        shown(app.root(), u"sileoButton"_s)->forceActiveFocus(Qt::TabFocusReason);
         app.key(Qt::Key_Return);
-        QTRY_VERIFY(named(app.root(), u"alertButton"_s));
-        QQuickItem *alert = named(app.root(), u"alertButton"_s)->parentItem();
+        QTRY_VERIFY(shown(app.root(), u"alertButton"_s));
+        QQuickItem *alert = shown(app.root(), u"alertButton"_s)->parentItem();
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(alert);
         QCOMPARE(iface->text(QAccessible::Name), u"Sileo غير مثبت"_s);
         QCOMPARE(iface->text(QAccessible::Description), u"يرجى تثبيت Sileo لفتح الحزمة."_s);
@@ -269,19 +218,10 @@ private Q_SLOTS:
         app.key(Qt::Key_Escape);
         QTRY_VERIFY(!app.model->showAllPackages());
 
-        // A source opened with Enter; Escape goes back to the main screen.
+        // A source opened with Enter: the arrows move between cards and Enter opens the focused
+        // one, with the focus ring drawn around it. Escape goes back, screen by screen.
         QTRY_VERIFY(app.window->activeFocusItem());
-        named(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus(Qt::TabFocusReason);
-        app.key(Qt::Key_Return);
-        QTRY_COMPARE(app.depth(), 2);
-        QTRY_VERIFY(!app.stack()->property("busy").toBool());
-        app.key(Qt::Key_Escape);
-        QTRY_COMPARE(app.depth(), 1);
-        QTRY_VERIFY(!app.stack()->property("busy").toBool());
-
-        // On the source screen the arrows move between cards and Enter opens the focused one,
-        // with the focus ring drawn around it.
-        named(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus(Qt::TabFocusReason);
+        shown(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus(Qt::TabFocusReason);
         app.key(Qt::Key_Return);
         QTRY_COMPARE(app.depth(), 2);
         QTRY_VERIFY(!app.stack()->property("busy").toBool());
@@ -289,8 +229,7 @@ private Q_SLOTS:
         app.key(Qt::Key_Down);
         QQuickItem *second = cardOf(app.root(), 1);
         QVERIFY(second->hasActiveFocus());
-        QList<QQuickItem *> rings;
-        collect(second, [](QQuickItem *i) { return i->property("cornerRadius").isValid() && i->property("outset").isValid(); }, rings);
+        const auto rings = itemsWhere(second, [](QQuickItem *i) { return i->property("cornerRadius").isValid() && i->property("outset").isValid(); });
         QVERIFY(!rings.isEmpty() && rings.first()->isVisible());
         app.key(Qt::Key_Down);
         QVERIFY(second->hasActiveFocus());

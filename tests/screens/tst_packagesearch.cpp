@@ -4,6 +4,7 @@
 #include "search/packagesearchindex.h"
 #include "sources/packagesparser.h"
 #include "sources/utf8.h"
+#include "records.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -17,14 +18,6 @@ using namespace Qt::StringLiterals;
 using Indices = std::vector<std::uint32_t>;
 
 namespace {
-
-Package make(const std::string &name, const std::string &description = {})
-{
-    Package p;
-    p.name = name;
-    p.description = description;
-    return p;
-}
 
 // What the screens promise: a case-insensitive substring test on the chosen fields.
 Indices naive(const PackageList &packages, const QString &query, unsigned fields)
@@ -66,8 +59,8 @@ class TestPackageSearch : public QObject
 private Q_SLOTS:
     void findsByFoldedSubstring()
     {
-        const PackageList packages{make("com.Example.Tool", "A tool"), make("org.other", "example inside"),
-                                   make("تطبيق الأداة", "وصف"), make("ΣΊΣΥΦΟΣ"), make("")};
+        const PackageList packages{package("com.Example.Tool", "A tool"), package("org.other", "example inside"),
+                                   package("تطبيق الأداة", "وصف"), package("ΣΊΣΥΦΟΣ"), package("")};
         const PackageSearchIndex names(packages, PackageSearchIndex::Name);
         QCOMPARE(names.search(PackageSearchIndex::fold(u"EXAMPLE"_s)), (Indices{0}));
         QCOMPARE(names.search(PackageSearchIndex::fold(u"الأداة"_s)), (Indices{2}));
@@ -77,7 +70,7 @@ private Q_SLOTS:
         QCOMPARE(both.search(PackageSearchIndex::fold(u"example"_s)), (Indices{0, 1}));
 
         // Folded text is "ab\0cd\0": no query may join the end of one field to the next.
-        const PackageSearchIndex fields({make("ab", "cd"), make("b", "c")}, PackageSearchIndex::Name | PackageSearchIndex::Description);
+        const PackageSearchIndex fields({package("ab", "cd"), package("b", "c")}, PackageSearchIndex::Name | PackageSearchIndex::Description);
         QCOMPARE(fields.search(std::string_view("b\0c", 3)), Indices{});
         QCOMPARE(fields.search("bc"), Indices{});
         QCOMPARE(fields.search("c"), (Indices{0, 1}));
@@ -100,7 +93,7 @@ private Q_SLOTS:
         for (const int size : {0, 1, 300, 0, 57}) {
             PackageList list;
             for (int i = 0; i < size; ++i)
-                list.append(make(word(1 + int(random.bounded(8))), word(int(random.bounded(20)))));
+                list.append(package(word(1 + int(random.bounded(8))), word(int(random.bounded(20)))));
             lists.append(list);
         }
         checkAgainstPlainContains(lists, {u"a"_s, u"ab"_s, u"abC"_s, u"ab"_s, u"a"_s, u""_s, u"É"_s, u"é a"_s, u" "_s,
@@ -158,7 +151,7 @@ private Q_SLOTS:
 
     void unchangedListsKeepTheirIndex()
     {
-        const PackageList kept{make("kept")};
+        const PackageList kept{package("kept")};
         CatalogSearch search(PackageSearchIndex::Name);
         QSignalSpy ready(&search, &CatalogSearch::ready);
         search.setLists({kept});
@@ -169,7 +162,7 @@ private Q_SLOTS:
         QVERIFY(search.isReady());
         QCOMPARE(search.matches(u"KEP"_s), Indices{0});
         // An equal list with records of its own is indexed anew.
-        search.setLists({PackageList{make("kept")}, kept});
+        search.setLists({PackageList{package("kept")}, kept});
         QVERIFY(!search.isReady());
         QVERIFY(ready.wait());
         QCOMPARE(search.matches(u"kept"_s), (Indices{0, 1}));

@@ -4,8 +4,8 @@
 #include "model/packageimage.h"
 #include "model/repostore.h"
 #include "qmlscene.h"
+#include "records.h"
 #include "screens/mainscreen/contentviewmodel.h"
-#include "model/packageimage.h"
 #include "screens/sourcedetail/repodetailviewmodel.h"
 #include "sources/packagesparser.h"
 
@@ -26,11 +26,8 @@ namespace {
 
 Package make(const std::string &name, const char *architecture, std::optional<double> rating = {})
 {
-    Package p;
-    p.name = name;
-    p.description = "وصف " + name;
+    Package p = package(name, "وصف " + name, architecture);
     p.version = "1.0";
-    p.architecture = architecture;
     p.downloadURL = "https://example.org/debs/" + name + ".deb";
     p.fileSize = 1536;
     p.ratings = rating;
@@ -285,7 +282,7 @@ private Q_SLOTS:
     void packageScreenTextsAndActions()
     {
         FakePlatform platform;
-        QmlScene scene(430, 1200);
+        QmlScene scene(430, 1600);
         Package p = make("com.example.a-rather-long-name", "iphoneos-arm64");
         QQuickItem *screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(p)}});
         QVERIFY(screen);
@@ -328,18 +325,15 @@ private Q_SLOTS:
         QTRY_COMPARE(platform.opened.last(), QUrl(u"sileo://package/com.example.a-rather-long-name"_s));
         scene.settle();
         QVERIFY(!alert->property("visible").toBool());
-    }
 
-    void packageScreenShowsWhatTheIndexSays()
-    {
-        FakePlatform platform;
-        QmlScene scene(430, 1600);
-        Package p = make("com.example.tool", "iphoneos-arm64", 0.5);
+        // What the index says of a package shows.
+        platform.opened.clear();
+        p = make("com.example.tool", "iphoneos-arm64", 0.5);
         p.extras.set(Extra::DisplayName, "Example Tool");
         p.extras.set(Extra::Author, "Ann <ann@example.org>");
         p.extras.set(Extra::Section, "Tweaks");
         p.extras.set(Extra::DepictionURL, "https://example.org/depictions/tool.html");
-        QQuickItem *screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(p)}});
+        screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(p)}});
         QVERIFY(screen);
         QCOMPARE(text(find(screen, u"detailDisplayName"_s)), u"Example Tool"_s);
         QCOMPARE(text(find(screen, u"detailName"_s)), u"com.example.tool"_s);
