@@ -169,11 +169,11 @@ private Q_SLOTS:
         // An answer remembered for earlier lists is not given for later ones.
         PackageList eight;
         for (const char *name : {"kept", "a", "b", "c", "d", "e", "f", "g"})
-            eight.append(make(name));
+            eight.append(package(name));
         search.setLists({eight});
         QVERIFY(ready.wait());
         QCOMPARE(search.matches(u"kept"_s), Indices{0});
-        search.setLists({PackageList{make("x")}, eight});
+        search.setLists({PackageList{package("x")}, eight});
         QVERIFY(ready.wait());
         QCOMPARE(search.matches(u"kept"_s), Indices{1});
     }
