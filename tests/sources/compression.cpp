@@ -5,6 +5,8 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <array>
+
 // Each case leaves `out` empty when the encoder fails, which the tests then see.
 QByteArray TestCompression::compress(Compression format, const QByteArray &data)
 {
@@ -58,12 +60,5 @@ QByteArray TestCompression::compress(Compression format, const QByteArray &data)
 
 const char *TestCompression::suffix(Compression format)
 {
-    switch (format) {
-    case Compression::Zstd: return ".zst";
-    case Compression::Xz: return ".xz";
-    case Compression::Bzip2: return ".bz2";
-    case Compression::Gzip: return ".gz";
-    case Compression::None: break;
-    }
-    return "";
+    return std::array{"", ".zst", ".xz", ".bz2", ".gz"}[std::size_t(format)];
 }

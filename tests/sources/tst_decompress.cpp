@@ -34,7 +34,7 @@ class TestDecompress : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void roundTripAndLimit_data()
+    void formats_data()
     {
         QTest::addColumn<Compression>("format");
         QTest::newRow("zstd") << Compression::Zstd;
@@ -42,7 +42,7 @@ private Q_SLOTS:
         QTest::newRow("bzip2") << Compression::Bzip2;
         QTest::newRow("gzip") << Compression::Gzip;
     }
-    void roundTripAndLimit()
+    void formats()
     {
         QFETCH(Compression, format);
         const QByteArray text = sampleIndex();
@@ -66,13 +66,7 @@ private Q_SLOTS:
         QCOMPARE(decompress(view(small), format, 11).data, "Package: a\n"_ba);
         QCOMPARE(decompress(view(small), format, 10).status, Decompressed::Status::TooLarge);
         QCOMPARE(decompress(view(packed), format, 0).status, Decompressed::Status::TooLarge);
-    }
 
-    void damage_data() { roundTripAndLimit_data(); }
-    void damage()
-    {
-        QFETCH(Compression, format);
-        const QByteArray packed = TestCompression::compress(format, sampleIndex());
         QByteArray flipped = packed;
         for (qsizetype i = packed.size() / 2; i < packed.size() / 2 + 64; ++i)
             flipped[i] = char(packed[i] ^ 0x5A);
@@ -107,7 +101,6 @@ private Q_SLOTS:
         QByteArray text = sampleIndex(3 << 20, "\r\n");
         text += "Package: long\nDescription: " + QByteArray(3 << 20, 'x') + "\nSize: 9"; // longer than a piece
         const PackageList expected = parsePackages(view(text), "R/");
-        QCOMPARE(expected.last().fileSize, 9);
         for (Compression format : {Compression::None, Compression::Zstd, Compression::Gzip}) {
             const IndexResult result = readIndexFile(write(u"Packages"_s, TestCompression::compress(format, text)), "R/");
             QVERIFY(result.ok());

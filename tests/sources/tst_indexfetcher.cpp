@@ -11,8 +11,6 @@
 #include <QUrl>
 #include <QTest>
 
-#include <memory>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -47,9 +45,8 @@ IndexResult fetch(const QString &url, const FetchOptions &options = {})
     return results.size() == 1 ? results[0] : IndexResult{{}, IndexError{IndexError::Kind::Network, u"test: called twice"_s}};
 }
 
-// Serves `body` in pieces of `piece` bytes, one every `intervalMs`, with its Content-Length, or
-// without one when `withLength` is false (the end of the body is then the end of the
-// connection); after `stallAfter` bytes it sends nothing more and keeps the connection open.
+// Serves `body` in pieces of `piece` bytes, one every `intervalMs`, with its Content-Length or,
+// when `withLength` is false, ending it by closing; after `stallAfter` bytes it stalls.
 class PacedServer : public QTcpServer
 {
 public:
@@ -87,7 +84,6 @@ private:
     qint64 m_sent = 0;
 };
 
-// An index of about `bytes` bytes.
 QByteArray indexOfSize(qint64 bytes)
 {
     QByteArray index;
@@ -109,7 +105,6 @@ private Q_SLOTS:
         const IndexResult result = fetch(server.url(u"Packages"_s));
         QVERIFY(result.ok());
         QCOMPARE(names(result.packages), expectedNames(sample));
-        QCOMPARE(result.packages.first().downloadURL, "https://repo.example/./debs/com.example.alpha_1.2.0_iphoneos-arm64.deb");
         QCOMPARE(server.totalRequests(), 1);
         QCOMPARE(result.bytesReceived, sample.size());
 
@@ -280,10 +275,9 @@ private Q_SLOTS:
         QTRY_COMPARE(budget.used(), 0);
     }
 
-    // The answer's validators come back with the packages; asked with them, the server's 304
-    // ends the fetch without packages or a download, asking the compressed name that answered
-    // directly. When that one is gone, or the remembered address is not one of this index's
-    // names, the ordinary fetch runs. (The refresher tests the tag's round trip.)
+    // Asked with the validators an answer brought, the server's 304 ends the fetch without a
+    // download, the compressed name that answered asked directly. When that one is gone, or
+    // the remembered address is not one of this index's names, the ordinary fetch runs.
     void conditionalRequests()
     {
         TestServer server;
@@ -365,16 +359,16 @@ private Q_SLOTS:
         server.serve(u"slow"_s, sample);
         int calls = 0;
         {
-            auto context = std::make_unique<QObject>();
-            parsePackages(server.url(u"Packages"_s), base, context.get(), [&](IndexResult) { ++calls; });
+            QObject context;
+            parsePackages(server.url(u"Packages"_s), base, &context, [&](IndexResult) { ++calls; });
             QVERIFY(server.waitForRequests(1));
-            parsePackages(u"not a url"_s, base, context.get(), [&](IndexResult) { ++calls; });
+            parsePackages(u"not a url"_s, base, &context, [&](IndexResult) { ++calls; });
         }
         // Parsing runs on the pool when its context goes.
         {
-            auto context = std::make_unique<QObject>();
+            QObject context;
             server.setHolding(true);
-            parsePackages(server.url(u"slow"_s), base, context.get(), [&](IndexResult) { ++calls; });
+            parsePackages(server.url(u"slow"_s), base, &context, [&](IndexResult) { ++calls; });
             QVERIFY(server.waitForRequests(2));
             server.release();
         }

@@ -11,9 +11,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <map>
-#include <string>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -22,7 +19,6 @@ Repo servedRepo(TestServer &server, const QString &name, TestServer::Answer answ
 {
     server.serve(name + u"/Packages"_s, std::move(answer));
     Repo repo;
-    repo.name = name.toStdString();
     repo.url = server.url(name + u'/').toStdString();
     repo.packagesURL = repo.url + "Packages";
     repo.lastUpdated = 1000.0;
@@ -87,17 +83,15 @@ private Q_SLOTS:
             if (id == repos.at(0).id)
                 kept = packages;
         });
-        std::map<std::string, bool> onlyReference;
+        QStringList released;
         refresher.setRelease([&](PackageList packages) {
-            QCOMPARE(packages.size(), 1);
-            onlyReference[packages.at(0).name] = packages.isDetached();
+            released << QString::fromStdString(packages.at(0).name) + (packages.isDetached() ? u" alone"_s : u" shared"_s);
         });
         QSignalSpy idle(&refresher, &RepoRefresher::idle);
         refresher.refresh(repos);
         QVERIFY(idle.wait(10'000));
-        QCOMPARE(onlyReference.size(), std::size_t(2));
-        QVERIFY(onlyReference.at("dropped"));
-        QVERIFY(!onlyReference.at("kept"));
+        released.sort();
+        QCOMPARE(released, (QStringList{u"dropped alone"_s, u"kept shared"_s}));
     }
 
     // A second refresh asks with the stored validators: an unchanged index costs a 304 and
@@ -140,36 +134,24 @@ private Q_SLOTS:
         QCOMPARE(stored(repos.at(0), u"etag"_s), u"\"2\""_s);
         QCOMPARE(stored(repos.at(2), u"etag"_s), u"\"2\""_s);
         QCOMPARE(server.notModifiedCount(), 1);
-    }
 
-    // Validators stand only for the list their index produced: a list read back from an older
-    // document is fetched whole; a validators file that cannot be read is ignored and replaced.
-    void validatorsThatNoLongerFitAreNotSent()
-    {
-        TempDataDir dir;
-        TestServer server;
-        RepoList repos{servedRepo(server, u"s"_s, tagged("Package: new\n", "\"1\""))};
-        Repo older = repos.at(0);
-        Package old;
-        old.name = "old";
-        older.packages = {old};
-
-        QVERIFY(refreshAll(repos).isEmpty());
-        RepoList reloaded{older};
+        // Validators stand only for the list their index produced: a list read back from an
+        // older document is fetched whole; a validators file that cannot be read is ignored
+        // and replaced.
+        RepoList reloaded{repos.at(0)};
+        reloaded[0].packages = {Package()};
         QVERIFY(refreshAll(reloaded).isEmpty());
-        QVERIFY(server.lastHeader(u"s/Packages"_s, "If-None-Match").isEmpty());
-        QCOMPARE(reloaded.at(0).packages.at(0).name, "new");
+        QVERIFY(server.lastHeader(u"tagged/Packages"_s, "If-None-Match").isEmpty());
+        QCOMPARE(reloaded.at(0).packages.at(0).name, "c");
         QCOMPARE(refreshAll(reloaded).size(), 1);
 
         QFile file(UserDefaults::filePath(QString::fromUtf16(IndexValidatorStore::key)));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("{\"");
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("{\"") == 2);
         file.close();
         QVERIFY(refreshAll(reloaded).isEmpty());
-        QVERIFY(server.lastHeader(u"s/Packages"_s, "If-None-Match").isEmpty());
+        QVERIFY(server.lastHeader(u"tagged/Packages"_s, "If-None-Match").isEmpty());
         QCOMPARE(storedValidators().size(), 1);
         QCOMPARE(refreshAll(reloaded).size(), 1);
-        QCOMPARE(server.requestCount(u"s/Packages"_s), 5);
     }
 };
 
