@@ -135,9 +135,7 @@ private Q_SLOTS:
         QCOMPARE(stored(repos.at(2), u"etag"_s), u"\"2\""_s);
         QCOMPARE(server.notModifiedCount(), 1);
 
-        // Validators stand only for the list their index produced: a list read back from an
-        // older document is fetched whole; a validators file that cannot be read is ignored
-        // and replaced.
+        // Validators fit only the list their index produced; an unreadable file of them is replaced.
         RepoList reloaded{repos.at(0)};
         reloaded[0].packages = {Package()};
         QVERIFY(refreshAll(reloaded).isEmpty());
