@@ -3,6 +3,7 @@
 #include "model/repostore.h"
 #include "screens/addsource/addrepoviewmodel.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "servedsource.h"
 #include "testsupport.h"
 
 #include <QQmlApplicationEngine>
@@ -24,32 +25,16 @@ bool grab(QQuickWindow *window, const QString &path)
     return ok;
 }
 
-// Serves a source folder of the corpus (or the sample index) under `path`/.
-Repo serve(TestServer &server, const QString &path, const QString &folder, const char *name)
-{
-    const QString corpus = TestData::corpusReposDir();
-    if (corpus.isEmpty() || !server.serveFile(path + u"/Packages"_s, corpus + u'/' + folder + u"/Packages"_s))
-        server.serve(path + u"/Packages"_s, TestData::fixture(u"Packages-sample"_s));
-    if (!corpus.isEmpty())
-        server.serveFile(path + u"/CydiaIcon.png"_s, corpus + u'/' + folder + u"/CydiaIcon.png"_s);
-    Repo repo;
-    repo.name = name;
-    repo.url = server.url(path + u'/').toStdString();
-    repo.imageURL = repo.url + "CydiaIcon.png";
-    repo.packagesURL = repo.url + "Packages";
-    return repo;
-}
-
 } // namespace
 
 bool addSheetPictures(const QString &out)
 {
     TempDataDir data;
     TestServer server;
-    Repo arabic = serve(server, u"5boosh"_s, u"5boosh__repo"_s, "5boosh Repo");
+    Repo arabic = servedSource(server, u"5boosh"_s, u"5boosh__repo"_s, "5boosh Repo");
     arabic.isPinned = true;
-    const Repo lessica = serve(server, u"lessica"_s, u"Lessica__lessica.github.io"_s, "Lessica");
-    serve(server, u"new"_s, u"Halo-Michael__halo-michael.github.io"_s, "");
+    const Repo lessica = servedSource(server, u"lessica"_s, u"Lessica__lessica.github.io"_s, "Lessica");
+    servedSource(server, u"new"_s, u"Halo-Michael__halo-michael.github.io"_s, "");
     if (!RepoStore::saveRepos({arabic, lessica}))
         return false;
     QQmlApplicationEngine engine;

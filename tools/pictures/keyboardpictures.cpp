@@ -2,6 +2,7 @@
 // every screen again with the desktop font at twice the default size.
 #include "model/repostore.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "servedsource.h"
 #include "testsupport.h"
 
 #include <QFont>
@@ -99,17 +100,7 @@ struct Pictures
 
 Repo serve(TestServer &server, const QString &folder, const char *name, bool pinned)
 {
-    const QString corpus = TestData::corpusReposDir();
-    const QString path = folder.section(u"__"_s, 0, 0);
-    if (corpus.isEmpty() || !server.serveFile(path + u"/Packages"_s, corpus + u'/' + folder + u"/Packages"_s))
-        server.serve(path + u"/Packages"_s, TestData::fixture(u"Packages-sample"_s));
-    if (!corpus.isEmpty())
-        server.serveFile(path + u"/CydiaIcon.png"_s, corpus + u'/' + folder + u"/CydiaIcon.png"_s);
-    Repo repo;
-    repo.name = name;
-    repo.url = server.url(path + u'/').toStdString();
-    repo.imageURL = repo.url + "CydiaIcon.png";
-    repo.packagesURL = repo.url + "Packages";
+    Repo repo = servedSource(server, folder.section(u"__"_s, 0, 0), folder, name);
     repo.isPinned = pinned;
     return repo;
 }
