@@ -17,8 +17,11 @@ RepoRefresher::~RepoRefresher()
         m_validators->save();
 }
 
-void RepoRefresher::refresh(const RepoList &repos)
+void RepoRefresher::refresh(const RepoList &list)
 {
+    // A slot of `started` may change the caller's list, and with it the storage `list` refers
+    // to; this copy keeps the list as it was for the whole loop.
+    const RepoList repos = list;
     if (!m_validators) {
         m_validators.emplace();
         m_validators->load();
