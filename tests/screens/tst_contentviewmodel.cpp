@@ -180,6 +180,15 @@ private Q_SLOTS:
         appear(model);
         QVERIFY(!find(model, "bad")->isUpdating);
         QCOMPARE(server.totalRequests(), 2);
+
+        // A reload that changes a shown source in place tells the list, lest its row keep the
+        // old text.
+        stored[1].name = "renamed";
+        QVERIFY(RepoStore::saveRepos(stored));
+        QSignalSpy rowChanged(model.otherRepos(), &QAbstractItemModel::dataChanged);
+        appear(model);
+        QVERIFY(find(model, "renamed"));
+        QVERIFY(!rowChanged.isEmpty());
     }
 
     void aResultAppliedDuringAReloadSurvivesIt()
