@@ -241,6 +241,11 @@ private Q_SLOTS:
             QCOMPARE(description->height(), description->property("contentHeight").toReal());
             QCOMPARE(description->property("truncated").toBool(), shown.description == latinLong);
         }
+
+        // An odd count: the last row holds the last card alone.
+        model.setRepos({first});
+        scene.settle();
+        QCOMPARE(grid->property("model").value<QAbstractItemModel *>()->rowCount(), 4);
     }
 
     void scrollToTopButtonAndTappingACard()
