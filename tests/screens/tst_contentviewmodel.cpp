@@ -95,6 +95,7 @@ private Q_SLOTS:
 
         ContentViewModel model;
         QSignalSpy alerts(&model, &ContentViewModel::alertMessageChanged);
+        QSignalSpy raised(&model, &ContentViewModel::showAlertChanged);
         appear(model);
         QVERIFY(find(model, "good")->isUpdating);
         QCOMPARE(find(model, "missing")->updateProgress, 0.0);
@@ -120,6 +121,7 @@ private Q_SLOTS:
         QCOMPARE(find(model, "invalid")->updateProgress, 0.0);
         QVERIFY(model.showAlert());
         QCOMPARE(alerts.size(), 3);
+        QCOMPARE(raised.size(), 3); // each failure raises the alert anew, though it is still shown
         const RepoList stored = storedRepos(model);
         QCOMPARE(stored.at(1).packages.size(), 2);
         QCOMPARE(stored.at(1).updateProgress, 1.0);
