@@ -24,14 +24,6 @@ void TestServer::serve(const QString &path, const QByteArray &body, int status)
     serve(path, Answer{status, body});
 }
 
-bool TestServer::serveFile(const QString &path, const QString &filePath)
-{
-    QFile f(filePath);
-    if (f.open(QIODevice::ReadOnly))
-        serve(path, f.readAll());
-    return f.isOpen();
-}
-
 void TestServer::release()
 {
     for (Held &h : std::exchange(m_held, {})) {

@@ -42,7 +42,6 @@ public:
 
     void serve(const QString &path, Answer answer) { m_answers.insert(path, std::move(answer)); }
     void serve(const QString &path, const QByteArray &body, int status = 200);
-    bool serveFile(const QString &path, const QString &filePath);
 
     // While holding, requests are queued instead of answered; release() answers them in
     // arrival order.

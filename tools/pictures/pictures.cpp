@@ -5,6 +5,7 @@
 // that never answers.
 #include "model/repostore.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "servedsource.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -66,8 +67,8 @@ struct App
 
 Repo corpusSource(TestServer &server, const QString &repos, const QString &folder, const char *name, bool pinned)
 {
-    server.serveFile(folder + u"/Packages"_s, repos + u'/' + folder + u"/Packages"_s);
-    server.serveFile(folder + u"/CydiaIcon.png"_s, repos + u'/' + folder + u"/CydiaIcon.png"_s);
+    serveFile(server, folder + u"/Packages"_s, repos + u'/' + folder + u"/Packages"_s);
+    serveFile(server, folder + u"/CydiaIcon.png"_s, repos + u'/' + folder + u"/CydiaIcon.png"_s);
     Repo repo;
     repo.name = name;
     repo.url = server.url(folder + u'/').toStdString();

@@ -77,7 +77,7 @@ bool renderOwnIcons(const QString &out, const QString &repos)
         for (int tries = 0; tries < pictures.size(); ++tries) {
             const QString file = repos + u'/' + pictures.at((served + tries) % pictures.size()) + u"/CydiaIcon.png"_s;
             if (QFile::exists(file)) {
-                server.serveFile(path, file);
+                server.serve(path, TestData::readFile(file));
                 break;
             }
         }
