@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,25 +52,6 @@ QStringList parse(const QByteArray &text, const char *repoURL = "https://r.examp
     return describe(parsePackages(view(text), repoURL));
 }
 
-// A random index built from the pieces real indexes are made of, line endings mixed.
-QByteArray randomIndex(QRandomGenerator &random)
-{
-    static const char *const pieces[] = {
-        "Package: p0", "Package: p1", "Package: p2", "Description: d", "Filename: debs/f.deb", "SileoDepiction: https://s/",
-        "", "", "", "Package:x", "package: y", " continued", " ", "\t", ".", "Depends: a", "Package: ", "Version:1",
-        "Name: N", "Icon: i.png", "Author: A <a@b>", "Sileodepiction: x", "Depiction: ", "Size: +12", "Size: 12x",
-        "Ratings: 4.5", "Ratings: 0x1p1", "Architecture: iphoneos-arm64", "Section: s"};
-    QByteArray text;
-    for (int i = 0, lines = random.bounded(40); i < lines; ++i) {
-        text += pieces[random.bounded(int(std::size(pieces)))];
-        if (random.bounded(3) == 0)
-            text += QByteArray::number(i); // tells records apart
-        if (i + 1 < lines || random.bounded(2))
-            text += random.bounded(4) == 0 ? "\r\n" : random.bounded(8) == 0 ? "\r" : "\n";
-    }
-    return text;
-}
-
 // Index-like text that does not compress to nothing; by default about 300 KB.
 QByteArray sampleIndex(qsizetype bytes = 300'000, const QByteArray &eol = "\n")
 {
@@ -89,7 +69,6 @@ class TestPackagesParser : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Examples and boundaries; the random indexes below draw the common forms.
     void textRule_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -138,28 +117,6 @@ private Q_SLOTS:
         const PackageList first = parsePackages("Package: a\n\nPackage: a\n", ""), again = parsePackages("Package: a\n", "");
         QCOMPARE((QSet<QUuid>{first[0].id, first[1].id, again[0].id}).size(), 3);
         QVERIFY(again[0].id.version() == QUuid::Random && again[0].id.variant() == QUuid::DCE);
-    }
-
-    // Cut anywhere, even inside a CR LF pair, the pieces give the records of the whole.
-    void piecesGiveTheSameRecords()
-    {
-        QRandomGenerator random(7);
-        for (int i = 0; i < 500; ++i) {
-            const QByteArray text = randomIndex(random) + randomIndex(random);
-            PackagesParser parser("R/");
-            QByteArray pending;
-            qsizetype at = 0;
-            while (at < text.size()) {
-                const qsizetype piece = random.bounded(1, 24);
-                pending += text.mid(at, piece);
-                at += piece;
-                const std::size_t used = parser.parseSome(view(pending));
-                QVERIFY(used == 0 || (used <= std::size_t(pending.size()) && pending.at(qsizetype(used) - 1) == '\n'));
-                pending.remove(0, qsizetype(used));
-            }
-            parser.parseRest(view(pending));
-            QCOMPARE(describe(parser.take()), parse(text, "R/"));
-        }
     }
 
     // Every real index gives one record per "Package: " line: none repeats a field inside a
@@ -245,7 +202,8 @@ private Q_SLOTS:
         QCOMPARE(::decodeIndex("Package: \xc0\xaf\n"_ba).error->kind, IndexError::Kind::NotUtf8);     // overlong "/"
     }
 
-    // A file is read in pieces of one MiB.
+    // A file is read in pieces of one MiB, each ending with a whole stanza; the pieces give
+    // the records of the whole text.
     void indexFile()
     {
         QTemporaryDir dir;
