@@ -106,8 +106,7 @@ private Q_SLOTS:
         QCOMPARE(server.totalRequests(), 1);
         QCOMPARE(result.bytesReceived, sample.size());
 
-        // Text without stanzas that is not markup is an index without packages; a body of
-        // exactly the limit is within it.
+        // Text without stanzas nor markup is an index without packages; a body at the limit is whole.
         const QByteArray text = "\xEF\xBB\xBFNo packages here\n"_ba;
         server.serve(u"words"_s, text);
         FetchOptions atTheLimit;
@@ -147,8 +146,7 @@ private Q_SLOTS:
         QVERIFY(!result.ok());
         QCOMPARE(result.error->kind, kind);
         QVERIFY(!result.error->detail.isEmpty());
-        // Only a missing index sends the fetch on to the compressed names; their 404s do not
-        // replace the first failure.
+        // Only a missing index sends the fetch on; the compressed names' 404s keep the first failure.
         QCOMPARE(server.totalRequests(), kind == IndexError::Kind::HttpStatus ? 5 : 1);
         QCOMPARE(result.error->detail.startsWith(u"HTTP 500"_s), status == 500);
     }
@@ -251,8 +249,8 @@ private Q_SLOTS:
     void conditionalRequests()
     {
         TestServer server;
-        const QByteArray gz = TestCompression::compress(Compression::Gzip, sample);
-        server.serve(u"Packages.gz"_s, {200, gz, "application/gzip", false, {}, "Sun, 06 Dec 2026 10:00:00 GMT"});
+        server.serve(u"Packages.gz"_s, {200, TestCompression::compress(Compression::Gzip, sample), "application/gzip", false, {},
+                                        "Sun, 06 Dec 2026 10:00:00 GMT"});
         const IndexResult first = fetch(server.url(u"Packages"_s));
         QCOMPARE(first.validators.address, server.url(u"Packages.gz"_s));
 
@@ -280,9 +278,8 @@ private Q_SLOTS:
         QVERIFY(!moved.validators.canRevalidate());
     }
 
-    // Without a plain index the compressed names are asked in their order, a bad one skipped
-    // for the next (the decoders' failures are tested on their own). A network failure ends
-    // the search; when none is good the plain address's failure stands.
+    // Without a plain index the compressed names are asked in their order, a bad one skipped for
+    // the next; a network failure ends the search, and when none is good the plain's failure stands.
     void compressedNames()
     {
         TestServer server;
