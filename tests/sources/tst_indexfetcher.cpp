@@ -1,15 +1,14 @@
 #include "compression.h"
 #include "sources/indexfetcher.h"
-#include "sources/packagelistfingerprint.h"
 #include "sources/memorybudget.h"
 #include "sources/packagesparser.h"
 #include "testsupport.h"
 
 #include <QTcpServer>
-#include <QTimer>
 #include <QTcpSocket>
-#include <QUrl>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -103,20 +102,17 @@ private Q_SLOTS:
         TestServer server;
         server.serve(u"Packages"_s, sample);
         const IndexResult result = fetch(server.url(u"Packages"_s));
-        QVERIFY(result.ok());
         QCOMPARE(names(result.packages), expectedNames(sample));
         QCOMPARE(server.totalRequests(), 1);
         QCOMPARE(result.bytesReceived, sample.size());
 
-        // Text without stanzas that is not markup stays an index without packages; a body of
-        // exactly the limit is within it.
+        // Text without stanzas nor markup is an index without packages; a body at the limit is whole.
         const QByteArray text = "\xEF\xBB\xBFNo packages here\n"_ba;
         server.serve(u"words"_s, text);
         FetchOptions atTheLimit;
         atTheLimit.maxBytes = text.size();
         const IndexResult words = fetch(server.url(u"words"_s), atTheLimit);
-        QVERIFY(words.ok());
-        QVERIFY(words.packages.isEmpty());
+        QVERIFY(words.ok() && words.packages.isEmpty());
 
         // An address without a host, such as a local file, is fetched like any other.
         const IndexResult file = fetch(QUrl::fromLocalFile(QStringLiteral(FIXTURES_DIR "/Packages-sample")).toString());
@@ -125,39 +121,34 @@ private Q_SLOTS:
 
     void failures_data()
     {
-        QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("status");
         QTest::addColumn<IndexError::Kind>("kind");
-        QTest::newRow("error page, no compressed index") << u"other"_s << QByteArray() << 200 << IndexError::Kind::HttpStatus;
-        QTest::newRow("server error") << u"Packages"_s << "Package: a\n"_ba << 500 << IndexError::Kind::HttpStatus;
-        QTest::newRow("not UTF-8") << u"Packages"_s << "Package: \xd5\xc5\n"_ba << 200 << IndexError::Kind::NotUtf8;
+        QTest::newRow("server error") << "Package: a\n"_ba << 500 << IndexError::Kind::HttpStatus;
+        QTest::newRow("not UTF-8") << "Package: \xd5\xc5\n"_ba << 200 << IndexError::Kind::NotUtf8;
         const auto gzip = [](const QByteArray &text) { return TestCompression::compress(Compression::Gzip, text); };
-        QTest::newRow("corrupt compressed body") << u"Packages"_s << gzip("Package: a\n").chopped(4) << 200 << IndexError::Kind::Corrupt;
+        QTest::newRow("corrupt compressed body") << gzip("Package: a\n").chopped(4) << 200 << IndexError::Kind::Corrupt;
         // A portal or parked domain answering 200 must not empty the source.
-        QTest::newRow("web page") << u"Packages"_s << "\xEF\xBB\xBF \r\n\t<!DOCTYPE html><p>Package: a</p>\n"_ba << 200 << IndexError::Kind::Markup;
-        QTest::newRow("compressed web page") << u"Packages"_s << gzip("<html>\n\nPackage: a\n") << 200 << IndexError::Kind::Markup;
-        QTest::newRow("body over the limit") << u"Packages"_s << QByteArray(5000, 'x') << 200 << IndexError::Kind::TooLarge;
+        QTest::newRow("web page") << "\xEF\xBB\xBF \r\n\t<!DOCTYPE html><p>Package: a</p>\n"_ba << 200 << IndexError::Kind::Markup;
+        QTest::newRow("compressed web page") << gzip("<html>\n\nPackage: a\n") << 200 << IndexError::Kind::Markup;
+        QTest::newRow("body over the limit") << QByteArray(5000, 'x') << 200 << IndexError::Kind::TooLarge;
     }
     void failures()
     {
-        QFETCH(QString, path);
         QFETCH(QByteArray, body);
         QFETCH(int, status);
         QFETCH(IndexError::Kind, kind);
         TestServer server;
-        server.serve(path, body, status);
+        server.serve(u"Packages"_s, body, status);
         FetchOptions options;
         options.maxBytes = 4096;
         const IndexResult result = fetch(server.url(u"Packages"_s), options);
         QVERIFY(!result.ok());
         QCOMPARE(result.error->kind, kind);
         QVERIFY(!result.error->detail.isEmpty());
-        // Only a missing index sends the fetch on to the compressed names.
+        // Only a missing index sends the fetch on; the compressed names' 404s keep the first failure.
         QCOMPARE(server.totalRequests(), kind == IndexError::Kind::HttpStatus ? 5 : 1);
-        if (kind == IndexError::Kind::HttpStatus)
-            QVERIFY2(result.error->detail.startsWith(QString::number(status == 200 ? 404 : status).prepend(u"HTTP "_s)),
-                     qPrintable(result.error->detail));
+        QCOMPARE(result.error->detail.startsWith(u"HTTP 500"_s), status == 500);
     }
 
     void addresses_data()
@@ -167,9 +158,7 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString() << IndexError::Kind::BadUrl;
         QTest::newRow("blank inside") << u"https://exa mple.org/Packages"_s << IndexError::Kind::BadUrl;
         QTest::newRow("no host") << u"https:///Packages"_s << IndexError::Kind::BadUrl;
-        QTest::newRow("bad port") << u"http://127.0.0.1:99999/Packages"_s << IndexError::Kind::BadUrl;
         QTest::newRow("bare host name is relative") << u"repo.example/Packages"_s << IndexError::Kind::Network;
-        QTest::newRow("unknown scheme") << u"gopher://127.0.0.1/Packages"_s << IndexError::Kind::Network;
         QTest::newRow("missing local file") << u"file:///nonexistent/vexlo/Packages"_s << IndexError::Kind::Network;
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::LocalHost));
@@ -183,28 +172,6 @@ private Q_SLOTS:
         QVERIFY(!result.ok());
         QCOMPARE(result.error->kind, kind);
         QCOMPARE(isValidIndexAddress(address), kind != IndexError::Kind::BadUrl);
-    }
-
-    // A network failure is final: no compressed names are tried after it, and one of a
-    // compressed name ends the search with the plain address's failure.
-    void networkFailureEndsTheSearch()
-    {
-        TestServer server;
-        server.serve(u"Packages"_s, stall);
-        FetchOptions options;
-        options.transferTimeoutMs = 300;
-        IndexResult result = fetch(server.url(u"Packages"_s), options);
-        QCOMPARE(result.error->kind, IndexError::Kind::Network);
-        QVERIFY2(result.error->detail.contains(u"0.3 s"), qPrintable(result.error->detail));
-        QCOMPARE(server.totalRequests(), 1);
-
-        server.serve(u"Packages"_s, QByteArray(), 404);
-        server.serve(u"Packages.zst"_s, stall);
-        server.serve(u"Packages.xz"_s, TestCompression::compress(Compression::Xz, "Package: a\n"));
-        result = fetch(server.url(u"Packages"_s), options);
-        QCOMPARE(result.error->kind, IndexError::Kind::HttpStatus);
-        QCOMPARE(server.totalRequests(), 3);
-        QCOMPARE(server.requestCount(u"Packages.xz"_s), 0);
     }
 
     // A body without a length is stopped once it passes the limit. A byte now and then keeps a
@@ -225,15 +192,11 @@ private Q_SLOTS:
         options.lowSpeedBytes = 1024; // 1 KiB/s
 
         PacedServer dripping(indexOfSize(64 << 10), 1, 20); // 50 B/s
-        const IndexResult dripped = fetch(dripping.url(), options);
-        QCOMPARE(dripped.error->kind, IndexError::Kind::Network);
-        QVERIFY2(dripped.error->detail.contains(u"less than 1024 bytes in 1 s"_s), qPrintable(dripped.error->detail));
+        QCOMPARE(fetch(dripping.url(), options).error.value_or(IndexError{}).detail, u"less than 1024 bytes in 1 s"_s);
 
         const QByteArray index = indexOfSize(24 << 10);
         PacedServer steady(index, 512, 50); // 10 KiB/s for more than two windows
-        const IndexResult result = fetch(steady.url(), options);
-        QVERIFY2(result.ok(), qPrintable(result.error->detail));
-        QCOMPARE(names(result.packages), expectedNames(index));
+        QCOMPARE(names(fetch(steady.url(), options).packages), expectedNames(index));
     }
 
     // Bodies in flight share one budget: a fetch without room waits, its time limits standing
@@ -261,7 +224,6 @@ private Q_SLOTS:
             waited = std::move(r);
         }, waiting);
         QTRY_VERIFY_WITH_TIMEOUT(waited.has_value(), 10'000);
-        QVERIFY2(waited->ok(), qPrintable(waited->error->detail));
         QVERIFY(waitedLongEnough);
         QCOMPARE(held->error->kind, IndexError::Kind::Network);
         QCOMPARE(names(waited->packages), expectedNames(index));
@@ -287,13 +249,10 @@ private Q_SLOTS:
     void conditionalRequests()
     {
         TestServer server;
-        const QByteArray gz = TestCompression::compress(Compression::Gzip, sample);
-        server.serve(u"Packages.gz"_s, {200, gz, "application/gzip", false, {}, "Sun, 06 Dec 2026 10:00:00 GMT"});
+        server.serve(u"Packages.gz"_s, {200, TestCompression::compress(Compression::Gzip, sample), "application/gzip", false, {},
+                                        "Sun, 06 Dec 2026 10:00:00 GMT"});
         const IndexResult first = fetch(server.url(u"Packages"_s));
-        QVERIFY(first.ok() && !first.notModified);
         QCOMPARE(first.validators.address, server.url(u"Packages.gz"_s));
-        QCOMPARE(first.validators.lastModified, "Sun, 06 Dec 2026 10:00:00 GMT"_ba);
-        QVERIFY(first.fingerprint == fingerprintOf(first.packages));
 
         FetchOptions conditional;
         conditional.revalidate = first.validators;
@@ -301,8 +260,7 @@ private Q_SLOTS:
         QVERIFY(unchanged.ok() && unchanged.notModified && unchanged.packages.isEmpty());
         QCOMPARE(unchanged.bytesReceived, 0);
         QCOMPARE(server.lastHeader(u"Packages.gz"_s, "If-Modified-Since"), "Sun, 06 Dec 2026 10:00:00 GMT"_ba);
-        QCOMPARE(server.requestCount(u"Packages"_s), 1);
-        QCOMPARE(server.requestCount(u"Packages.gz"_s), 2);
+        QCOMPARE(server.totalRequests(), 5 + 1);
 
         // Someone else's address is never asked.
         FetchOptions foreign;
@@ -315,47 +273,42 @@ private Q_SLOTS:
         server.serve(u"Packages.gz"_s, QByteArray(), 404);
         server.serve(u"Packages"_s, "Package: plain\n");
         const IndexResult moved = fetch(server.url(u"Packages"_s), conditional);
-        QVERIFY(moved.ok() && !moved.notModified);
         QCOMPARE(names(moved.packages), QStringList{u"plain  "_s});
         QCOMPARE(moved.validators.address, server.url(u"Packages"_s));
         QVERIFY(!moved.validators.canRevalidate());
     }
 
-    // Without a plain index the compressed names are asked in their order. A bad one is
-    // skipped for the next; when none is good the plain address's failure stands. Each damage
-    // on another format: the decoders are tested on their own.
-    void compressedNames_data()
-    {
-        QTest::addColumn<Compression>("format");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("requests"); // 0: the body is bad
-        for (auto [format, requests] : {std::pair{Compression::Zstd, 2}, {Compression::Xz, 3}, {Compression::Bzip2, 4},
-                                        {Compression::Gzip, 5}})
-            QTest::addRow("%s", TestCompression::suffix(format)) << format << TestCompression::compress(format, sample) << requests;
-        QTest::newRow("zstd bomb") << Compression::Zstd << TestCompression::compress(Compression::Zstd, QByteArray(3 << 19, 'a')) << 0;
-        QTest::newRow("xz corrupt") << Compression::Xz << TestCompression::compress(Compression::Xz, "Package: a\n").chopped(5) << 0;
-        QTest::newRow("bzip2 not UTF-8") << Compression::Bzip2 << TestCompression::compress(Compression::Bzip2, "Package: \xff\n") << 0;
-    }
+    // Without a plain index the compressed names are asked in their order, a bad one skipped for
+    // the next; a network failure ends the search, and when none is good the plain's failure stands.
     void compressedNames()
     {
-        QFETCH(Compression, format);
-        QFETCH(QByteArray, body);
-        QFETCH(int, requests);
         TestServer server;
-        server.serve(u"Packages"_s + QLatin1StringView(TestCompression::suffix(format)), body);
         FetchOptions options;
         options.maxBytes = 1 << 20;
-        IndexResult result = fetch(server.url(u"Packages"_s), options);
-        QCOMPARE(server.totalRequests(), requests ? requests : 5);
-        QCOMPARE(server.requestCount(u"Packages"_s), 1);
-        if (requests) {
-            QCOMPARE(names(result.packages), expectedNames(sample));
-            return;
+        options.transferTimeoutMs = 300;
+        const auto fetchCounting = [&](int requests) {
+            const int before = server.totalRequests();
+            const IndexResult result = fetch(server.url(u"Packages"_s), options);
+            const int asked = server.totalRequests() - before;
+            return asked == requests ? result : IndexResult{{}, IndexError{IndexError::Kind::Network, u"asked %1"_s.arg(asked)}};
+        };
+        for (Compression format : {Compression::Gzip, Compression::Bzip2, Compression::Xz, Compression::Zstd}) {
+            server.serve(u"Packages"_s + QLatin1StringView(TestCompression::suffix(format)), TestCompression::compress(format, sample));
+            QCOMPARE(names(fetchCounting(1 + int(format)).packages), expectedNames(sample));
         }
-        QCOMPARE(result.error->kind, IndexError::Kind::HttpStatus);
+        server.serve(u"Packages.zst"_s, TestCompression::compress(Compression::Zstd, QByteArray(3 << 19, 'a')));
+        server.serve(u"Packages.xz"_s, TestCompression::compress(Compression::Xz, "Package: a\n").chopped(5));
+        server.serve(u"Packages.bz2"_s, TestCompression::compress(Compression::Bzip2, "Package: \xff\n"));
         server.serve(u"Packages.gz"_s, TestCompression::compress(Compression::Gzip, "Package: good\n"));
-        result = fetch(server.url(u"Packages"_s), options);
-        QCOMPARE(names(result.packages), QStringList{u"good  "_s});
+        QCOMPARE(names(fetchCounting(5).packages), QStringList{u"good  "_s});
+        server.serve(u"Packages.gz"_s, QByteArray(), 404);
+        QCOMPARE(fetchCounting(5).error.value_or(IndexError{}).detail, u"HTTP 404 Not Found"_s);
+
+        server.serve(u"Packages.zst"_s, stall);
+        server.serve(u"Packages.xz"_s, TestCompression::compress(Compression::Xz, "Package: a\n"));
+        QCOMPARE(fetchCounting(2).error.value_or(IndexError{}).detail, u"HTTP 404 Not Found"_s);
+        server.serve(u"Packages"_s, stall);
+        QCOMPARE(fetchCounting(1).error.value_or(IndexError{}).detail, u"no data for 0.3 s"_s);
     }
 
     void nothingArrivesAfterTheContextIsGone()

@@ -1,12 +1,15 @@
+#include "compression.h"
 #include "sources/decompress.h"
+#include "sources/indexfile.h"
 #include "sources/indextext.h"
 #include "sources/packagesparser.h"
 #include "sources/utf8.h"
 #include "testsupport.h"
 
 #include <QDir>
-#include <QRandomGenerator>
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <array>
@@ -36,35 +39,22 @@ QString describe(const Package &p)
     return any ? line : line.section(u'|', 0, 6);
 }
 
-QStringList describe(const PackageList &packages)
+QStringList parse(const QByteArray &text)
 {
     QStringList lines;
-    for (const Package &p : packages)
+    for (const Package &p : parsePackages(view(text), "https://r.example/"))
         lines << describe(p);
     return lines;
 }
 
-QStringList parse(const QByteArray &text, const char *repoURL = "https://r.example/")
+// Index-like text that does not compress to nothing; by default about 300 KB.
+QByteArray sampleIndex(qsizetype bytes = 300'000, const QByteArray &eol = "\n")
 {
-    return describe(parsePackages(view(text), repoURL));
-}
-
-// A random index built from the pieces real indexes are made of, line endings mixed.
-QByteArray randomIndex(QRandomGenerator &random)
-{
-    static const char *const pieces[] = {
-        "Package: p0", "Package: p1", "Package: p2", "Description: d", "Filename: debs/f.deb", "SileoDepiction: https://s/",
-        "", "", "", "Package:x", "package: y", " continued", " ", "\t", ".", "Depends: a", "Package: ", "Version:1",
-        "Name: N", "Icon: i.png", "Author: A <a@b>", "Sileodepiction: x", "Depiction: ", "Size: +12", "Size: 12x",
-        "Ratings: 4.5", "Ratings: 0x1p1", "Architecture: iphoneos-arm64", "Section: s"};
     QByteArray text;
-    for (int i = 0, lines = random.bounded(40); i < lines; ++i) {
-        text += pieces[random.bounded(int(std::size(pieces)))];
-        if (random.bounded(3) == 0)
-            text += QByteArray::number(i); // tells records apart
-        if (i + 1 < lines || random.bounded(2))
-            text += random.bounded(4) == 0 ? "\r\n" : random.bounded(8) == 0 ? "\r" : "\n";
-    }
+    for (int i = 0; text.size() < bytes; ++i)
+        text += "Package: com.example.tool" + QByteArray::number(i * 7919 % 10007) + eol + "Version: 1." +
+                QByteArray::number(i) + eol + "Description: وصف الأداة " + QByteArray::number(i * 31) + eol + "Size: " +
+                QByteArray::number(i) + eol + eol;
     return text;
 }
 
@@ -74,7 +64,6 @@ class TestPackagesParser : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Examples and boundaries; the random indexes below draw the common forms.
     void textRule_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -83,7 +72,6 @@ private Q_SLOTS:
             QTest::newRow(name) << text << records;
         };
         row("empty text", {});
-        row("error page", "<html><body>404 Not Found</body></html>\n");
         row("every field", "Package: a\nVersion: 1.0\nArchitecture: iphoneos-arm\nFilename: debs/a.deb\nSize: 42\n"
                            "Description: the tool\nRatings: 4.5\nName: Tool A\nIcon: https://r/a.png\nAuthor: Ann <a@r>\n"
                            "Section: Tweaks\nDepiction: https://r/a.html\n",
@@ -91,9 +79,8 @@ private Q_SLOTS:
         row("defaults", "Package: a\n", {u"a||||arm|-|0"_s});
         row("empty values are not defaults", "Package: a\nArchitecture: \nFilename: \nName: \nSection: \n",
             {u"a|||https://r.example/||-|0||~|~||~"_s});
-        row("only Package: makes a record", "Version: 1\nFilename: x.deb\n\nPackage: \n");
-        row("last occurrence wins", "Package: a\nVersion: 1\nPackage: b\nVersion: 2\n", {u"b||2||arm|-|0"_s});
-        row("late unreadable size resets", "Package: a\nSize: 5\nSize: 5x\n", {u"a||||arm|-|0"_s});
+        row("only Package: makes a record", "<html><body>404 Not Found</body></html>\nVersion: 1\nFilename: x.deb\n\nPackage: \n");
+        row("last occurrence wins", "Package: a\nVersion: 1\nSize: 5\nPackage: b\nVersion: 2\nSize: 5x\n", {u"b||2||arm|-|0"_s});
         row("values are not trimmed", "Package:  a \nVersion: 1.0 \nDescription:  x\n", {u" a | x|1.0 ||arm|-|0"_s});
         row("CR not before LF stays", "Package: a\rb\nVersion: 1\r\r\nSize: 3\r", {u"a\rb||1\r||arm|-|0"_s});
         row("CR CR LF line does not", "Package: a\n\r\r\nPackage: b", {u"b||||arm|-|0"_s});
@@ -101,13 +88,12 @@ private Q_SLOTS:
             {u"a||||arm|-|1|~|~|~|~|s"_s, u"b||2||arm|-|0"_s});
         row("only exact field names", "package: y\nPackage:x\nPackage: a\n continued\nIcon2: j\nNative Depiction: n\n"
                                       "Sileodepiction: x\nPre-Depends: b\nSize:  12\nVersion:1\n", {u"a||||arm|-|0"_s});
-        row("largest size", "Package: a\nSize: 9223372036854775807\n", {u"a||||arm|-|9223372036854775807"_s});
-        row("smallest size", "Package: a\nSize: -9223372036854775808\n", {u"a||||arm|-|-9223372036854775808"_s});
+        row("size bounds", "Package: a\nSize: 9223372036854775807\n\nPackage: b\nSize: -9223372036854775808\n",
+            {u"a||||arm|-|9223372036854775807"_s, u"b||||arm|-|-9223372036854775808"_s});
         row("size out of range", "Package: a\nSize: 9223372036854775808\n", {u"a||||arm|-|0"_s});
         row("number forms", "Package: a\nRatings: -1.5e2\nSize: +12\n", {u"a||||arm|-150|12"_s});
-        row("ratings that are no number", "Package: a\nRatings: nan\n\nPackage: b\nRatings: 4.5 \nSize: 12 \n",
-            {u"a||||arm|-|0"_s, u"b||||arm|-|0"_s});
-        row("rating overflow", "Package: a\nRatings: 1e999\n", {u"a||||arm|-|0"_s});
+        row("no number", "Package: a\nRatings: nan\n\nPackage: b\nRatings: 4.5 \nSize: 12 \n\nPackage: c\nRatings: 1e999\n",
+            {u"a||||arm|-|0"_s, u"b||||arm|-|0"_s, u"c||||arm|-|0"_s});
         row("Sileo page when no depiction", "Package: a\nSileoDepiction: https://r/s.json\n",
             {u"a||||arm|-|0|~|~|~|~|https://r/s.json"_s});
         row("an empty depiction still wins", "Package: a\nSileoDepiction: s\nDepiction: \n", {u"a||||arm|-|0|~|~|~|~|"_s});
@@ -128,31 +114,8 @@ private Q_SLOTS:
         QVERIFY(again[0].id.version() == QUuid::Random && again[0].id.variant() == QUuid::DCE);
     }
 
-    // Cut anywhere, even inside a CR LF pair, the pieces give the records of the whole.
-    void piecesGiveTheSameRecords()
-    {
-        QRandomGenerator random(7);
-        for (int i = 0; i < 500; ++i) {
-            const QByteArray text = randomIndex(random) + randomIndex(random);
-            PackagesParser parser("R/");
-            QByteArray pending;
-            qsizetype at = 0;
-            while (at < text.size()) {
-                const qsizetype piece = random.bounded(1, 24);
-                pending += text.mid(at, piece);
-                at += piece;
-                const std::size_t used = parser.parseSome(view(pending));
-                QVERIFY(used == 0 || (used <= std::size_t(pending.size()) && pending.at(qsizetype(used) - 1) == '\n'));
-                pending.remove(0, qsizetype(used));
-            }
-            parser.parseRest(view(pending));
-            QCOMPARE(describe(parser.take()), parse(text, "R/"));
-        }
-    }
-
-    // Every real index gives one record per "Package: " line: none repeats a field inside a
-    // stanza or separates stanzas with a blank-only line, and the CRLF one reads like LF. The
-    // one with GBK bytes is not UTF-8 and never reaches the parser.
+    // Every real index gives one record per "Package: " line (none repeats a field in a stanza
+    // or has blank-only lines; CRLF reads like LF). The GBK one is not UTF-8: never parsed.
     void corpus()
     {
         REQUIRE_CORPUS(dir);
@@ -161,7 +124,7 @@ private Q_SLOTS:
         for (const QString &source : QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             const QByteArray text = TestData::readFile(dir + u'/' + source + u"/Packages"_s);
             if (source == u"ChuanxuY__ChuanxuY.github.io") {
-                QCOMPARE(decodeIndex(text).error->kind, IndexError::Kind::NotUtf8);
+                QCOMPARE(::decodeIndex(text).error->kind, IndexError::Kind::NotUtf8);
                 continue;
             }
             QVERIFY2(isValidUtf8(view(text)), qPrintable(source));
@@ -177,6 +140,94 @@ private Q_SLOTS:
         QCOMPARE(packages, 2237 - 38);
         // Stanzas with a Name, Icon, Author, Section, and Depiction or SileoDepiction line.
         QCOMPARE(carrying, (std::array<int, extraCount>{1168, 1226, 1679, 2199, 1293}));
+    }
+
+    void formats_data()
+    {
+        QTest::addColumn<Compression>("format");
+        for (Compression format : {Compression::Zstd, Compression::Xz, Compression::Bzip2, Compression::Gzip})
+            QTest::addRow("%s", TestCompression::suffix(format)) << format;
+    }
+    void formats()
+    {
+        QFETCH(Compression, format);
+        const QByteArray text = sampleIndex();
+        const QByteArray packed = TestCompression::compress(format, text);
+        QCOMPARE(detectCompression(view(packed)), format);
+        QCOMPARE(decompress(view(packed), format, text.size()).data, text);
+        const Decompressed over = decompress(view(packed), format, text.size() - 1);
+        QCOMPARE(over.status, Decompressed::Status::TooLarge);
+        QVERIFY(over.data.isEmpty());
+
+        // Publishers' tools may write several streams back to back.
+        const QByteArray twice = packed + TestCompression::compress(format, "Package: last\n");
+        QCOMPARE(decompress(view(twice), format, 1 << 20).data, text + "Package: last\n");
+        if (format != Compression::Zstd) // zeros after the last stream are padding, not damage
+            QCOMPARE(decompress(view(packed + QByteArray(8, '\0')), format, 1 << 20).data, text);
+
+        // Limits below the decoder's first allocation.
+        const QByteArray small = TestCompression::compress(format, "Package: a\n");
+        QCOMPARE(decompress(view(small), format, 11).data, "Package: a\n"_ba);
+        QCOMPARE(decompress(view(small), format, 10).status, Decompressed::Status::TooLarge);
+        QCOMPARE(decompress(view(packed), format, 0).status, Decompressed::Status::TooLarge);
+
+        QByteArray flipped = packed;
+        for (qsizetype i = packed.size() / 2; i < packed.size() / 2 + 64; ++i)
+            flipped[i] = char(packed[i] ^ 0x5A);
+        for (const QByteArray &damaged : {packed.chopped(packed.size() / 3), flipped, QByteArray(packed + "garbage"),
+                                          packed.left(format == Compression::Bzip2 ? 10 : 6)}) {
+            const Decompressed result = decompress(view(damaged), format, 8 << 20);
+            QCOMPARE(result.status, Decompressed::Status::Corrupt);
+            QVERIFY(!result.detail.isEmpty());
+        }
+    }
+
+    // Decoded whatever its form, the text must be UTF-8; a file is read in pieces of one MiB,
+    // each ending with a whole stanza, which give the records of the whole text.
+    void indexFile()
+    {
+        for (const char *text : {"Package: a\n", "BZh9 looks like bzip2\n", "", "\x1f"})
+            QCOMPARE(detectCompression(text), Compression::None);
+        QByteArray text = sampleIndex();
+        QCOMPARE(::decodeIndex(text).text, text);
+        QCOMPARE(::decodeIndex(TestCompression::compress(Compression::Xz, text)).text, text);
+        QCOMPARE(::decodeIndex("Package: \xed\xa0\x80\n"_ba).error->kind, IndexError::Kind::NotUtf8); // a surrogate
+        QCOMPARE(::decodeIndex("Package: \xc0\xaf\n"_ba).error->kind, IndexError::Kind::NotUtf8);     // overlong "/"
+
+        QTemporaryDir dir;
+        auto write = [&](const QString &name, const QByteArray &bytes) {
+            QFile file(dir.filePath(name));
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
+        };
+        text = sampleIndex(3 << 20, "\r\n");
+        text += "Package: long\nDescription: " + QByteArray(3 << 20, 'x') + "\nSize: 9"; // longer than a piece
+        const PackageList expected = parsePackages(view(text), "R/");
+        for (Compression format : {Compression::None, Compression::Zstd, Compression::Gzip}) {
+            const IndexResult result = readIndexFile(write(u"Packages"_s, TestCompression::compress(format, text)), "R/");
+            QVERIFY(result.ok());
+            QCOMPARE(result.packages.size(), expected.size());
+            for (qsizetype i = 0; i < expected.size(); ++i) {
+                const Package &p = result.packages[i], &e = expected[i];
+                QVERIFY(p.name == e.name && p.description == e.description && p.fileSize == e.fileSize);
+            }
+        }
+        QVERIFY(readIndexFile(write(u"empty"_s, {}), "R/").packages.isEmpty());
+
+        // Invalid bytes are found wherever they fall, also past the first piece and in the last one.
+        for (const qsizetype at : {qsizetype(10), qsizetype(2 << 20), text.size() - 1}) {
+            QByteArray bad = text;
+            bad[at] = char(0xd5); // a lead byte without the byte it needs
+            if (at + 1 < bad.size())
+                bad[at + 1] = ' ';
+            const IndexResult result = readIndexFile(write(u"gbk"_s, bad), "R/");
+            QCOMPARE(result.error->kind, IndexError::Kind::NotUtf8);
+            QVERIFY(result.packages.isEmpty());
+        }
+
+        QCOMPARE(readIndexFile(dir.filePath(u"missing"_s), "").error->kind, IndexError::Kind::Unreadable);
+        QCOMPARE(readIndexFile(dir.path(), "").error->kind, IndexError::Kind::Unreadable);
+        const QByteArray bomb = TestCompression::compress(Compression::Xz, QByteArray(2 << 20, ' '));
+        QCOMPARE(readIndexFile(write(u"bomb.xz"_s, bomb), "", 1 << 20).error->kind, IndexError::Kind::TooLarge);
     }
 };
 
