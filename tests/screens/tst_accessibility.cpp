@@ -23,25 +23,15 @@ bool isInteractive(QQuickItem *item)
             || item->inherits("QQuickTextEdit") || item->activeFocusOnTab());
 }
 
-QString describe(QQuickItem *item)
-{
-    return QString::fromLatin1(item->metaObject()->className()) + u' ' + item->objectName() + u' '
-        + item->property("text").toString();
-}
-
 // Every control on screen has a role and a name a reader can say; returns the names.
 QStringList checkNamed(QQuickWindow *window)
 {
     QStringList names;
     for (QQuickItem *item : itemsWhere(window->contentItem(), isInteractive)) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
-        const QString what = describe(item);
-        if (!iface) {
-            QTest::qFail(qPrintable(u"not accessible: "_s + what), __FILE__, __LINE__);
-            return {};
-        }
-        if (iface->role() == QAccessible::NoRole || iface->role() == QAccessible::Client
+        if (!iface || iface->role() == QAccessible::NoRole || iface->role() == QAccessible::Client
             || iface->text(QAccessible::Name).trimmed().isEmpty()) {
+            const QString what = QString::fromLatin1(item->metaObject()->className()) + u' ' + item->objectName() + u' ' + text(item);
             QTest::qFail(qPrintable(u"no role or name: "_s + what), __FILE__, __LINE__);
             return {};
         }
@@ -76,9 +66,7 @@ struct App : AppWindow
     QString focused() const
     {
         QQuickItem *item = window->activeFocusItem();
-        if (!item)
-            return {};
-        return item->property("isSourceRow").toBool() ? item->property("name").toString() : item->objectName();
+        return !item ? QString() : item->property(item->property("isSourceRow").toBool() ? "name" : "objectName").toString();
     }
 };
 
@@ -117,9 +105,7 @@ private Q_SLOTS:
         for (const QString &name : {u"فتح الرابط الشخصي"_s, u"إضافة سورس"_s, u"تحديث"_s, u"جميع الحزم"_s,
                                     u"ابحث عن السورسات"_s})
             QVERIFY2(main.contains(name), qPrintable(name));
-        const QString rowA = QAccessible::queryAccessibleInterface(shown(app.root(), u"pinnedSection"_s)->childItems()
-                                                                       .first()->childItems().first())
-                                 ->text(QAccessible::Name);
+        const QString rowA = QAccessible::queryAccessibleInterface(app.row("a"))->text(QAccessible::Name);
         QVERIFY2(rowA.startsWith(u"a، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
         QVERIFY(!rowA.contains(u"جارٍ التحديث"_s));
 
@@ -137,7 +123,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!cardOf(app.root(), 0));
 
         // The source screen, with its segments by architecture.
-        shown(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus();
+        app.row("a")->forceActiveFocus();
         app.key(Qt::Key_Return);
         QTRY_COMPARE(app.depth(), 2);
         QTRY_VERIFY(!app.stack()->property("busy").toBool());
@@ -221,7 +207,7 @@ private Q_SLOTS:
         // A source opened with Enter: the arrows move between cards and Enter opens the focused
         // one, with the focus ring drawn around it. Escape goes back, screen by screen.
         QTRY_VERIFY(app.window->activeFocusItem());
-        shown(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus(Qt::TabFocusReason);
+        app.row("a")->forceActiveFocus(Qt::TabFocusReason);
         app.key(Qt::Key_Return);
         QTRY_COMPARE(app.depth(), 2);
         QTRY_VERIFY(!app.stack()->property("busy").toBool());

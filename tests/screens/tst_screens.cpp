@@ -54,20 +54,23 @@ QStringList texts(const QList<QQuickItem *> &items, const char *property = "text
     return result;
 }
 
-// The cards a grid shows, as they stand in the window, row by row of the grid.
+// The texts of the named items, in that order.
+QStringList textsOf(QQuickItem *in, std::initializer_list<const char *> names)
+{
+    QStringList result;
+    for (const char *name : names)
+        result << text(find(in, QString::fromLatin1(name)));
+    return result;
+}
+
+// The cards a grid shows, row by row of the grid from the top (cards of a row share its item).
 QList<QList<QQuickItem *>> cardRows(QQuickItem *grid)
 {
-    QList<QQuickItem *> cards = findAll(grid, u"packageCard"_s);
-    cards.removeIf([](QQuickItem *card) { return !card->isVisible(); });
-    std::sort(cards.begin(), cards.end(), [](QQuickItem *a, QQuickItem *b) { return a->mapToScene({}).y() < b->mapToScene({}).y(); });
-    QList<QList<QQuickItem *>> rows;
-    for (QQuickItem *card : cards) {
-        // Cards of one grid row share their row item.
-        if (rows.isEmpty() || rows.last().first()->parentItem() != card->parentItem())
-            rows.append(QList<QQuickItem *>());
-        rows.last().append(card);
-    }
-    return rows;
+    QMap<double, QList<QQuickItem *>> rows;
+    for (QQuickItem *card : findAll(grid, u"packageCard"_s))
+        if (card->isVisible())
+            rows[card->parentItem()->mapToScene({}).y()].append(card);
+    return rows.values();
 }
 
 // Rows 20 apart, measured between their highest cards; every card in the middle of its row.
@@ -109,19 +112,20 @@ private Q_SLOTS:
         QQuickItem *screen = scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(sampleRepo(6))}});
         QVERIFY(screen);
         QCOMPARE(screen->property("title").toString(), u"سورس التجربة"_s);
-        QCOMPARE(text(find(screen, u"countLine"_s)), u"عدد الملفات: 6"_s);
+        const auto count = [screen] { return text(find(screen, u"countLine"_s)); };
+        QCOMPARE(count(), u"عدد الملفات: 6"_s);
         for (const QString &segment : {u"All Architectures"_s, u"arm"_s, u"arm64"_s, u"arm64e"_s})
             QVERIFY2(find(screen, u"segment_"_s + segment), qPrintable(segment));
         click(find(screen, u"segment_arm64e"_s));
-        QCOMPARE(text(find(screen, u"countLine"_s)), u"عدد الملفات: 2"_s);
+        QCOMPARE(count(), u"عدد الملفات: 2"_s);
         scene.settle();
         QCOMPARE(find(screen, u"packageGrid"_s)->property("count").toInt(), 2);
         click(find(screen, u"segment_All Architectures"_s));
         find(screen, u"searchField"_s)->forceActiveFocus();
         type(scene.window(), "TOOL1");
-        QCOMPARE(text(find(screen, u"countLine"_s)), u"عدد الملفات: 1"_s);
+        QCOMPARE(count(), u"عدد الملفات: 1"_s);
         QTest::keyClick(scene.window(), Qt::Key_Backspace);
-        QCOMPARE(text(find(screen, u"countLine"_s)), u"عدد الملفات: 6"_s);
+        QCOMPARE(count(), u"عدد الملفات: 6"_s);
 
         // Each card its texts; a rating row only on the rated one.
         scene.settle();
@@ -137,9 +141,7 @@ private Q_SLOTS:
     {
         QmlScene scene(430, 1400);
         // The package picture comes from the cache; the only requests go to the local server.
-        QImage picture(8, 8, QImage::Format_ARGB32);
-        picture.fill(Qt::gray);
-        QVERIFY(picture.save(imageCacheFilePath(PackageImage::address()), "PNG"));
+        QVERIFY(QImage::fromData(TestData::picture()).save(imageCacheFilePath(PackageImage::address()), "PNG"));
         QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
         TestServer server;
         server.setHolding(true);
@@ -192,19 +194,14 @@ private Q_SLOTS:
     {
         const std::string latinTwo = "Adds a row of handy toggles to the control centre, with a choice of icons.";
         const std::string latinLong = latinTwo + " " + latinTwo + " " + latinTwo;
-        struct Case
-        {
-            std::string description;
-            int lines;
-        };
-        const QList<Case> cases{{"A tweak.", 1}, {latinTwo, 2}, {"أداة صغيرة.", 1},
+        const QList<std::pair<std::string, int>> cases{{"A tweak.", 1}, {latinTwo, 2}, {"أداة صغيرة.", 1},
                                 {"تضيف صفًا من المفاتيح السريعة إلى مركز التحكم مع اختيار الأيقونات والألوان.", 2},
                                 {"小工具。", 1}, {"在控制中心添加一排快捷开关，可以选择图标和颜色，并且支持自定义排列顺序。", 2},
                                 {latinLong, 2}};
         Repo first;
         for (qsizetype i = 0; i < cases.size(); ++i) {
             Package p = make("com.example.card" + std::to_string(i), "iphoneos-arm64");
-            p.description = cases.at(i).description;
+            p.description = cases.at(i).first;
             first.packages.append(p);
         }
         Repo second = first;
@@ -232,14 +229,14 @@ private Q_SLOTS:
         for (QQuickItem *card : findAll(grid, u"packageCard"_s)) {
             if (!card->isVisible())
                 continue;
-            const Case &shown = cases.at(text(find(card, u"cardName"_s)).mid(16).toInt());
+            const auto &[shown, lines] = cases.at(text(find(card, u"cardName"_s)).mid(16).toInt());
             QQuickItem *description = nullptr;
             for (QQuickItem *child : find(card, u"cardDescription"_s)->childItems())
                 description = child->property("lineCount").isValid() ? child : description;
             // As tall as the lines it shows, no line cut, none left blank.
-            QCOMPARE(description->property("lineCount").toInt(), shown.lines);
+            QCOMPARE(description->property("lineCount").toInt(), lines);
             QCOMPARE(description->height(), description->property("contentHeight").toReal());
-            QCOMPARE(description->property("truncated").toBool(), shown.description == latinLong);
+            QCOMPARE(description->property("truncated").toBool(), shown == latinLong);
         }
 
         // An odd count: the last row holds the last card alone.
@@ -292,17 +289,14 @@ private Q_SLOTS:
         QQuickItem *screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(p)}});
         QVERIFY(screen);
         QCOMPARE(screen->property("title").toString(), u"com.example.a-rather-long-name"_s);
-        QCOMPARE(text(find(screen, u"detailName"_s)), u"com.example.a-rather..."_s);
-        QCOMPARE(text(find(screen, u"detailSize"_s)), u"حجم الملف: 1.5 ك.ب"_s);
-        QCOMPARE(text(find(screen, u"detailArchitecture"_s)), u"البنية: arm64"_s);
-        QVERIFY(!find(screen, u"detailRating"_s)->isVisible());
-        for (const char *name : {"detailAuthor", "detailSection", "depictionButton"})
+        QCOMPARE(textsOf(screen, {"detailName", "detailSize", "detailArchitecture"}),
+                 (QStringList{u"com.example.a-rather..."_s, u"حجم الملف: 1.5 ك.ب"_s, u"البنية: arm64"_s}));
+        for (const char *name : {"detailRating", "detailAuthor", "detailSection", "depictionButton"})
             QVERIFY2(!find(screen, QString::fromLatin1(name))->isVisible(), name);
         QVERIFY(!find(screen, u"detailDisplayName"_s)->parentItem()->isVisible());
 
-        click(find(screen, u"downloadButton"_s));
-        click(find(screen, u"copyDownloadLinkButton"_s));
-        click(find(screen, u"copyShareLinkButton"_s));
+        for (const char *button : {"downloadButton", "copyDownloadLinkButton", "copyShareLinkButton"})
+            click(find(screen, QString::fromLatin1(button)));
         QCOMPARE(platform.opened, QList<QUrl>{QUrl(u"https://example.org/debs/com.example.a-rather-long-name.deb"_s)});
         QCOMPARE(platform.copied, (QStringList{u"https://example.org/debs/com.example.a-rather-long-name.deb"_s,
                                                u"sileo://package/com.example.a-rather-long-name"_s}));
@@ -318,9 +312,8 @@ private Q_SLOTS:
         platform.answerHeld();
         QTRY_VERIFY(alert->property("opened").toBool());
         QCOMPARE(alert->property("title").toString(), u"Sileo غير مثبت"_s);
-        QQuickItem *ok = find(scene.window()->contentItem(), u"alertButton"_s);
-        QCOMPARE(text(ok), u"حسنًا"_s);
-        click(ok);
+        QCOMPARE(text(find(scene.window()->contentItem(), u"alertButton"_s)), u"حسنًا"_s);
+        click(find(scene.window()->contentItem(), u"alertButton"_s));
         QTRY_VERIFY(!alert->property("visible").toBool());
 
         // With Sileo: handed over, no alert.
@@ -340,15 +333,12 @@ private Q_SLOTS:
         p.extras.set(Extra::DepictionURL, "https://example.org/depictions/tool.html");
         screen = scene.push(u"PackageDetailView"_s, {{u"record"_s, QVariant::fromValue(p)}});
         QVERIFY(screen);
-        QCOMPARE(text(find(screen, u"detailDisplayName"_s)), u"Example Tool"_s);
-        QCOMPARE(text(find(screen, u"detailName"_s)), u"com.example.tool"_s);
-        QCOMPARE(text(find(screen, u"detailAuthor"_s)), u"المطور: Ann <ann@example.org>"_s);
-        QCOMPARE(text(find(screen, u"detailSection"_s)), u"القسم: Tweaks"_s);
+        QCOMPARE(textsOf(screen, {"detailDisplayName", "detailName", "detailAuthor", "detailSection", "detailRatingText", "depictionButton"}),
+                 (QStringList{u"Example Tool"_s, u"com.example.tool"_s, u"المطور: Ann <ann@example.org>"_s, u"القسم: Tweaks"_s,
+                              u"التقييم: 0.5"_s, u"صفحة الحزمة"_s}));
         QVERIFY(find(screen, u"detailRating"_s)->isVisible());
-        QCOMPARE(text(find(screen, u"detailRatingText"_s)), u"التقييم: 0.5"_s);
         QCOMPARE(find(screen, u"detailStars"_s)->childItems().size(), 0 + 1);
         QQuickItem *page = find(screen, u"depictionButton"_s);
-        QCOMPARE(text(page), u"صفحة الحزمة"_s);
         // After the four buttons.
         QVERIFY(page->y() > find(screen, u"copyShareLinkButton"_s)->y());
         click(page);
