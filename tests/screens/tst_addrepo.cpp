@@ -49,7 +49,6 @@ struct Screen
         QSignalSpy ended(model.repoAdder(), &RepoAdder::finished);
         sheet.addRepos();
         QVERIFY(sheet.isLoading());
-        QVERIFY(!sheet.canSave());
         if (wait)
             QVERIFY(ended.wait(20'000));
     }
@@ -106,7 +105,6 @@ private Q_SLOTS:
                  (QList<std::string>{"127.0.0.1", added.url + "CydiaIcon.png", added.url + "Packages", added.url + "debs/one.deb"}));
         QVERIFY(!added.isPinned && !added.isFixed && !added.isUpdating && !added.developer);
         QVERIFY(std::abs(added.lastUpdated - ReferenceDate::now()) < 60);
-        QCOMPARE(screen.model.otherCount(), 4);
 
         QTRY_COMPARE(ended.size(), 1);
         QVERIFY(!screen.sheet.isLoading());

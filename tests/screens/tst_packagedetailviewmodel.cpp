@@ -85,7 +85,6 @@ private Q_SLOTS:
         QTest::newRow("relative") << u"depictions/p.html"_s << false;
         QTest::newRow("no host") << u"https:///p"_s << false;
         QTest::newRow("prose around an address") << u"see https://example.org/p"_s << false;
-        QTest::newRow("empty") << QString() << false;
     }
     void depictionOpensOnlyWebAddresses()
     {
