@@ -27,7 +27,6 @@ public:
     [[nodiscard]] QQuickWindow *window() const { return m_window.get(); }
     // Pushes a screen of the Vexlo module ("RepoDetailView", …) with its initial properties.
     QQuickItem *push(const QString &screen, const QVariantMap &properties);
-    [[nodiscard]] QQuickItem *currentScreen() const { return m_stack->property("currentItem").value<QQuickItem *>(); }
     [[nodiscard]] int depth() const { return m_stack->property("depth").toInt(); }
     // Lets animations and lazy loading settle.
     void settle(int ms = 50) { QTest::qWait(ms); }

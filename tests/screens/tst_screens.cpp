@@ -295,13 +295,10 @@ private Q_SLOTS:
         };
         QTRY_COMPARE_WITH_TIMEOUT(firstCard() ? qRound(sceneRect(firstCard()->parentItem()->parentItem()).top() - sceneRect(grid).top()) : -1, 0, 2000);
 
-        // A card that is gone opens nothing; a tapped one pushes its package.
+        // A card that is gone opens nothing (a tapped one opens its package in the sheet's case).
         QMetaObject::invokeMethod(grid, "openPackage", Q_ARG(QVariant, 40));
         scene.settle();
         QCOMPARE(scene.depth(), 1);
-        click(firstCard());
-        QTRY_COMPARE(scene.depth(), 2);
-        QTRY_COMPARE(scene.currentScreen()->property("title").toString(), u"com.example.tool0"_s);
     }
 
     void packageScreenTextsAndActions()
