@@ -171,11 +171,9 @@ private Q_SLOTS:
         server.serve(u"s/Packages"_s, "Package: com.example.new-a\nArchitecture: iphoneos-arm64\n\n"
                                       "Package: com.example.new-b\nArchitecture: iphoneos-arm\n\n"
                                       "Package: com.example.new-c\nArchitecture: iphoneos-arm64\n\n");
-        Repo stored;
-        stored.name = "متابَع";
+        Repo stored = repoOf("متابَع", {make("com.example.old", "iphoneos-arm64")});
         stored.url = server.url(u"s/"_s).toStdString();
         stored.packagesURL = stored.url + "Packages";
-        stored.packages = {make("com.example.old", "iphoneos-arm64")};
         QVERIFY(RepoStore::saveRepos({stored}));
 
         ContentViewModel model;
@@ -380,14 +378,10 @@ private Q_SLOTS:
         QQuickItem *screen = scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(repo)}});
         QVERIFY(screen);
         QVERIFY(server.waitForRequests(1));
-        const auto anyPicture = [screen] {
-            const QList<QQuickItem *> images = findAll(screen, u"cardImage"_s);
-            return std::any_of(images.cbegin(), images.cend(), [](QQuickItem *image) {
-                const auto *picture = image->findChild<CachedImageItem *>();
-                return picture && picture->hasImage();
-            });
-        };
-        QTRY_VERIFY(anyPicture());
+        QTRY_VERIFY(std::ranges::any_of(findAll(screen, u"cardImage"_s), [](QQuickItem *image) {
+            const auto *picture = image->findChild<CachedImageItem *>();
+            return picture && picture->hasImage();
+        }));
         QStringList pictures = texts(findAll(screen, u"cardImage"_s), "url");
         QCOMPARE(pictures.count(server.url(u"icons/a.png"_s)), 1);
         QCOMPARE(pictures.count(PackageImage::address()), 2);
