@@ -7,7 +7,6 @@
 #include <QNetworkProxy>
 #include <QQmlComponent>
 #include <QQuickItem>
-#include <QTest>
 
 #include <cstdio>
 

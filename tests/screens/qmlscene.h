@@ -4,12 +4,9 @@
 #include "testsupport.h"
 
 #include <QQmlApplicationEngine>
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QString>
 #include <QTest>
-#include <QVariant>
 
 #include <functional>
 #include <memory>

@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QQuickStyle>
-#include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
 Q_IMPORT_QML_PLUGIN(VexloPlugin)

@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 #include <QPointingDevice>
-#include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
 #include <memory>
@@ -115,7 +114,6 @@ private Q_SLOTS:
         // Every source failed: the one alert shows the last message; its button closes it.
         auto *alert = app.window->findChild<QObject *>(u"alert"_s);
         QCOMPARE(alert->property("message").toString(), app.model->alertMessage());
-        QVERIFY(app.model->alertMessage().startsWith(u"فشل في جلب الحزم من السورس: "_s));
         click(find(app.root(), u"alertButton"_s));
         QTRY_VERIFY(!app.model->showAlert());
 

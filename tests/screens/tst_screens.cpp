@@ -12,7 +12,6 @@
 #include <QImage>
 #include <QNetworkProxy>
 #include <QSignalSpy>
-#include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
 Q_IMPORT_QML_PLUGIN(VexloPlugin)
@@ -82,10 +81,8 @@ void checkGridSpacing(QQuickItem *grid)
     double previousBottom = -1;
     for (const QList<QQuickItem *> &row : rows) {
         double top = 1e9, bottom = -1e9;
-        for (QQuickItem *card : row) {
-            top = std::min(top, sceneRect(card).top());
-            bottom = std::max(bottom, sceneRect(card).bottom());
-        }
+        for (QQuickItem *card : row)
+            top = std::min(top, sceneRect(card).top()), bottom = std::max(bottom, sceneRect(card).bottom());
         for (QQuickItem *card : row)
             QVERIFY(std::abs(sceneRect(card).center().y() - (top + bottom) / 2) <= 0.5);
         if (previousBottom >= 0)
