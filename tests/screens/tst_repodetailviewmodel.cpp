@@ -132,22 +132,6 @@ private Q_SLOTS:
         QCOMPARE(none.size(), 0);
     }
 
-    void tapFeedbackEndsWithTheFirstReset()
-    {
-        RepoDetailViewModel model;
-        model.setRepoVariant(u"not a repo"_s); // ignored
-        model.setRepoVariant(QVariant::fromValue(repoOf("s", {package("a")})));
-        QCOMPARE(model.packages()->record(0).value<Package>().name, std::string("a"));
-        QVERIFY(!model.packages()->record(1).isValid());
-        QSignalSpy animating(&model, &RepoDetailViewModel::isButtonAnimatingChanged);
-        model.scrollToTop();
-        QVERIFY(model.isButtonAnimating());
-        model.scrollToTop(); // schedules a second reset; the first to run clears the flag
-        QTRY_VERIFY_WITH_TIMEOUT(!model.isButtonAnimating(), RepoDetailViewModel::buttonAnimationMs * 2);
-        QTest::qWait(RepoDetailViewModel::buttonAnimationMs);
-        QCOMPARE(animating.size(), 2);
-    }
-
     // Every source's packages in one list, searched by name or description; the sheet drives
     // the shared search and its texts.
     void allPackagesJoinedAndFilteredByNameOrDescription()
