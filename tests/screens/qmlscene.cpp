@@ -7,7 +7,6 @@
 #include <QNetworkProxy>
 #include <QQmlComponent>
 #include <QQuickItem>
-#include <QTest>
 
 #include <cstdio>
 
@@ -75,26 +74,9 @@ QQuickItem *QmlScene::push(const QString &screen, const QVariantMap &properties)
     return pushed;
 }
 
-QQuickItem *QmlScene::currentScreen() const
-{
-    return m_stack->property("currentItem").value<QQuickItem *>();
-}
-
-int QmlScene::depth() const
-{
-    return m_stack->property("depth").toInt();
-}
-
-void QmlScene::settle(int ms)
-{
-    QTest::qWait(ms);
-}
-
 QList<QQuickItem *> itemsWhere(QQuickItem *in, const std::function<bool(QQuickItem *)> &test)
 {
-    QList<QQuickItem *> found;
-    if (test(in))
-        found.append(in);
+    QList<QQuickItem *> found = test(in) ? QList<QQuickItem *>{in} : QList<QQuickItem *>();
     for (QQuickItem *child : in->childItems())
         found += itemsWhere(child, test);
     return found;
@@ -110,27 +92,6 @@ QQuickItem *find(QQuickItem *in, const QString &name)
     const QList<QQuickItem *> found = findAll(in, name);
     const auto visible = std::find_if(found.begin(), found.end(), [](QQuickItem *item) { return item->isVisible(); });
     return visible != found.end() ? *visible : found.value(0);
-}
-
-QQuickItem *shown(QQuickItem *in, const QString &name)
-{
-    QQuickItem *item = find(in, name);
-    return item && item->isVisible() ? item : nullptr;
-}
-
-QString text(QQuickItem *item)
-{
-    return item ? item->property("text").toString() : QString();
-}
-
-QRectF sceneRect(QQuickItem *item)
-{
-    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
-}
-
-QPoint centreOf(QQuickItem *item)
-{
-    return sceneRect(item).center().toPoint();
 }
 
 void click(QQuickItem *item)
@@ -171,9 +132,4 @@ QQuickItem *AppWindow::row(const char *name) const
             if (r->property("name").toString() == QLatin1String(name))
                 return r;
     return nullptr;
-}
-
-void AppWindow::key(int key, Qt::KeyboardModifiers modifiers) const
-{
-    QTest::keyClick(window, Qt::Key(key), modifiers);
 }

@@ -4,12 +4,9 @@
 #include "testsupport.h"
 
 #include <QQmlApplicationEngine>
-
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QString>
-#include <QVariant>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -25,14 +22,11 @@ public:
 
     [[nodiscard]] bool isReady() const { return m_window != nullptr; }
     [[nodiscard]] QQuickWindow *window() const { return m_window.get(); }
-    [[nodiscard]] QQmlEngine &engine() { return m_engine; }
-
     // Pushes a screen of the Vexlo module ("RepoDetailView", …) with its initial properties.
     QQuickItem *push(const QString &screen, const QVariantMap &properties);
-    [[nodiscard]] QQuickItem *currentScreen() const;
-    [[nodiscard]] int depth() const;
+    [[nodiscard]] int depth() const { return m_stack->property("depth").toInt(); }
     // Lets animations and lazy loading settle.
-    void settle(int ms = 50);
+    void settle(int ms = 50) { QTest::qWait(ms); }
 
 private:
     TempDataDir m_data;
@@ -59,7 +53,7 @@ struct AppWindow
     [[nodiscard]] int depth() const { return stack()->property("depth").toInt(); }
     // The row of the named source, in either section.
     [[nodiscard]] QQuickItem *row(const char *name) const;
-    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const { QTest::keyClick(window, Qt::Key(key), modifiers); }
 };
 
 // Items through the visual tree, where views put the items they create (and popups, from the
@@ -69,9 +63,13 @@ QList<QQuickItem *> findAll(QQuickItem *in, const QString &name);
 // The first visible item of that name, else the first.
 QQuickItem *find(QQuickItem *in, const QString &name);
 // The first visible item of that name, else none.
-QQuickItem *shown(QQuickItem *in, const QString &name);
-QString text(QQuickItem *item);
-QRectF sceneRect(QQuickItem *item);
-QPoint centreOf(QQuickItem *item);
+inline QQuickItem *shown(QQuickItem *in, const QString &name)
+{
+    QQuickItem *item = find(in, name);
+    return item && item->isVisible() ? item : nullptr;
+}
+inline QString text(QQuickItem *item) { return item ? item->property("text").toString() : QString(); }
+inline QRectF sceneRect(QQuickItem *item) { return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())); }
+inline QPoint centreOf(QQuickItem *item) { return sceneRect(item).center().toPoint(); }
 // A left click in the middle of the item, as the window receives it.
 void click(QQuickItem *item);

@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QQuickStyle>
-#include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
 Q_IMPORT_QML_PLUGIN(VexloPlugin)
@@ -23,25 +22,15 @@ bool isInteractive(QQuickItem *item)
             || item->inherits("QQuickTextEdit") || item->activeFocusOnTab());
 }
 
-QString describe(QQuickItem *item)
-{
-    return QString::fromLatin1(item->metaObject()->className()) + u' ' + item->objectName() + u' '
-        + item->property("text").toString();
-}
-
 // Every control on screen has a role and a name a reader can say; returns the names.
 QStringList checkNamed(QQuickWindow *window)
 {
     QStringList names;
     for (QQuickItem *item : itemsWhere(window->contentItem(), isInteractive)) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
-        const QString what = describe(item);
-        if (!iface) {
-            QTest::qFail(qPrintable(u"not accessible: "_s + what), __FILE__, __LINE__);
-            return {};
-        }
-        if (iface->role() == QAccessible::NoRole || iface->role() == QAccessible::Client
+        if (!iface || iface->role() == QAccessible::NoRole || iface->role() == QAccessible::Client
             || iface->text(QAccessible::Name).trimmed().isEmpty()) {
+            const QString what = QString::fromLatin1(item->metaObject()->className()) + u' ' + item->objectName() + u' ' + text(item);
             QTest::qFail(qPrintable(u"no role or name: "_s + what), __FILE__, __LINE__);
             return {};
         }
@@ -57,9 +46,9 @@ struct App : AppWindow
 
     bool start()
     {
-        server.serve(u"a/Packages"_s, "Package: com.example.one\nVersion: 1.2\nSize: 2048\nArchitecture: iphoneos-arm64\n"
-                                      "Author: Ann <ann@example.org>\nRatings: 4.5\n\n"
-                                      "Package: com.example.two\nVersion: 2.0\nArchitecture: iphoneos-arm\n\n");
+        server.serve(u"a/Packages"_s, "Package: com.example.one\nVersion: 1.2\nSize: 2048\nArchitecture: iphoneos-arm64\n\n"
+                                      "Package: com.example.two\nVersion: 2.0\nArchitecture: iphoneos-arm\n"
+                                      "Author: Ann <ann@example.org>\nRatings: 4.5\n\n");
         server.serve(u"b/Packages"_s, "Package: com.example.three\nVersion: 3.0\n\n");
         RepoList list;
         for (const char *name : {"a", "b"}) {
@@ -76,9 +65,7 @@ struct App : AppWindow
     QString focused() const
     {
         QQuickItem *item = window->activeFocusItem();
-        if (!item)
-            return {};
-        return item->property("isSourceRow").toBool() ? item->property("name").toString() : item->objectName();
+        return !item ? QString() : item->property(item->property("isSourceRow").toBool() ? "name" : "objectName").toString();
     }
 };
 
@@ -105,7 +92,8 @@ private Q_SLOTS:
         QAccessible::setActive(true);
     }
 
-    void everyScreenNamesItsControls()
+    // Every screen names its controls for a reader, and the keyboard alone goes everywhere.
+    void screensByReaderAndKeyboard()
     {
         FakePlatform platform;
         App app;
@@ -117,63 +105,9 @@ private Q_SLOTS:
         for (const QString &name : {u"فتح الرابط الشخصي"_s, u"إضافة سورس"_s, u"تحديث"_s, u"جميع الحزم"_s,
                                     u"ابحث عن السورسات"_s})
             QVERIFY2(main.contains(name), qPrintable(name));
-        const QString rowA = QAccessible::queryAccessibleInterface(shown(app.root(), u"pinnedSection"_s)->childItems()
-                                                                       .first()->childItems().first())
-                                 ->text(QAccessible::Name);
+        const QString rowA = QAccessible::queryAccessibleInterface(app.row("a"))->text(QAccessible::Name);
         QVERIFY2(rowA.startsWith(u"a، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
         QVERIFY(!rowA.contains(u"جارٍ التحديث"_s));
-
-        // Both sheets.
-        app.model->setShowingAddRepo(true);
-        QTRY_VERIFY(shown(app.root(), u"addressField"_s));
-        QTest::keyClick(app.window, Qt::Key_X);
-        QTRY_VERIFY(shown(app.root(), u"clearButton"_s));
-        QVERIFY(checkNamed(app.window).contains(u"مسح النص"_s));
-        app.model->setShowingAddRepo(false);
-        app.model->setShowAllPackages(true);
-        QTRY_VERIFY(cardOf(app.root(), 0));
-        QVERIFY(checkNamed(app.window).contains(u"com.example.one، الإصدار: 1.2، حجم الملف: 2.0 ك.ب"_s));
-        app.model->setShowAllPackages(false);
-        QTRY_VERIFY(!cardOf(app.root(), 0));
-
-        // The source screen, with its segments by architecture.
-        shown(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus();
-        app.key(Qt::Key_Return);
-        QTRY_COMPARE(app.depth(), 2);
-        QTRY_VERIFY(!app.stack()->property("busy").toBool());
-        const QStringList source = checkNamed(app.window);
-        for (const QString &name : {u"رجوع"_s, u"All Architectures"_s, u"arm"_s, u"arm64"_s})
-            QVERIFY2(source.contains(name), qPrintable(name));
-
-        // The package screen: its buttons by their texts, the stars as the rating text, and
-        // the author's address in its own direction.
-        QTRY_VERIFY(!app.stack()->property("busy").toBool());
-        QTest::mouseClick(app.window, Qt::LeftButton, {}, cardOf(app.root(), 0)->mapToScene({20, 20}).toPoint());
-        QTRY_COMPARE(app.depth(), 3);
-        QTRY_VERIFY(!app.stack()->property("busy").toBool());
-        const QStringList package = checkNamed(app.window);
-        for (const QString &name : {u"تحميل"_s, u"نسخ رابط التحميل"_s, u"فتح الأداة في Sileo"_s, u"نسخ رابط المشاركة"_s})
-            QVERIFY2(package.contains(name), qPrintable(name));
-        QCOMPARE(QAccessible::queryAccessibleInterface(shown(app.root(), u"detailRating"_s))->text(QAccessible::Name),
-                 u"التقييم: 4.5"_s);
-        const auto authorText = itemsWhere(shown(app.root(), u"detailAuthor"_s), [](QQuickItem *i) { return i->inherits("QQuickText"); });
-        QCOMPARE(authorText.value(1)->property("text").toString(), u"المطور: \u2068Ann <ann@example.org>\u2069"_s);
-
-        // The alert reads its title and its message.
-        shown(app.root(), u"sileoButton"_s)->forceActiveFocus(Qt::TabFocusReason);
-        app.key(Qt::Key_Return);
-        QTRY_VERIFY(shown(app.root(), u"alertButton"_s));
-        QQuickItem *alert = shown(app.root(), u"alertButton"_s)->parentItem();
-        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(alert);
-        QCOMPARE(iface->text(QAccessible::Name), u"Sileo غير مثبت"_s);
-        QCOMPARE(iface->text(QAccessible::Description), u"يرجى تثبيت Sileo لفتح الحزمة."_s);
-        QVERIFY(!checkNamed(app.window).isEmpty());
-    }
-
-    void keyboardAlone()
-    {
-        App app;
-        QVERIFY(app.start());
 
         // Tab runs through the toolbar from the right, the search field and the rows; Shift+Tab
         // goes back.
@@ -204,27 +138,36 @@ private Q_SLOTS:
         QTRY_COMPARE(app.server.requestCount(u"a/Packages"_s), before + 2);
         app.model->setSearchText({});
 
-        // Ctrl+N opens the add sheet, Escape closes it; Ctrl+Shift+A opens all packages.
+        // Ctrl+N opens the add sheet, whose clear button is named, Escape closes it; a modal
+        // sheet holds the main screen's keys. Ctrl+Shift+A opens all packages, cards named.
         app.key(Qt::Key_N, Qt::ControlModifier);
         QTRY_VERIFY(app.model->showingAddRepo());
         QTRY_COMPARE(app.focused(), u"addressField"_s);
-        // A modal sheet holds the main screen's keys.
+        app.key(Qt::Key_X);
+        QTRY_VERIFY(shown(app.root(), u"clearButton"_s));
+        QVERIFY(checkNamed(app.window).contains(u"مسح النص"_s));
         app.key(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(!app.model->showAllPackages());
         app.key(Qt::Key_Escape);
         QTRY_VERIFY(!app.model->showingAddRepo());
         app.key(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         QTRY_VERIFY(app.window->findChild<QObject *>(u"allPackagesSheet"_s)->property("opened").toBool());
+        QTRY_VERIFY(cardOf(app.root(), 0));
+        QVERIFY(checkNamed(app.window).contains(u"com.example.one، الإصدار: 1.2، حجم الملف: 2.0 ك.ب"_s));
         app.key(Qt::Key_Escape);
         QTRY_VERIFY(!app.model->showAllPackages());
+        QTRY_VERIFY(!cardOf(app.root(), 0));
 
-        // A source opened with Enter: the arrows move between cards and Enter opens the focused
-        // one, with the focus ring drawn around it. Escape goes back, screen by screen.
+        // A source opened with Enter, its segments named: the arrows move between cards and
+        // Enter opens the focused one, with the focus ring drawn around it.
         QTRY_VERIFY(app.window->activeFocusItem());
-        shown(app.root(), u"pinnedSection"_s)->childItems().first()->childItems().first()->forceActiveFocus(Qt::TabFocusReason);
+        app.row("a")->forceActiveFocus(Qt::TabFocusReason);
         app.key(Qt::Key_Return);
         QTRY_COMPARE(app.depth(), 2);
         QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        const QStringList source = checkNamed(app.window);
+        for (const QString &name : {u"رجوع"_s, u"All Architectures"_s, u"arm"_s, u"arm64"_s})
+            QVERIFY2(source.contains(name), qPrintable(name));
         cardOf(app.root(), 0)->forceActiveFocus(Qt::TabFocusReason);
         app.key(Qt::Key_Down);
         QQuickItem *second = cardOf(app.root(), 1);
@@ -238,7 +181,31 @@ private Q_SLOTS:
         QTRY_COMPARE(app.stack()->property("currentItem").value<QObject *>()->property("title").toString(),
                      u"com.example.two"_s);
         QTRY_VERIFY(!app.stack()->property("busy").toBool());
+
+        // The package screen: its buttons by their texts, the stars as the rating text, and
+        // the author's address in its own direction.
+        const QStringList package = checkNamed(app.window);
+        for (const QString &name : {u"تحميل"_s, u"نسخ رابط التحميل"_s, u"فتح الأداة في Sileo"_s, u"نسخ رابط المشاركة"_s})
+            QVERIFY2(package.contains(name), qPrintable(name));
+        QCOMPARE(QAccessible::queryAccessibleInterface(shown(app.root(), u"detailRating"_s))->text(QAccessible::Name),
+                 u"التقييم: 4.5"_s);
+        const auto authorText = itemsWhere(shown(app.root(), u"detailAuthor"_s), [](QQuickItem *i) { return i->inherits("QQuickText"); });
+        QCOMPARE(authorText.value(1)->property("text").toString(), u"المطور: \u2068Ann <ann@example.org>\u2069"_s);
+
+        // The alert reads its title and its message.
+        shown(app.root(), u"sileoButton"_s)->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Return);
+        QTRY_VERIFY(shown(app.root(), u"alertButton"_s));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(shown(app.root(), u"alertButton"_s)->parentItem());
+        QCOMPARE(iface->text(QAccessible::Name), u"Sileo غير مثبت"_s);
+        QCOMPARE(iface->text(QAccessible::Description), u"يرجى تثبيت Sileo لفتح الحزمة."_s);
+        QVERIFY(!checkNamed(app.window).isEmpty());
+
+        // Escape closes the alert, then goes back screen by screen.
         app.key(Qt::Key_Escape);
+        QTRY_VERIFY(!shown(app.root(), u"alertButton"_s));
+        app.key(Qt::Key_Escape);
+        QTRY_COMPARE(app.depth(), 2);
         QTRY_VERIFY(!app.stack()->property("busy").toBool());
         app.key(Qt::Key_Escape);
         QTRY_COMPARE(app.depth(), 1);

@@ -1,10 +1,10 @@
 #include "model/repostore.h"
 #include "qmlscene.h"
+#include "records.h"
 #include "screens/mainscreen/contentviewmodel.h"
 
 #include <QGuiApplication>
 #include <QPointingDevice>
-#include <QTest>
 #include <QtQml/QQmlExtensionPlugin>
 
 #include <memory>
@@ -72,14 +72,21 @@ void swipe(QQuickWindow *window, QPointingDevice *touch, QPoint from, int dx)
         QTest::mouseRelease(window, Qt::LeftButton, {}, from + QPoint(dx, 0));
 }
 
-// Lets the row's closing or opening movement (200 ms) end.
-bool settled(QQuickItem *row)
+// The row's offset once its closing or opening movement (200 ms) has ended.
+double settledOffset(QQuickItem *row)
 {
     QTest::qWait(300);
-    return QTest::qWaitFor([row] {
-        const double offset = row->property("offset").toDouble();
-        return offset == 0 || std::abs(offset) == 88;
-    });
+    const auto offset = [row] { return row->property("offset").toDouble(); };
+    return QTest::qWaitFor([&] { return offset() == 0 || std::abs(offset()) == 88; }) ? offset() : -1;
+}
+
+// Drags from the point by `by`, in steps, with the mouse button held.
+void drag(QQuickWindow *window, QPoint from, QPoint by)
+{
+    QTest::mousePress(window, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 10; ++step)
+        QTest::mouseMove(window, from + by * step / 10, 16);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, from + by, 16);
 }
 
 } // namespace
@@ -107,7 +114,6 @@ private Q_SLOTS:
         // Every source failed: the one alert shows the last message; its button closes it.
         auto *alert = app.window->findChild<QObject *>(u"alert"_s);
         QCOMPARE(alert->property("message").toString(), app.model->alertMessage());
-        QVERIFY(app.model->alertMessage().startsWith(u"فشل في جلب الحزم من السورس: "_s));
         click(find(app.root(), u"alertButton"_s));
         QTRY_VERIFY(!app.model->showAlert());
 
@@ -145,46 +151,41 @@ private Q_SLOTS:
         QQuickItem *fixed = app.row("fixed");
         for (int dx : {-120, 120, -300}) {
             swipe(app.window, finger.get(), centreOf(fixed), dx);
-            QVERIFY(settled(fixed));
-            QCOMPARE(fixed->property("offset").toDouble(), 0.0);
+            QCOMPARE(settledOffset(fixed), 0.0);
         }
 
         // A short drag acts on nothing: a few points close again, more uncover the buttons.
         QQuickItem *other = app.row("other");
         const QRectF rowRect = sceneRect(other);
         swipe(app.window, finger.get(), centreOf(other), -20);
-        QVERIFY(settled(other));
-        QCOMPARE(other->property("offset").toDouble(), 0.0);
+        QCOMPARE(settledOffset(other), 0.0);
         swipe(app.window, finger.get(), centreOf(other), -50);
-        QVERIFY(settled(other));
-        QCOMPARE(other->property("offset").toDouble(), -88.0);
+        QCOMPARE(settledOffset(other), -88.0);
         // Leading is the right edge: the pin button fills what the content uncovered there.
         QQuickItem *pin = find(other, u"pinAction"_s);
         QVERIFY(pin->isVisible());
-        QCOMPARE(pin->property("text").toString(), u"تثبيت"_s);
+        QCOMPARE(text(pin), u"تثبيت"_s);
         QCOMPARE(sceneRect(pin), QRectF(rowRect.right() - 88, rowRect.top(), 88, rowRect.height()));
         QVERIFY(!find(other, u"deleteAction"_s)->isVisible());
         // A tap elsewhere closes it, and only closes it.
         swipe(app.window, finger.get(), centreOf(fixed), 0);
-        QVERIFY(settled(other));
-        QCOMPARE(other->property("offset").toDouble(), 0.0);
+        QCOMPARE(settledOffset(other), 0.0);
         QCOMPARE(stored(app), before);
 
         // The trailing (left) edge holds delete; swiping back closes the row.
         swipe(app.window, finger.get(), centreOf(other), 120);
-        QVERIFY(settled(other));
+        QCOMPARE(settledOffset(other), 88.0);
         QQuickItem *del = find(other, u"deleteAction"_s);
         QCOMPARE(sceneRect(del), QRectF(rowRect.left(), rowRect.top(), 88, rowRect.height()));
-        QCOMPARE(del->property("text").toString(), u"حذف"_s);
+        QCOMPARE(text(del), u"حذف"_s);
         swipe(app.window, finger.get(), centreOf(other) + QPoint(88, 0), -80);
-        QVERIFY(settled(other));
-        QCOMPARE(other->property("offset").toDouble(), 0.0);
+        QCOMPARE(settledOffset(other), 0.0);
         QCOMPARE(stored(app), before);
         QVERIFY(repoNamed(app, "other") && !isPinned(app, "other"));
 
         // A tap on an uncovered button runs it, and writes the list.
         swipe(app.window, finger.get(), centreOf(other), -120);
-        QVERIFY(settled(other));
+        QCOMPARE(settledOffset(other), -88.0);
         swipe(app.window, finger.get(), centreOf(find(other, u"pinAction"_s)), 0);
         QTRY_VERIFY(isPinned(app, "other"));
         QVERIFY(stored(app) != before);
@@ -197,16 +198,14 @@ private Q_SLOTS:
         // ... where nothing is uncovered on the trailing side ...
         QTRY_VERIFY(app.row("other"));
         swipe(app.window, finger.get(), centreOf(app.row("other")), 150);
-        QVERIFY(settled(app.row("other")));
-        QCOMPARE(app.row("other")->property("offset").toDouble(), 0.0);
+        QCOMPARE(settledOffset(app.row("other")), 0.0);
         // ... and delete in the sources section.
         QTRY_VERIFY(app.row("spare"));
         swipe(app.window, finger.get(), centreOf(app.row("spare")), int(rowRect.width() * 0.8));
         QTRY_VERIFY(!repoNamed(app, "spare"));
         stored(app);
-        const auto stored = RepoStore::loadRepos();
-        QCOMPARE(stored->size(), 3);
-        QVERIFY(!stored->at(1).isPinned);
+        QCOMPARE(RepoStore::loadRepos()->size(), 3);
+        QVERIFY(!RepoStore::loadRepos()->at(1).isPinned);
     }
 
     void contextMenuAndKeyboard()
@@ -268,47 +267,33 @@ private Q_SLOTS:
         QTRY_VERIFY(menuItems().isEmpty());
     }
 
-    void longAlertKeepsItsButtonOnScreen()
-    {
-        AppWindow app;
-        QVERIFY(startOn(app, {source("fixed", true, true)}));
-        QStringList lines;
-        for (int i = 0; i < 40; ++i)
-            lines.append(u"فشل في جلب البيانات: http://127.0.0.1:8801/nothere/"_s + QString::number(i));
-        app.model->setAlertMessage(lines.join(u'\n'));
-        const QRectF window(0, 0, app.window->width(), app.window->height());
-        app.model->setShowAlert(true);
-        QQuickItem *button = find(app.root(), u"alertButton"_s);
-        QTRY_VERIFY(button && button->isVisible());
-        QTest::qWait(300); // the opening transition
-        QVERIFY2(window.contains(sceneRect(button)), "the button is off screen");
-        QQuickItem *area = find(app.root(), u"alertMessageArea"_s);
-        QVERIFY(area->property("contentHeight").toDouble() > area->height());
-        // The keypad's Enter closes it too (Return, Escape and a click elsewhere).
-        QTest::keyClick(app.window, Qt::Key_Enter);
-        QTRY_VERIFY(!app.model->showAlert());
-    }
-
-    void rightToLeftPlacement()
+    // A long alert keeps its button on screen; the magnifier and separators sit right to left.
+    void placement()
     {
         AppWindow app;
         QVERIFY(startOn(app, {source("mine", true, false), source("other", true, false)}));
         QTest::keyClick(app.window, Qt::Key_Escape);
         QTRY_VERIFY(!app.window->findChild<QObject *>(u"alert"_s)->property("visible").toBool());
+        QStringList lines;
+        for (int i = 0; i < 40; ++i)
+            lines.append(u"فشل في جلب البيانات: http://127.0.0.1:8801/nothere/"_s + QString::number(i));
+        app.model->setAlertMessage(lines.join(u'\n'));
+        app.model->setShowAlert(true);
+        QQuickItem *button = find(app.root(), u"alertButton"_s);
+        QTRY_VERIFY(button && button->isVisible());
+        QTest::qWait(300); // the opening transition
+        QVERIFY2(QRectF(0, 0, app.window->width(), app.window->height()).contains(sceneRect(button)), "the button is off screen");
+        QQuickItem *area = find(app.root(), u"alertMessageArea"_s);
+        QVERIFY(area->property("contentHeight").toDouble() > area->height());
+        // The keypad's Enter closes it too (Return, Escape and a click elsewhere).
+        QTest::keyClick(app.window, Qt::Key_Enter);
+        QTRY_VERIFY(!app.model->showAlert());
 
-        // The magnifier at the right end of the search field, here and in the all-packages sheet.
-        const auto magnifierAtRight = [](QQuickItem *field) {
-            const QRectF f = sceneRect(field);
-            const QRectF m = sceneRect(find(field, u"searchMagnifier"_s));
-            return m.left() > f.center().x() && m.right() < f.right()
-                && field->property("rightPadding").toDouble() > field->property("leftPadding").toDouble();
-        };
-        QVERIFY(magnifierAtRight(find(app.root(), u"searchField"_s)));
-        app.model->setShowAllPackages(true);
-        QObject *sheet = app.window->findChild<QObject *>(u"allPackagesSheet"_s);
-        QTRY_VERIFY(sheet->property("opened").toBool());
-        QVERIFY(magnifierAtRight(find(sheet->property("contentItem").value<QQuickItem *>(), u"searchField"_s)));
-        app.model->setShowAllPackages(false);
+        // The magnifier at the right end of the search field (the sheets share the control).
+        QQuickItem *field = find(app.root(), u"searchField"_s);
+        const QRectF magnifier = sceneRect(find(field, u"searchMagnifier"_s));
+        QVERIFY(magnifier.left() > sceneRect(field).center().x() && magnifier.right() < sceneRect(field).right());
+        QVERIFY(field->property("rightPadding").toDouble() > field->property("leftPadding").toDouble());
 
         // A separator starts beside the text: inset on the right, where the icon is.
         QQuickItem *second = app.row("other");
@@ -319,6 +304,98 @@ private Q_SLOTS:
         QCOMPARE(line.left(), rowRect.left());
         QCOMPARE(line.right(), rowRect.right() - 74);
         QVERIFY(!find(app.row("mine"), u"rowSeparator"_s)->isVisible());
+    }
+    void addSheetControlsFollowTheTextAndTheBatch()
+    {
+        AppWindow app;
+        QVERIFY(app.start({}, [&app] { return app.model->hasUpdatedRepos(); }));
+        TestServer server;
+        server.serve(u"a/Packages"_s, "Package: one\n\n");
+        server.setHolding(true);
+        QObject *sheet = app.window->findChild<QObject *>(u"addRepoSheet"_s);
+        app.model->setShowingAddRepo(true);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QQuickItem *content = sheet->property("contentItem").value<QQuickItem *>();
+        QQuickItem *save = find(content, u"saveButton"_s);
+        QQuickItem *clear = find(content, u"clearButton"_s);
+        QQuickItem *busy = find(content, u"busyIndicator"_s);
+        QQuickItem *field = find(content, u"addressField"_s);
+        QCOMPARE(text(find(content, u"sheetTitle"_s)), u"إضافة سورس جديد"_s);
+        const auto controls = [&] { return QList<bool>{save->isEnabled(), clear->isVisible(), busy->isVisible()}; };
+        QCOMPARE(controls(), (QList<bool>{false, false, false}));
+        QTest::keyClick(app.window, 'x');
+        QCOMPARE(text(field), u"x"_s);
+        QCOMPARE(controls(), (QList<bool>{true, true, false}));
+        click(clear);
+        QCOMPARE(text(field), QString());
+        QCOMPARE(controls(), (QList<bool>{false, false, false}));
+
+        // A pasted text keeps its line breaks.
+        field->setProperty("text", QString(server.url(u"a"_s) + u"\n"_s));
+        click(save);
+        QCOMPARE(controls(), (QList<bool>{false, true, true}));
+        QVERIFY(server.waitForRequests(1));
+        server.release();
+        QTRY_VERIFY(!sheet->property("visible").toBool());
+        QVERIFY(!app.model->showingAddRepo());
+        QCOMPARE(app.model->repos().size(), 1);
+        QCOMPARE(app.model->alertMessage(), u"تم إضافة السورسات بنجاح"_s);
+
+        // Opened again (the alert closed): empty.
+        app.model->setShowAlert(false);
+        app.model->setShowingAddRepo(true);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QCOMPARE(text(field), QString());
+    }
+
+    void allPackagesSheetSharesTheSearch()
+    {
+        AppWindow app;
+        QVERIFY(app.start({}, [&app] { return app.model->hasUpdatedRepos(); }));
+        app.model->setRepos({repoOf("a", {package("alpha"), package("alps"), package("beta")}),
+                             repoOf("b", {package("gamma"), package("delta")})});
+        QObject *sheet = app.window->findChild<QObject *>(u"allPackagesSheet"_s);
+        app.model->setShowAllPackages(true);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QQuickItem *content = sheet->property("contentItem").value<QQuickItem *>();
+        QQuickItem *title = find(content, u"sheetTitle"_s);
+        QQuickItem *search = find(content, u"searchField"_s);
+        const auto texts = [&] { return QStringList{text(title), text(find(content, u"countLine"_s))}; };
+        QTRY_COMPARE(texts(), (QStringList{u"جميع الحزم (5)"_s, u"عدد الحزم: 5"_s}));
+        QCOMPARE(search->property("placeholderText").toString(), u"ابحث عن الحزم"_s);
+
+        search->forceActiveFocus();
+        for (const char key : {'A', 'L', 'P'})
+            QTest::keyClick(app.window, key);
+        QCOMPARE(app.model->searchText(), u"ALP"_s);
+        QTRY_COMPARE(texts(), (QStringList{u"جميع الحزم (2)"_s, u"عدد الحزم: 2"_s}));
+        app.model->setSearchText(u"a"_s); // typed on the main screen
+        QCOMPARE(text(search), u"a"_s);
+        QTRY_COMPARE(text(title), u"جميع الحزم (5)"_s);
+
+        // A card opens its package inside the sheet; back returns to the same search.
+        QObject *stack = sheet->property("stackView").value<QObject *>();
+        const QList<QQuickItem *> names = findAll(content, u"cardName"_s);
+        const auto alpha = std::find_if(names.begin(), names.end(), [](QQuickItem *i) { return text(i) == u"alpha"_s; });
+        QVERIFY(alpha != names.end());
+        click(*alpha);
+        QTRY_COMPARE(stack->property("depth").toInt(), 2);
+        QTRY_COMPARE(text(title), u"alpha"_s);
+        QTRY_VERIFY(!stack->property("busy").toBool());
+        click(find(content, u"backButton"_s));
+        QTRY_COMPARE(stack->property("depth").toInt(), 1);
+        QTRY_COMPARE(text(title), u"جميع الحزم (5)"_s);
+        QTRY_VERIFY(!stack->property("busy").toBool()); // the way back has ended
+
+        // Dragging the grid up scrolls it; the sheet stays.
+        QQuickItem *grid = find(content, u"packageGrid"_s);
+        drag(app.window, grid->mapToScene(QPointF(grid->width() / 2, grid->height() * 0.8)).toPoint(), {0, -400});
+        QTRY_VERIFY(grid->property("contentY").toDouble() > grid->property("originY").toDouble() + 100);
+        QVERIFY(sheet->property("opened").toBool());
+        // Dragged down by its top: closed, and the main screen keeps the search.
+        drag(app.window, find(app.root(), u"grabStrip"_s)->mapToScene(QPointF(100, 20)).toPoint(), {0, 400});
+        QTRY_VERIFY(!app.model->showAllPackages());
+        QCOMPARE(app.model->searchText(), u"a"_s);
     }
 };
 

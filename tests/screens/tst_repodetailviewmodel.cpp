@@ -1,6 +1,7 @@
+#include "screens/allpackages/allpackagesviewmodel.h"
+#include "screens/mainscreen/contentviewmodel.h"
 #include "screens/packagegrid/packagelistmodel.h"
 #include "screens/sourcedetail/repodetailviewmodel.h"
-#include "sources/packagesparser.h"
 #include "records.h"
 #include "testsupport.h"
 
@@ -11,21 +12,18 @@
 
 using namespace Qt::StringLiterals;
 
+// The package lists behind the source screen and the all-packages sheet.
 namespace {
 
-Package make(const char *name, const char *architecture, const char *description = "")
-{
-    return package(name, description, architecture);
-}
-
-QStringList shownNames(const RepoDetailViewModel &model)
+QStringList names(const PackageListModel *list)
 {
     QStringList names;
-    const PackageListModel *list = model.packages();
     for (int row = 0; row < list->rowCount(); ++row)
         names << list->data(list->index(row), PackageListModel::NameRole).toString();
     return names;
 }
+
+constexpr auto QtTestFailures = QAbstractItemModelTester::FailureReportingMode::QtTest;
 
 } // namespace
 
@@ -37,21 +35,21 @@ private Q_SLOTS:
     void architecturesAreDistinctSimplifiedAndSorted()
     {
         RepoDetailViewModel model;
-        model.setRepo(repoOf("s", {make("a", "iphoneos-arm64"), make("b", "armhf"), make("c", "xxarm64eyy"), make("d", "arm64"),
-                              make("e", "Zulu"), make("f", "all"), make("g", "ARM64")}));
+        model.setRepo(repoOf("s", {package("a", "", "iphoneos-arm64"), package("b", "", "armhf"), package("c", "", "xxarm64eyy"),
+                                   package("d", "", "arm64"), package("e", "", "Zulu"), package("f", "", "all"), package("g", "", "ARM64")}));
         QCOMPARE(model.availableArchitectures(), (QStringList{u"All Architectures"_s, u"ARM64"_s, u"Zulu"_s, u"all"_s,
                                                               u"arm"_s, u"arm64"_s, u"arm64e"_s}));
         QCOMPARE(model.selectedArchitecture(), u"All Architectures"_s);
         // The search looks at names only, the architecture at the simplified one.
-        model.setRepo(repoOf("s", {make("com.TOOL.one", "iphoneos-arm64"), make("other", "iphoneos-arm", "a tool"),
-                              make("mytool", "iphoneos-arm64e")}));
+        model.setRepo(repoOf("s", {package("com.TOOL.one", "", "iphoneos-arm64"), package("other", "a tool", "iphoneos-arm"),
+                                   package("mytool", "", "iphoneos-arm64e")}));
         model.setSearchText(u"tool"_s);
-        QCOMPARE(shownNames(model), (QStringList{u"com.TOOL.one"_s, u"mytool"_s}));
+        QCOMPARE(names(model.packages()), (QStringList{u"com.TOOL.one"_s, u"mytool"_s}));
         model.setSelectedArchitecture(u"arm64"_s);
-        QCOMPARE(shownNames(model), QStringList{u"com.TOOL.one"_s});
+        QCOMPARE(names(model.packages()), QStringList{u"com.TOOL.one"_s});
         model.setSearchText({});
-        model.setRepo(repoOf("s", {make("x", "iphoneos-arm64"), make("y", "arm")})); // a refresh keeps the choice
-        QCOMPARE(shownNames(model), QStringList{u"x"_s});
+        model.setRepo(repoOf("s", {package("x", "", "iphoneos-arm64"), package("y", "", "arm")})); // a refresh keeps the choice
+        QCOMPARE(names(model.packages()), QStringList{u"x"_s});
 
         RepoDetailViewModel empty;
         empty.setRepo(repoOf("s", {}));
@@ -59,96 +57,67 @@ private Q_SLOTS:
         QCOMPARE(empty.countText(), u"عدد الملفات: 0"_s);
     }
 
-    // A real source's sections with their counts; a choice the refreshed source no longer has
-    // falls back to all sections. The narrowing itself is driven on the screen.
-    void sectionFilterWithArchitectureAndSearch()
+    // Sections by name with their counts; a refresh keeps the chosen one (the first as well)
+    // while the source has it, and falls back to all sections when it has not.
+    void sectionsThroughARefresh()
     {
-        REQUIRE_CORPUS(dir);
-        const QByteArray text = TestData::readFile(dir + u"/Lessica__lessica.github.io/Packages"_s);
-        const PackageList packages = parsePackages({text.constData(), std::size_t(text.size())}, "");
+        const auto withSections = [](std::initializer_list<const char *> sections) {
+            PackageList packages;
+            for (const char *section : sections)
+                packages.append(package(section)), packages.last().extras.set(Extra::Section, section);
+            return repoOf("s", packages);
+        };
         RepoDetailViewModel model;
-        QAbstractItemModelTester tester(model.packages(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.setRepo(repoOf("s", packages));
+        model.setRepo(withSections({"Tweaks", "Apps", "Tweaks"}));
         QStringList menu;
         for (const QVariant &choice : model.sectionChoices())
             menu << choice.toMap().value(u"text"_s).toString();
-        QCOMPARE(menu, (QStringList{u"كل الأقسام"_s, u"Applications (149)"_s, u"Networking (6)"_s, u"System (17)"_s,
-                                    u"Tweaks (442)"_s, u"Utilities (6)"_s}));
-        QCOMPARE(model.selectedSectionText(), u"كل الأقسام"_s);
-
-        model.setSelectedSection(u"Tweaks"_s);
-        model.setSelectedArchitecture(u"arm64e"_s);
-        model.setSearchText(u"TROLL"_s);
-        const QStringList found = shownNames(model);
-        QVERIFY(!found.isEmpty());
-
-        // A refresh keeps the choice while the section is there, and lets it go when it is not.
+        QCOMPARE(menu, (QStringList{u"كل الأقسام"_s, u"Apps (1)"_s, u"Tweaks (2)"_s}));
+        model.setSelectedSection(u"Apps"_s);
         QSignalSpy sectionChanged(&model, &RepoDetailViewModel::selectedSectionChanged);
-        model.setRepo(repoOf("s", packages));
-        QCOMPARE(model.selectedSection(), u"Tweaks"_s);
-        QCOMPARE(shownNames(model), found);
-        PackageList withoutTweaks = packages;
-        withoutTweaks.removeIf([](const Package &p) { return p.section() == "Tweaks"; });
-        model.setRepo(repoOf("s", withoutTweaks));
+        model.setRepo(withSections({"Apps", "Tweaks", "Apps"}));
+        QCOMPARE(model.packages()->count(), 2);
+        model.setRepo(withSections({"Tweaks", "Tweaks"}));
         QCOMPARE(model.selectedSection(), QString());
         QCOMPARE(sectionChanged.count(), 1);
-        QCOMPARE(model.sectionChoices().size(), 5);
-        model.setSearchText({});
-        model.setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
-        QCOMPARE(model.packages()->count(), withoutTweaks.size());
-        model.setSelectedSection(u"Applications"_s); // the first section is kept as well
-        model.setRepo(repoOf("s", withoutTweaks));
-        QCOMPARE(model.packages()->count(), 149);
+        QCOMPARE(model.packages()->count(), 2);
     }
 
-    void filteringEmitsPreciseChanges()
+    // Whatever the change, the rows end as the new set (a few runs of changes come as
+    // precise removals and insertions, which the grid's case relies on to keep its cards).
+    void anyChangeOfTheVisibleSetEndsInThatSet()
     {
         PackageList packages;
-        for (int i = 0; i < 40; ++i)
-            packages.append(make(i % 4 == 0 ? "match" : "other", i < 20 ? "arm64" : "arm"));
-        RepoDetailViewModel model;
-        model.setRepo(repoOf("s", packages));
-        QAbstractItemModelTester tester(model.packages(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QSignalSpy removed(model.packages(), &QAbstractItemModel::rowsRemoved);
-        QSignalSpy inserted(model.packages(), &QAbstractItemModel::rowsInserted);
-        QSignalSpy reset(model.packages(), &QAbstractItemModel::modelReset);
-        QSignalSpy count(&model, &RepoDetailViewModel::countChanged);
-
-        model.setSelectedArchitecture(u"arm"_s); // one run of rows leaves
-        QCOMPARE(removed.size(), 1);
-        QCOMPARE(removed.first().at(1).toInt(), 0);
-        QCOMPARE(removed.first().at(2).toInt(), 19);
-        QCOMPARE(count.size(), 1);
-        model.setSearchText(u"MATCH"_s); // every fourth stays
-        QCOMPARE(reset.size(), 0);
-        QCOMPARE(model.packages()->count(), 5);
-        model.setSelectedArchitecture(RepoDetailViewModel::allArchitectures);
-        model.setSearchText({});
-        QCOMPARE(model.packages()->count(), 40);
-        QCOMPARE(reset.size(), 0);
-        QVERIFY(inserted.size() > 0);
-
-        // Too many scattered changes: one reset.
-        packages.clear();
-        for (std::size_t i = 0; i < 4 * PackageListModel::maxChangeRuns; ++i)
-            packages.append(make(i % 2 ? "odd" : "even", "arm"));
-        model.setRepo(repoOf("s", packages));
-        reset.clear();
-        model.setSearchText(u"odd"_s);
-        QCOMPARE(reset.size(), 1);
-        QCOMPARE(model.packages()->count(), int(2 * PackageListModel::maxChangeRuns));
+        for (int i = 0; i < 300; ++i)
+            packages.append(package(std::to_string(i)));
+        PackageListModel list;
+        list.setPackages(packages);
+        QAbstractItemModelTester tester(&list, QtTestFailures);
+        QRandomGenerator random(7);
+        for (int round = 0; round < 60; ++round) {
+            // From sparse to dense sets, so both precise changes and resets occur.
+            const int keepOneIn = 1 + random.bounded(round % 3 == 0 ? 2 : 40);
+            std::vector<std::uint32_t> next;
+            for (std::uint32_t i = 0; i < 300; ++i)
+                if (random.bounded(keepOneIn) == 0)
+                    next.push_back(i);
+            list.setVisible(next);
+            QCOMPARE(list.visible(), next);
+            for (int row = 0; row < list.rowCount(); row += 17)
+                QCOMPARE(list.data(list.index(row), PackageListModel::NameRole).toString(), QString::number(next[row]));
+            if (!next.empty())
+                QCOMPARE(list.rowOfPackage(int(next.back())), int(next.size()) - 1);
+        }
     }
 
     void scrollTargetIsTheSourcesFirstPackage()
     {
         RepoDetailViewModel model;
-        model.setRepo(repoOf("s", {make("first", "arm"), make("second", "arm64")}));
+        model.setRepo(repoOf("s", {package("first"), package("second")}));
         QSignalSpy scroll(&model, &RepoDetailViewModel::scrollRequested);
         model.setSearchText(u"s"_s); // both shown: scroll to row 0, default animation
-        QCOMPARE(scroll.size(), 1);
         QCOMPARE(scroll.takeFirst(), (QVariantList{0, false}));
         model.setSearchText(u"sec"_s); // the first package is hidden: nothing moves
-        QCOMPARE(scroll.size(), 0);
         model.scrollToTop();
         QCOMPARE(scroll.size(), 0);
         model.setSearchText({});
@@ -163,54 +132,45 @@ private Q_SLOTS:
         QCOMPARE(none.size(), 0);
     }
 
-    void tapFeedbackEndsWithTheFirstReset()
+    // Every source's packages in one list, searched by name or description; the sheet drives
+    // the shared search and its texts.
+    void allPackagesJoinedAndFilteredByNameOrDescription()
     {
-        RepoDetailViewModel model;
-        model.setRepo(repoOf("s", {make("a", "arm")}));
-        QSignalSpy animating(&model, &RepoDetailViewModel::isButtonAnimatingChanged);
-        model.scrollToTop();
-        QVERIFY(model.isButtonAnimating());
-        model.scrollToTop(); // schedules a second reset; the first to run clears the flag
-        QTRY_VERIFY_WITH_TIMEOUT(!model.isButtonAnimating(), RepoDetailViewModel::buttonAnimationMs * 2);
-        QTest::qWait(RepoDetailViewModel::buttonAnimationMs);
-        QCOMPARE(animating.size(), 2);
-    }
+        TempDataDir data;
+        ContentViewModel model;
+        QAbstractItemModelTester allTester(model.allPackages(), QtTestFailures);
+        QAbstractItemModelTester tester(model.filteredPackages(), QtTestFailures);
+        model.setRepos({repoOf("a", {package("alpha", "First Tool"), package("beta"), package("gamma")}), repoOf("empty", {}),
+                        repoOf("b", {package("Delta", "a tool"), package("alpha", "again")})});
+        QCOMPARE(names(model.allPackages()), (QStringList{u"alpha"_s, u"beta"_s, u"gamma"_s, u"Delta"_s, u"alpha"_s}));
+        QCOMPARE(names(model.filteredPackages()), names(model.allPackages()));
+        model.setSearchText(u"TOOL"_s);
+        QTRY_COMPARE(names(model.filteredPackages()), (QStringList{u"alpha"_s, u"Delta"_s}));
 
-    void anyChangeOfTheVisibleSetEndsInThatSet()
-    {
-        PackageList packages;
-        for (int i = 0; i < 300; ++i)
-            packages.append(make(QByteArray::number(i).constData(), "arm"));
-        PackageListModel list;
-        list.setPackages(packages);
-        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QRandomGenerator random(7);
-        for (int round = 0; round < 60; ++round) {
-            // From sparse to dense sets, so both precise changes and resets occur.
-            const int keepOneIn = 1 + random.bounded(round % 3 == 0 ? 2 : 40);
-            std::vector<std::uint32_t> next;
-            for (std::uint32_t i = 0; i < 300; ++i) {
-                if (random.bounded(keepOneIn) == 0)
-                    next.push_back(i);
-            }
-            list.setVisible(next);
-            QCOMPARE(list.visible(), next);
-            for (int row = 0; row < list.rowCount(); row += 17)
-                QCOMPARE(list.data(list.index(row), PackageListModel::NameRole).toString(), QString::number(next[row]));
-            if (!next.empty())
-                QCOMPARE(list.rowOfPackage(int(next.back())), int(next.size()) - 1);
-        }
-    }
+        // A refreshed source replaces its packages; the answer follows once it is indexed.
+        model.setSearchText(u"al"_s);
+        QCOMPARE(names(model.filteredPackages()), (QStringList{u"alpha"_s, u"alpha"_s}));
+        RepoList changed = model.repos();
+        changed[2].packages = {package("algol"), package("zeta")};
+        model.setRepos(changed);
+        QCOMPARE(model.allPackages()->count(), 5);
+        QTRY_COMPARE(names(model.filteredPackages()), (QStringList{u"alpha"_s, u"algol"_s}));
+        // A deleted source leaves both lists.
+        model.deleteRepo(model.repos().at(0).id.toString());
+        QCOMPARE(names(model.allPackages()), (QStringList{u"algol"_s, u"zeta"_s}));
+        QTRY_COMPARE(names(model.filteredPackages()), QStringList{u"algol"_s});
 
-    void takesTheRepoThroughAVariant()
-    {
-        RepoDetailViewModel model;
-        model.setRepoVariant(QVariant::fromValue(repoOf("s", {make("a", "arm")})));
-        QCOMPARE(model.packages()->count(), 1);
-        QCOMPARE(model.packages()->record(0).value<Package>().name, std::string("a"));
-        QVERIFY(!model.packages()->record(1).isValid());
-        model.setRepoVariant(u"not a repo"_s);
-        QCOMPARE(model.packages()->count(), 1);
+        // A search brings the sheet's grid to the top only when it shows something.
+        AllPackagesViewModel sheet;
+        QSignalSpy scrolls(&sheet, &AllPackagesViewModel::scrollRequested);
+        sheet.setContentModel(&model);
+        sheet.setSearchText(u"z"_s);
+        QTRY_COMPARE(sheet.countText(), u"عدد الحزم: 1"_s);
+        QCOMPARE(scrolls.size(), 1);
+        QCOMPARE(scrolls.first().first().toInt(), 0);
+        model.setSearchText(u"none"_s);
+        QTRY_COMPARE(sheet.countText(), u"عدد الحزم: 0"_s);
+        QCOMPARE(scrolls.size(), 1);
     }
 };
 
