@@ -1,4 +1,5 @@
 #include "package.h"
+#include "sileoaddress.h"
 
 using namespace std::string_view_literals;
 
@@ -16,5 +17,5 @@ std::string_view Package::simplifiedArchitecture() const
 
 std::string Package::shareURL() const
 {
-    return "sileo://package/" + name;
+    return sileoAddress(name);
 }

@@ -1,5 +1,6 @@
 target_sources(vexlocore PRIVATE
     model/package.h model/package.cpp
+    model/sileoaddress.h model/sileoaddress.cpp
     model/packageextras.h model/packageextras.cpp
     model/repo.h
     model/referencedate.h

@@ -2,7 +2,12 @@
 #include "platform/desktopservices.h"
 #include "records.h"
 #include "screens/packagedetail/packagedetailviewmodel.h"
+#include "model/sileoaddress.h"
+#include "sources/packagesparser.h"
+#include "sources/utf8.h"
+#include "testsupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
@@ -64,15 +69,47 @@ private Q_SLOTS:
             model.copyDownloadLink();
             QCOMPARE(platform.copied.last(), QString::fromUtf8(address));
         }
-        for (const char *name : {"a name with blanks", "bad%zzescape", "x<y>"}) {
-            model.setPackage(package(name));
-            model.openInSileo();
-            model.copyShareLink();
-            QCOMPARE(platform.copied.last(), u"sileo://package/"_s + QString::fromUtf8(name));
-        }
         QVERIFY(platform.opened.isEmpty());
         QVERIFY(platform.asked.isEmpty());
         QCOMPARE(missing.size(), 0);
+    }
+
+    // Whatever a source lists as identifier is handed over, and shared, as itself: one path
+    // segment that the receiver decodes back to the identifier, with no query or fragment.
+    void handOverAddressCarriesTheIdentifierAsItIs()
+    {
+        QList<std::string> names{"com.a#frag", "com.a?x=1", "com.a%20b", "bad%zzescape", "../x", "a/b",
+                                 "a name with blanks", "\"quoted\" 'single'", "x<y>", "تطبيق", "ü.ß", "a+b=c&d;e",
+                                 "tab\tand\nline", ""};
+        if (const QString dir = TestData::corpusReposDir(); !dir.isEmpty()) {
+            for (const QString &source : QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                const QByteArray text = TestData::readFile(dir + u'/' + source + u"/Packages"_s);
+                if (isValidUtf8(std::string_view(text.constData(), std::size_t(text.size()))))
+                    for (const Package &p : parsePackages(std::string_view(text.constData(), std::size_t(text.size())), ""))
+                        names << p.name;
+            }
+            QVERIFY(names.size() > 2000);
+        }
+        FakePlatform platform;
+        platform.handledSchemes.insert(u"sileo"_s);
+        PackageDetailViewModel model;
+        for (const std::string &name : std::as_const(names)) {
+            const QByteArray address = QByteArray::fromStdString(sileoAddress(name));
+            const QUrl url(QString::fromLatin1(address), QUrl::StrictMode);
+            QVERIFY2(url.isValid() && url.scheme() == u"sileo" && url.host() == u"package", address.constData());
+            QVERIFY2(!url.hasQuery() && !url.hasFragment() && url.toEncoded() == address, address.constData());
+            const QString path = url.path(QUrl::FullyEncoded);
+            QVERIFY2(path.lastIndexOf(u'/') == 0, address.constData());
+            QCOMPARE(QByteArray::fromPercentEncoding(path.mid(1).toLatin1()).toStdString(), name);
+
+            model.setPackage(package(name));
+            model.openInSileo();
+            QCoreApplication::processEvents(); // the answer to "can open"
+            QCOMPARE(platform.opened.last(), url);
+            model.copyShareLink();
+            QCOMPARE(platform.copied.last(), QString::fromLatin1(address));
+        }
+        QCOMPARE(platform.opened.size(), names.size());
     }
 
     void depictionOpensOnlyWebAddresses_data()
