@@ -15,6 +15,7 @@ void ConditionalRequest::addConditions(QNetworkRequest &request, const IndexVali
 
 IndexValidators ConditionalRequest::validatorsOf(const QNetworkReply &reply, const QUrl &address)
 {
-    return {address.toString(QUrl::FullyEncoded), reply.rawHeader("ETag").trimmed(),
-            reply.rawHeader("Last-Modified").trimmed()};
+    return IndexValidators{address.toString(QUrl::FullyEncoded), reply.rawHeader("ETag").trimmed(),
+                           reply.rawHeader("Last-Modified").trimmed()}
+        .bounded();
 }

@@ -26,7 +26,8 @@ struct FetchOptions
     QNetworkAccessManager *manager = nullptr; // NetworkAccess::manager() when null
     // Asks the address that answered last time whether its index changed, when that address is
     // still the index's own or one of its compressed names. A 304 then ends the fetch with
-    // IndexResult::notModified; an HTTP error status sends it on to the ordinary fetch.
+    // IndexResult::notModified; any failure sends it on to the ordinary fetch. Values longer
+    // than IndexValidators::maxValueBytes are left out.
     std::optional<IndexValidators> revalidate;
     MemoryBudget *budget = nullptr;           // MemoryBudget::shared() when null
 };

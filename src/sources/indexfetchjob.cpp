@@ -81,6 +81,8 @@ void IndexFetchJob::start(const QString &from)
         if (candidate.isValid())
             m_candidates.append(candidate);
     }
+    if (m_options.revalidate)
+        m_options.revalidate = m_options.revalidate->bounded();
     if (m_options.revalidate && m_options.revalidate->canRevalidate()) {
         const auto asked = std::find_if(m_candidates.cbegin(), m_candidates.cend(), [this](const QUrl &candidate) {
             return candidate.toString(QUrl::FullyEncoded) == m_options.revalidate->address;
@@ -283,12 +285,10 @@ void IndexFetchJob::decode(QByteArray body)
 void IndexFetchJob::failed(const IndexError &error)
 {
     // The address asked last time may have gone (the source moved to another compressed
-    // name): any HTTP error status of it starts the ordinary fetch.
-    if (std::exchange(m_conditional, std::nullopt)) {
-        if (error.kind == IndexError::Kind::HttpStatus)
-            return request();
-        return deliver({{}, {}, error});
-    }
+    // name), or a server or proxy may choke on the conditions: any failure of the conditional
+    // request starts the ordinary fetch, once.
+    if (std::exchange(m_conditional, std::nullopt))
+        return request();
     if (m_attempt == 0) {
         if (error.kind != IndexError::Kind::HttpStatus || m_candidates.size() < 2)
             return deliver({{}, {}, error});

@@ -11,8 +11,22 @@ struct IndexValidators
     QByteArray etag;
     QByteArray lastModified;
 
+    // A longer value is no server's honest tag or date; it would travel with every request.
+    static constexpr qsizetype maxValueBytes = 1024;
+
     // Without a validator there is nothing to ask with.
     [[nodiscard]] bool canRevalidate() const { return !address.isEmpty() && (!etag.isEmpty() || !lastModified.isEmpty()); }
+
+    // These validators without a value longer than maxValueBytes.
+    [[nodiscard]] IndexValidators bounded() const
+    {
+        IndexValidators copy = *this;
+        for (QByteArray *value : {&copy.etag, &copy.lastModified}) {
+            if (value->size() > maxValueBytes)
+                value->clear();
+        }
+        return copy;
+    }
 
     friend bool operator==(const IndexValidators &, const IndexValidators &) = default;
 };

@@ -26,8 +26,9 @@ std::optional<IndexValidatorStore::Entry> entryFrom(const QJsonObject &object)
     if (!address.isString() || !etag.isString() || !lastModified.isString() || !count.isDouble() || !hash.isString())
         return std::nullopt;
     bool hashOk = false;
-    IndexValidatorStore::Entry entry{{address.toString(), etag.toString().toLatin1(), lastModified.toString().toLatin1()},
-                                     {qint64(count.toDouble()), hash.toString().toULongLong(&hashOk, 16)}};
+    IndexValidatorStore::Entry entry{
+        IndexValidators{address.toString(), etag.toString().toLatin1(), lastModified.toString().toLatin1()}.bounded(),
+        {qint64(count.toDouble()), hash.toString().toULongLong(&hashOk, 16)}};
     if (!hashOk || count.toDouble() < 0 || !isHeaderValue(entry.validators.etag)
         || !isHeaderValue(entry.validators.lastModified) || !entry.validators.canRevalidate())
         return std::nullopt;

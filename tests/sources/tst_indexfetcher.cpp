@@ -276,6 +276,24 @@ private Q_SLOTS:
         QCOMPARE(names(moved.packages), QStringList{u"plain  "_s});
         QCOMPARE(moved.validators.address, server.url(u"Packages"_s));
         QVERIFY(!moved.validators.canRevalidate());
+
+        // A network failure of the conditional request, and validators too long to be a
+        // server's (kept from an older version), end in the ordinary fetch; none that long is kept.
+        const QByteArray longTag = '"' + QByteArray(IndexValidators::maxValueBytes, 't') + '"';
+        server.serve(u"Packages"_s, {200, "Package: plain\n", "text/plain", false, longTag, "Sun, 06 Dec 2026 10:00:00 GMT"});
+        server.serve(u"Packages.gz"_s, {200, {}, "application/gzip", true});
+        FetchOptions stalled = conditional;
+        stalled.transferTimeoutMs = 300;
+        const IndexResult retried = fetch(server.url(u"Packages"_s), stalled);
+        QCOMPARE(names(retried.packages), QStringList{u"plain  "_s});
+        QVERIFY(retried.validators.etag.isEmpty());
+        QCOMPARE(retried.validators.lastModified, "Sun, 06 Dec 2026 10:00:00 GMT"_ba);
+        FetchOptions oversized;
+        oversized.revalidate = IndexValidators{server.url(u"Packages"_s), longTag, {}};
+        const int notModifiedBefore = server.notModifiedCount();
+        QVERIFY(!fetch(server.url(u"Packages"_s), oversized).notModified);
+        QVERIFY(server.lastHeader(u"Packages"_s, "If-None-Match").isEmpty());
+        QCOMPARE(server.notModifiedCount(), notModifiedBefore);
     }
 
     // Without a plain index the compressed names are asked in their order, a bad one skipped for
