@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
 #include "sources/repoadder.h"
@@ -17,13 +18,13 @@ int Cli::add(const QStringList &args)
     RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
     RepoAdder adder([&repos]() -> const RepoList & { return repos; });
 
-    bool saved = true;
+    AsyncRepoStore store;
     QStringList failures;
     QEventLoop loop;
     QObject::connect(&adder, &RepoAdder::repoReady, [&](const Repo &repo) {
         repos.append(repo);
-        // Written after every append, as the screen does: an interrupted run keeps what arrived.
-        saved = RepoStore::saveRepos(repos) && saved;
+        // Saved after every append, as the screen does: an interrupted run keeps what arrived.
+        store.save(repos);
     });
     QObject::connect(&adder, &RepoAdder::failed, [](int, const QString &message) { err() << message << Qt::endl; });
     QObject::connect(&adder, &RepoAdder::finished, [&](int, const QStringList &batchFailures) {
@@ -34,8 +35,8 @@ int Cli::add(const QStringList &args)
     adder.addRepos(args.join(u'\n'));
     loop.exec();
 
-    if (!saved) {
-        err() << "vexlo-cli: the source list could not be written\n";
+    if (!store.finish()) {
+        err() << "vexlo-cli: the source list could not be written: " << store.unwritten().value_or(QString()) << '\n';
         return 1;
     }
     if (failures.isEmpty())

@@ -20,6 +20,8 @@ Commands:
   sources [--json]            List the stored sources (the default ones when nothing
                               readable is stored): name, address, package count, last
                               refresh. --json prints the stored JSON document form.
+                              A stored list that cannot be read is kept aside, named
+                              on standard error, and the command exits 1.
   parse FILE [--repo-url URL] [--count]
                               Parse a local Packages index (plain or compressed) and print
                               its packages as a JSON array in index order. --repo-url is the

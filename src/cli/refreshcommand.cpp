@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
 #include "refreshsummary.h"
@@ -18,10 +19,12 @@ int Cli::refresh(const QStringList &args)
     }
     RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
 
-    // The same changes as the main screen makes, each result written as it is applied, so
-    // a stalled source holds back no other and a kill loses nothing already applied.
-    bool written = true;
-    LiveRepoList live(&repos, [&written](const RepoList &list) { written &= RepoStore::saveRepos(list); });
+    // The same changes as the main screen makes, each result saved as it is applied, so a
+    // stalled source holds back no other and a kill loses little; the saves run on the store's
+    // thread and a burst of results costs one write.
+    AsyncRepoStore store;
+    LiveRepoList live(&repos, [&store](const RepoList &list) { store.save(list); });
+    live.setRelease([&store](PackageList packages) { store.release(std::move(packages)); });
     bool allSucceeded = true;
     RefreshSummary summary;
     summary.count(live.refresher());
@@ -36,8 +39,8 @@ int Cli::refresh(const QStringList &args)
         loop.exec();
     err() << summary.line(live.refresher().bytesDownloaded()) << Qt::endl;
 
-    if (!written) {
-        err() << "vexlo-cli: the source list could not be written\n";
+    if (!store.finish()) {
+        err() << "vexlo-cli: the source list could not be written: " << store.unwritten().value_or(QString()) << '\n';
         return 1;
     }
     return allSucceeded ? 0 : 1;

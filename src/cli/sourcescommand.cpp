@@ -3,6 +3,9 @@
 #include "model/defaultrepos.h"
 #include "model/repojson.h"
 #include "model/repostore.h"
+#include "platform/userdefaults.h"
+
+#include <QFileInfo>
 
 #include <QTextStream>
 
@@ -22,8 +25,14 @@ int Cli::sources(const QStringList &args)
         }
     }
 
-    // What the main screen would show: the stored list, else the defaults.
-    const RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
+    // What the main screen would show: the stored list, else the defaults. A stored list that
+    // cannot be read is kept aside now (the listener names where) and fails the command.
+    const std::optional<RepoList> stored = RepoStore::loadRepos();
+    const QString file = UserDefaults::filePath(QString::fromUtf16(RepoStore::key));
+    const bool unreadable = !stored && QFileInfo::exists(file);
+    if (unreadable && !RepoStore::keepUnreadableAside())
+        err() << "vexlo-cli: the stored source list could not be read, nor kept aside: " << file << Qt::endl;
+    const RepoList repos = stored.value_or(defaultRepos());
 
     if (json) {
         std::string text;
@@ -35,7 +44,7 @@ int Cli::sources(const QStringList &args)
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
-        return 0;
+        return unreadable ? 1 : 0;
     }
 
     for (const Repo &r : repos) {
@@ -45,5 +54,5 @@ int Cli::sources(const QStringList &args)
               << r.packages.size() << '\t' << updated << '\n';
     }
     out().flush();
-    return 0;
+    return unreadable ? 1 : 0;
 }

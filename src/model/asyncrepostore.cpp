@@ -1,9 +1,13 @@
 #include "asyncrepostore.h"
 #include "repostore.h"
 
+#include "platform/console.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+
+using namespace Qt::StringLiterals;
 
 // Hands a load result to the context's thread. The background thread posts under the mutex
 // and the context clears `context` under the same mutex when it is destroyed, so nothing is
@@ -40,7 +44,7 @@ AsyncRepoStore *AsyncRepoStore::instance()
     static AsyncRepoStore *const store = [] {
         auto *s = new AsyncRepoStore(QCoreApplication::instance());
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, s,
-                         &AsyncRepoStore::waitForIdle);
+                         &AsyncRepoStore::finish);
         return s;
     }();
     return store;
@@ -95,8 +99,33 @@ void AsyncRepoStore::release(PackageList packages)
 void AsyncRepoStore::waitForIdle()
 {
     QMutexLocker lock(&m_mutex);
+    ++m_waiting;
+    m_wake.wakeAll();
     while (m_busy || !m_tasks.empty() || !m_garbage.isEmpty() || !m_garbagePackages.isEmpty())
         m_idle.wait(&m_mutex);
+    --m_waiting;
+}
+
+bool AsyncRepoStore::finish()
+{
+    waitForIdle();
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_failedReason)
+            return true;
+        m_tasks.push_back(Task{m_failedList, nullptr});
+    }
+    waitForIdle();
+    const std::optional<QString> reason = unwritten();
+    if (reason)
+        Console::printLine(u"لم تُحفظ آخر تغييرات قائمة السورسات: "_s + *reason);
+    return !reason;
+}
+
+std::optional<QString> AsyncRepoStore::unwritten() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_failedReason;
 }
 
 void AsyncRepoStore::run()
@@ -118,6 +147,19 @@ void AsyncRepoStore::run()
             m_busy = true;
             garbage.swap(m_garbage);
             garbagePackages.swap(m_garbagePackages);
+            const bool spaced = !m_tasks.empty() && !m_tasks.front().delivery && m_waiting == 0 && !m_stopping
+                && m_lastSave.isValid() && m_lastSave.elapsed() < saveSpacingMs;
+            if (spaced) {
+                // Too soon after the last save: free what is to be freed, wait for the rest of
+                // the spacing (or for someone who needs the save now), then look again.
+                lock.unlock();
+                garbage.clear();
+                garbagePackages.clear();
+                lock.relock();
+                if (m_waiting == 0 && !m_stopping && m_lastSave.elapsed() < saveSpacingMs)
+                    m_wake.wait(&m_mutex, QDeadlineTimer(saveSpacingMs - m_lastSave.elapsed()));
+                continue;
+            }
             if (!m_tasks.empty()) {
                 task = std::move(m_tasks.front());
                 m_tasks.pop_front();
@@ -134,7 +176,19 @@ void AsyncRepoStore::run()
 void AsyncRepoStore::execute(Task &task)
 {
     if (!task.delivery) {
-        RepoStore::saveRepos(task.repos, m_buffer);
+        {
+            QMutexLocker lock(&m_mutex);
+            m_lastSave.start();
+        }
+        QString reason;
+        const bool written = RepoStore::saveRepos(task.repos, m_buffer, &reason);
+        QMutexLocker lock(&m_mutex);
+        const bool firstFailure = !written && !m_failedReason;
+        // Only the newest list counts: an older one queued behind it was dropped already.
+        m_failedList = written ? RepoList() : std::move(task.repos);
+        m_failedReason = written ? std::nullopt : std::optional<QString>(reason);
+        if (firstFailure)
+            QMetaObject::invokeMethod(this, [this, reason] { Q_EMIT saveFailed(reason); }, Qt::QueuedConnection);
         return;
     }
     std::optional<RepoList> result = RepoStore::loadRepos();

@@ -32,29 +32,31 @@ QString storeKey()
     return QString::fromUtf16(RepoStore::key);
 }
 
-// False when an unreadable document is still in the way and could not be kept.
-bool keepUnreadableAside()
+// Nothing when an unreadable document is still in the way and could not be kept; an empty
+// path when none is in the way.
+std::optional<QString> keepAside()
 {
     Unreadable &state = unreadable();
     QMutexLocker lock(&state.mutex);
     if (!state.document)
-        return true;
+        return QString();
     const std::optional<QString> path = UserDefaults::keepAside(storeKey(), *state.document, u"unreadable"_s);
     if (!path)
-        return false;
+        return std::nullopt;
     state.document.reset();
     if (path->isEmpty())
-        return true; // replaced meanwhile: nothing unreadable is overwritten
+        return path; // replaced meanwhile: nothing unreadable is overwritten
     Console::printLine(u"تعذّرت قراءة قائمة السورسات المحفوظة، فحُفظت كما هي في: "_s + *path);
     if (state.listener)
         state.listener(*path);
-    return true;
+    return path;
 }
 
 } // namespace
 
 std::optional<RepoList> RepoStore::loadRepos()
 {
+    UserDefaults::removeLeftovers(storeKey());
     UserDefaults::FileIdentity identity;
     const std::optional<QByteArray> bytes = UserDefaults::data(storeKey(), &identity);
     if (!bytes)
@@ -69,19 +71,31 @@ std::optional<RepoList> RepoStore::loadRepos()
     return repos;
 }
 
-bool RepoStore::saveRepos(const RepoList &repos, std::string &buffer)
+bool RepoStore::saveRepos(const RepoList &repos, std::string &buffer, QString *reason)
 {
-    if (!RepoJson::writeRepos(repos, buffer))
+    if (!RepoJson::writeRepos(repos, buffer)) {
+        if (reason)
+            *reason = u"the list cannot be written as JSON"_s;
         return false;
-    if (!keepUnreadableAside())
+    }
+    if (!keepAside()) {
+        if (reason)
+            *reason = u"the unreadable stored list could not be kept aside"_s;
         return false;
-    return UserDefaults::set(QByteArrayView(buffer.data(), qsizetype(buffer.size())), storeKey());
+    }
+    return UserDefaults::set(QByteArrayView(buffer.data(), qsizetype(buffer.size())), storeKey(), reason);
 }
 
 bool RepoStore::saveRepos(const RepoList &repos)
 {
     std::string buffer;
     return saveRepos(repos, buffer);
+}
+
+std::optional<QString> RepoStore::keepUnreadableAside()
+{
+    std::optional<QString> path = keepAside();
+    return path && !path->isEmpty() ? path : std::nullopt;
 }
 
 void RepoStore::setKeptAsideListener(std::function<void(const QString &path)> listener)

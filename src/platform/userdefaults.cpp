@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -52,9 +53,34 @@ bool writeAll(int fd, const char *data, qsizetype size)
     return true;
 }
 
-// Removes what interrupted writes of `key` left: a temporary file that nobody holds locked
-// belongs to a writer that is gone.
-void removeLeftovers(const QString &key)
+QMutex hookMutex;
+UserDefaults::WriteHook writeHook;
+
+bool fail(QString *reason, const QString &why)
+{
+    if (reason)
+        *reason = why;
+    return false;
+}
+
+bool failWithErrno(QString *reason)
+{
+    return fail(reason, qt_error_string(errno));
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+// A temporary file that nobody holds locked belongs to a writer that is gone.
+void UserDefaults::removeLeftovers(const QString &key)
 {
     const QDir dir(DataDir::path());
     static const QRegularExpression legacy(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
@@ -74,17 +100,6 @@ void removeLeftovers(const QString &key)
         }
     }
 }
-
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-} // namespace
 
 QString UserDefaults::filePath(const QString &key)
 {
@@ -123,9 +138,22 @@ std::optional<QByteArray> UserDefaults::data(const QString &key, FileIdentity *i
     return bytes;
 }
 
-bool UserDefaults::set(QByteArrayView bytes, const QString &key)
+void UserDefaults::setWriteHook(WriteHook hook)
+{
+    QMutexLocker lock(&hookMutex);
+    writeHook = std::move(hook);
+}
+
+bool UserDefaults::set(QByteArrayView bytes, const QString &key, QString *reason)
 {
     const QString target = filePath(key);
+    {
+        QMutexLocker lock(&hookMutex);
+        if (writeHook) {
+            if (const std::optional<QString> refused = writeHook(key, bytes))
+                return fail(reason, *refused);
+        }
+    }
     removeLeftovers(key);
 
     QByteArray temporary;
@@ -134,19 +162,21 @@ bool UserDefaults::set(QByteArrayView bytes, const QString &key)
         temporary = QFile::encodeName(target + savingInfix + randomSuffix());
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return false;
+            return failWithErrno(reason);
     }
     if (fd < 0)
-        return false;
+        return failWithErrno(reason);
     // Held until the file is renamed or removed: tells a concurrent writer it is no leftover.
     ::flock(fd, LOCK_EX | LOCK_NB);
     // The data must be on the disk before the rename makes it the value, or a power loss
     // could leave an empty file under the key's name.
     const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     if (!written || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno ? errno : EIO;
         ::unlink(temporary.constData());
         ::close(fd);
-        return false;
+        errno = error;
+        return failWithErrno(reason);
     }
     ::close(fd);
     // Makes the rename itself durable.
@@ -162,6 +192,14 @@ std::optional<QString> UserDefaults::keepAside(const QString &key, const FileIde
         return errno == ENOENT ? std::optional<QString>(QString()) : std::nullopt;
     if (identityOf(st) != expected)
         return QString();
+    // Kept already (by a command that only read it): the same file under an earlier name.
+    const QDir dir(DataDir::path());
+    for (const QString &name : dir.entryList({key + u'.' + label + u"-*"}, QDir::Files | QDir::Hidden)) {
+        struct stat kept;
+        if (::stat(QFile::encodeName(dir.filePath(name)).constData(), &kept) == 0 && kept.st_dev == st.st_dev
+            && kept.st_ino == st.st_ino)
+            return dir.filePath(name);
+    }
     const QString stem = filePath(key) + u'.' + label + u'-'
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     for (int n = 1; n < 1000; ++n) {

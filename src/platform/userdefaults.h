@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The application's small key-value store: one file per key in the data folder. A value is
@@ -26,13 +27,22 @@ struct FileIdentity
 // when given, receives the identity of the file that was read.
 [[nodiscard]] std::optional<QByteArray> data(const QString &key, FileIdentity *identity = nullptr);
 
-// Replaces the value of `key`; false when it could not be written (the old value stays).
-// Temporary files that an interrupted earlier write of the key left behind are removed first.
-bool set(QByteArrayView bytes, const QString &key);
+// Replaces the value of `key`; false when it could not be written (the old value stays), with
+// the system's reason in `reason` when given. Temporary files that an interrupted earlier
+// write of the key left behind are removed first.
+bool set(QByteArrayView bytes, const QString &key, QString *reason = nullptr);
+
+// Removes the temporary files that interrupted writes of `key` left behind.
+void removeLeftovers(const QString &key);
+
+// Called before every write of a value, on the writing thread; a reason it returns fails the
+// write as the disk would (nothing is written). Lets tests count writes or fill the disk.
+using WriteHook = std::function<std::optional<QString>(const QString &key, QByteArrayView bytes)>;
+void setWriteHook(WriteHook hook);
 
 // Keeps the file of `key` under a new name in the same folder, "<key>.<label>-<date and
 // time>" (with "-2", "-3", … when that exists), provided it is still the file `expected`
-// describes. Returns the new file's path; an empty path when the file has been replaced
+// describes. A name kept earlier for the same file is answered again. Returns the new file's path; an empty path when the file has been replaced
 // meanwhile or is gone; nothing when it could not be kept.
 [[nodiscard]] std::optional<QString> keepAside(const QString &key, const FileIdentity &expected, const QString &label);
 

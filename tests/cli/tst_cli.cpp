@@ -111,6 +111,19 @@ private Q_SLOTS:
         QCOMPARE(run.status, 2);
         QVERIFY(run.out.isEmpty() && run.err.contains(u"--xml"_s));
         QCOMPARE(cli({}).status, 2);
+
+        // An unreadable list is no success: it is named where it was kept, once however often
+        // it is listed.
+        QFile damaged(dir.filePath(u"savedRepos"_s));
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate) && damaged.write("[{") == 2);
+        damaged.close();
+        for (int i = 0; i < 2; ++i) {
+            run = cli({u"sources"_s}, dir.path(), true);
+            QCOMPARE(run.status, 1);
+            const QStringList aside = QDir(dir.path()).entryList({u"savedRepos.unreadable-*"_s}, QDir::Files);
+            QCOMPARE(aside.size(), 1);
+            QVERIFY2(run.err.contains(u"kept as "_s + dir.filePath(aside.first())), qPrintable(run.err));
+        }
     }
 
     void parse()

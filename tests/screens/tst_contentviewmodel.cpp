@@ -1,7 +1,9 @@
+#include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
 #include "records.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "platform/userdefaults.h"
 #include "screens/mainscreen/reposectionmodel.h"
 #include "testsupport.h"
 
@@ -248,6 +250,48 @@ private Q_SLOTS:
         appear(model);
         QTest::qWait(100);
         QCOMPARE(server.totalRequests(), emptyList ? 0 : (refreshes ? 4 : 2));
+    }
+
+    // A full data folder: the alert says so once and the stored document stays whole; the next
+    // change, and the quit, write again; a quit that still cannot write says so on the console.
+    void aFailedWriteIsSaidAndRetried()
+    {
+        TempDataDir data;
+        const RepoList stored{source("a", u"https://a.example/"_s), source("b", u"https://b.example/"_s)};
+        QVERIFY(RepoStore::saveRepos(stored));
+        const QString file = UserDefaults::filePath(QString::fromUtf16(RepoStore::key));
+        const QByteArray before = TestData::readFile(file);
+        int refused = 0;
+        bool full = true;
+        UserDefaults::setWriteHook([&](const QString &key, QByteArrayView) -> std::optional<QString> {
+            if (key != QString::fromUtf16(RepoStore::key) || !full)
+                return std::nullopt;
+            ++refused;
+            return u"No space left on device"_s;
+        });
+        ContentViewModel model;
+        model.setRepos(stored);
+        QSignalSpy alerts(&model, &ContentViewModel::showAlertChanged);
+        model.togglePin(stored.at(0).id.toString());
+        QTRY_COMPARE(model.alertMessage(), u"تعذر حفظ قائمة السورسات: No space left on device"_s);
+        QVERIFY(model.showAlert());
+        model.setShowAlert(false);
+        model.togglePin(stored.at(1).id.toString());
+        model.waitForPendingWrites();
+        QCOMPARE(refused, 2);
+        QCoreApplication::processEvents();
+        QVERIFY(!model.showAlert()); // said once, not again for every change
+        QCOMPARE(TestData::readFile(file), before);
+
+        AsyncRepoStore *store = AsyncRepoStore::instance();
+        const QString line = QString::fromUtf8(captureStdout([store] { QVERIFY(!store->finish()); }));
+        QCOMPARE(refused, 3);
+        QVERIFY2(line.endsWith(u": No space left on device\n"_s) && line.count(u'\n') == 1, qPrintable(line));
+        full = false;
+        QVERIFY(captureStdout([store] { QVERIFY(store->finish()); }).isEmpty());
+        const RepoList written = RepoStore::loadRepos().value_or(RepoList{});
+        QVERIFY(written.size() == 2 && written.at(0).isPinned && written.at(1).isPinned);
+        UserDefaults::setWriteHook({});
     }
 
     // Without a stored list the defaults show, pinned, and refreshing is left to the

@@ -1,10 +1,14 @@
 #include "sources/reporefresher.h"
 
+#include "model/asyncrepostore.h"
+#include "model/repostore.h"
 #include "platform/userdefaults.h"
 #include "sources/indexvalidatorstore.h"
+#include "sources/liverepolist.h"
 #include "sources/refreshoutcome.h"
 #include "testsupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -157,6 +161,59 @@ private Q_SLOTS:
         QVERIFY(server.lastHeader(u"tagged/Packages"_s, "If-None-Match").isEmpty());
         QCOMPARE(storedValidators().size(), 1);
         QCOMPARE(refreshAll(reloaded).size(), 1);
+    }
+
+    // Results applied over a store of 50 MB are saved off this thread and coalesced: a few
+    // writes a second however many sources answer, the last one holding every result.
+    void resultsOverALargeStoreAreSavedFewTimes()
+    {
+        TempDataDir dir;
+        TestServer server;
+        RepoList repos;
+        // A large source whose refresh fails keeps its packages, so every save is of this size.
+        repos << servedRepo(server, u"large"_s, {404, "gone"});
+        repos[0].packages.resize(100'000);
+        for (qsizetype i = 0; i < repos[0].packages.size(); ++i)
+            repos[0].packages[i] = Package{.name = "com.example.large" + std::to_string(i),
+                                           .description = std::string(440, 'd'), .version = "1.0"};
+        for (int i = 0; i < 50; ++i)
+            repos << servedRepo(server, u"s%1"_s.arg(i), tagged("Package: p" + QByteArray::number(i) + '\n', {}));
+
+        QList<qint64> writes; // sizes
+        UserDefaults::setWriteHook([&writes](const QString &key, QByteArrayView bytes) -> std::optional<QString> {
+            if (key == QString::fromUtf16(RepoStore::key))
+                writes << bytes.size();
+            return std::nullopt;
+        });
+        // Small documents are quick to write: the spacing of saves keeps their number down too.
+        for (const bool large : {true, false}) {
+            if (!large)
+                repos.removeFirst();
+            writes.clear();
+            QElapsedTimer clock;
+            {
+                AsyncRepoStore store;
+                LiveRepoList live(&repos, [&store](const RepoList &list) { store.save(list); });
+                live.setRelease([&store](PackageList packages) { store.release(std::move(packages)); });
+                QSignalSpy idle(&live, &LiveRepoList::idle);
+                clock.start();
+                live.refreshAll();
+                QVERIFY(idle.wait(60'000));
+                QVERIFY(store.finish());
+            }
+            const double seconds = double(clock.elapsed()) / 1000;
+            QVERIFY2(!writes.isEmpty() && writes.size() <= 2 + seconds * 1000 / AsyncRepoStore::saveSpacingMs
+                         && writes.size() <= 10,
+                     qPrintable(u"%1 writes in %2 s"_s.arg(writes.size()).arg(seconds)));
+            QVERIFY(!large || writes.last() > 50'000'000);
+            const RepoList stored = RepoStore::loadRepos().value_or(RepoList{});
+            QCOMPARE(stored.size(), large ? 51 : 50);
+            QCOMPARE(stored.at(0).packages.size(), large ? 100'000 : 1);
+            for (int i = large ? 1 : 0; i < stored.size(); ++i)
+                QVERIFY(stored.at(i).packages.size() == 1 && stored.at(i).packages.at(0).name == "p" + std::to_string(i - large)
+                        && !stored.at(i).isUpdating);
+        }
+        UserDefaults::setWriteHook({});
     }
 };
 

@@ -5,7 +5,11 @@
 #include <QImage>
 #include <QHostAddress>
 #include <QHttpServerRequest>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 TestServer::TestServer(QObject *parent)
     : QAbstractHttpServer(parent)
@@ -119,15 +123,48 @@ bool TestServer::answerNotModified(const QString &path, QHttpServerResponder &re
     return true;
 }
 
+namespace {
+
+std::optional<QByteArray> environment(const char *name)
+{
+    return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+}
+
+void restore(const char *name, const std::optional<QByteArray> &value)
+{
+    value ? qputenv(name, *value) : qunsetenv(name);
+}
+
+} // namespace
+
 TempDataDir::TempDataDir()
-    : m_previous(qEnvironmentVariableIsSet("VEXLO_DATA_DIR") ? std::optional(qgetenv("VEXLO_DATA_DIR")) : std::nullopt)
+    : m_previous(environment("VEXLO_DATA_DIR"))
+    , m_previousCache(environment("XDG_CACHE_HOME"))
 {
     qputenv("VEXLO_DATA_DIR", m_dir.path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", m_cache.path().toLocal8Bit());
 }
 
 TempDataDir::~TempDataDir()
 {
-    m_previous ? qputenv("VEXLO_DATA_DIR", *m_previous) : qunsetenv("VEXLO_DATA_DIR");
+    restore("VEXLO_DATA_DIR", m_previous);
+    restore("XDG_CACHE_HOME", m_previousCache);
+}
+
+QByteArray captureStdout(const std::function<void()> &call)
+{
+    QTemporaryFile sink;
+    if (!sink.open())
+        return {};
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    dup2(sink.handle(), STDOUT_FILENO);
+    call();
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    sink.seek(0);
+    return sink.readAll();
 }
 
 QString TestData::corpusReposDir()

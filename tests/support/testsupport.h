@@ -83,8 +83,9 @@ private:
     int m_total = 0;
 };
 
-// Points the application's data folder (VEXLO_DATA_DIR) at a fresh temporary folder for the
-// lifetime of the object, so no test touches the user's real data.
+// Points the application's data folder (VEXLO_DATA_DIR) and the platform's cache folder
+// (XDG_CACHE_HOME) at fresh temporary folders for the lifetime of the object, so no test
+// touches the user's real data or cache.
 class TempDataDir
 {
 public:
@@ -95,8 +96,13 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_cache;
     std::optional<QByteArray> m_previous;
+    std::optional<QByteArray> m_previousCache;
 };
+
+// What `call` writes to standard output (the application's console lines).
+[[nodiscard]] QByteArray captureStdout(const std::function<void()> &call);
 
 namespace TestData {
 // Folder of the real-world indexes (…/shared/corpus/repos), or empty when not present.

@@ -33,6 +33,8 @@ ContentViewModel::ContentViewModel(QObject *parent)
     // Lists of tens of thousands of packages are freed on the store's thread, never here: the
     // list a refresh replaces, and a result that no source is left to take.
     m_live->setRelease([store = m_store](PackageList packages) { store->release(std::move(packages)); });
+    connect(m_store, &AsyncRepoStore::saveFailed, this,
+            [this](const QString &reason) { alert(u"تعذر حفظ قائمة السورسات: "_s + reason); });
     connect(m_live, &LiveRepoList::sourceChanged, this, &ContentViewModel::sourceChanged);
     connect(m_live, &LiveRepoList::refreshFailed, this,
             [this](int position) { alert(RefreshOutcome::alertMessage(m_repos.at(position))); });
