@@ -114,8 +114,9 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: bench_allpackages STORE_JSON\n");
         return 2;
     }
-    QTemporaryDir data; // nothing is written, but never into the user's folder
+    QTemporaryDir data; // nothing is written, but never into the user's folders
     qputenv("VEXLO_DATA_DIR", data.path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (data.path() + QStringLiteral("/cache")).toLocal8Bit());
 
     ContentViewModel model;
     const long rssBefore = vmRssKiB();

@@ -282,11 +282,6 @@ int picture(const QString &iconFile, int reps)
     const QImage decoded = QImage::fromData(icon);
     if (decoded.isNull())
         return 2;
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    decoded.save(&buffer, "PNG");
-    const qint64 pngSize = png.size();
     StallMeter meter;
     for (int rep = 0; rep < reps; ++rep) {
         const QString path = u"r%1/CydiaIcon.png"_s.arg(rep);
@@ -294,17 +289,17 @@ int picture(const QString &iconFile, int reps)
         const QString url = server.url(path);
         ImageLoader loader;
         bool shown = false;
-        QObject::connect(&loader, &ImageLoader::fetched, [&](const QString &, const QImage &image) {
-            shown = !image.isNull();
-        });
-        // Saved once the file has the size of the picture's PNG encoding (the same every time).
-        const Figure f = measure(meter, {}, [&] { loader.fetch(url); }, [&] {
-            return shown && QFileInfo(imageCacheFilePath(url)).size() == pngSize;
-        });
+        QObject::connect(&loader, &ImageLoader::ready,
+                         [&](const QString &, QSize, const QImage &image) { shown = !image.isNull(); });
+        // Saved once the file holds the downloaded picture.
+        const Figure f = measure(meter, {}, [&] {
+            QImage ignored;
+            loader.request(url, QSize(120, 120), &ignored);
+        }, [&] { return shown && QFileInfo(imageCacheFilePath(url)).size() == icon.size(); });
         loader.waitForSaves();
         QElapsedTimer clock;
         clock.start();
-        saveImageLocally(decoded, url + u"-sync"_s);
+        saveImageLocally(icon, url + u"-sync"_s);
         const double syncMs = double(clock.nsecsElapsed()) / 1e6;
         std::printf("picture rep=%d width=%d height=%d stall_ms=%.3f stall_cpu_ms=%.3f shown_and_saved_ms=%.3f "
                     "save_on_caller_ms=%.3f\n",
@@ -320,8 +315,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    QTemporaryDir data; // never the user's data folder
+    QTemporaryDir data; // never the user's data or cache folder
     qputenv("VEXLO_DATA_DIR", data.path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (data.path() + u"/cache"_s).toLocal8Bit());
 
     if (args.size() >= 5 && args.at(1) == u"stall")
         return stall(args.at(2), args.at(3), args.at(4), args.size() > 5 ? args.at(5).toInt() : 5);

@@ -2,20 +2,24 @@
 
 #include "imagecache/imageloader.h"
 
+#include <QGuiApplication>
 #include <QQuickWindow>
 #include <QSGImageNode>
+
+#include <cmath>
 
 CachedImageItem::CachedImageItem(QQuickItem *parent)
     : QQuickItem(parent)
 {
     setFlag(ItemHasContents);
-    // A download outlives the item that asked for it; the connection does not.
-    connect(ImageLoader::instance(), &ImageLoader::fetched, this, [this](const QString &url, const QImage &image) {
-        if (url != m_url)
-            return;
-        if (!image.isNull())
+    // A download outlives the item that asked for it; the connections do not.
+    ImageLoader *loader = ImageLoader::instance();
+    connect(loader, &ImageLoader::ready, this, [this](const QString &url, QSize box, const QImage &image) {
+        if (url == m_url && box == m_box)
             setImage(image);
-        else if (!hasImage())
+    });
+    connect(loader, &ImageLoader::failed, this, [this](const QString &url) {
+        if (url == m_url && !hasImage())
             setFailed(true);
     });
 }
@@ -51,24 +55,44 @@ void CachedImageItem::componentComplete()
 void CachedImageItem::itemChange(ItemChange change, const ItemChangeData &value)
 {
     QQuickItem::itemChange(change, value);
-    if (change == ItemVisibleHasChanged && value.boolValue && isComponentComplete())
+    const bool shown = (change == ItemVisibleHasChanged && value.boolValue)
+        || (change == ItemDevicePixelRatioHasChanged && isVisible()) || (change == ItemSceneChange && value.window);
+    if (shown && isComponentComplete())
         appear();
 }
 
 void CachedImageItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
 {
     QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (isComponentComplete() && isVisible() && box() != m_box)
+        appear();
     update();
+}
+
+QSize CachedImageItem::box() const
+{
+    const qreal ratio = window() ? window()->effectiveDevicePixelRatio() : qApp->devicePixelRatio();
+    return QSize(int(std::ceil(width() * ratio)), int(std::ceil(height() * ratio)));
 }
 
 void CachedImageItem::appear()
 {
-    ImageLoader *loader = ImageLoader::instance();
-    const QImage local = loader->cached(m_url);
-    if (!local.isNull())
-        setImage(local);
-    else if (!loader->fetch(m_url) && !hasImage())
-        setFailed(true);
+    const QSize box = this->box();
+    if (box.isEmpty() && !m_url.isEmpty())
+        return; // laid out later: asked for at its size then
+    m_box = box;
+    QImage image;
+    switch (ImageLoader::instance()->request(m_url, box, &image)) {
+    case ImageLoader::State::Ready:
+        setImage(image);
+        break;
+    case ImageLoader::State::Failed:
+        if (!hasImage())
+            setFailed(true);
+        break;
+    case ImageLoader::State::Loading:
+        break;
+    }
 }
 
 void CachedImageItem::setImage(const QImage &image)
@@ -105,11 +129,10 @@ QSGNode *CachedImageItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData 
     if (!node || m_textureStale) {
         delete node;
         node = window()->createImageNode();
-        // Mipmaps keep large pictures shown small (package pictures on cards) free of aliasing.
-        node->setTexture(window()->createTextureFromImage(m_image, QQuickWindow::TextureHasMipmaps));
+        // Decoded at the size it is shown at: no mipmaps needed.
+        node->setTexture(window()->createTextureFromImage(m_image));
         node->setOwnsTexture(true);
         node->setFiltering(QSGTexture::Linear);
-        node->setMipmapFiltering(QSGTexture::Linear);
         m_textureStale = false;
     }
     node->setRect(target);

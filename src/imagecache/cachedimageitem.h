@@ -6,11 +6,10 @@
 #include <QtQml/qqmlregistration.h>
 
 // Draws the picture of an address, scaled to fit the item with its aspect kept, once the
-// picture is at hand. Every appearance (completion, or becoming visible again) reads the
-// address's cache file and, when that holds no picture, asks the image loader to download it.
-// `failed` tells a view without picture that waiting is over: a download ended without one,
-// or the address is none that can be downloaded. It stays while the next appearance tries
-// again, so an offline screen does not flicker between waiting and giving up.
+// picture is at hand. Every appearance (completion, becoming visible again, a new size) asks
+// the image loader for the picture at the size the item shows it, in device pixels.
+// `failed` tells a view without picture that waiting is over: the picture failed (no valid
+// address, no download, no raster picture); it stays failed until the loader forgets it.
 class CachedImageItem : public QQuickItem
 {
     Q_OBJECT
@@ -43,11 +42,14 @@ protected:
 
 private:
     void appear();
+    // The item's size in device pixels: the box its picture is decoded to fit.
+    [[nodiscard]] QSize box() const;
     void setImage(const QImage &image);
     void setFailed(bool failed);
 
     QString m_url;
     QImage m_image;
+    QSize m_box; // of the last request
     bool m_textureStale = false;
     bool m_failed = false;
 };

@@ -1,10 +1,11 @@
 #include "imageloader.h"
 
 #include "imagecache/localimage.h"
+#include "imagecache/rasterpicture.h"
+#include "platform/datadir.h"
 #include "platform/networkaccess.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -27,23 +28,47 @@ bool bodyIsComplete(const QNetworkReply *reply)
     return !transportError;
 }
 
+QString memoryKey(const QString &url, QSize box)
+{
+    return url + u'\n' + QString::number(box.width()) + u'x' + QString::number(box.height());
+}
+
 int costKiB(const QImage &image)
 {
-    return int(image.sizeInBytes() / 1024) + 1;
+    return int(image.sizeInBytes() >> 10) + 1;
+}
+
+// The product's own pictures, read from the resources: "qrc:/x" (with any query, which only
+// tells versions apart) is the resource ":/x".
+QString bundledPath(const QString &url)
+{
+    if (url.startsWith(u"qrc:/"))
+        return u':' + QUrl(url).path();
+    return url.startsWith(u":/") ? url : QString();
 }
 
 } // namespace
 
 ImageLoader::ImageLoader(QObject *parent)
     : QObject(parent)
-    , m_memory(defaultMemoryKiB)
+    , m_memory(int(defaultMemoryBytes >> 10))
 {
+    // One picture at a time: a picture of the largest size allowed needs 64 MiB while it is
+    // decoded, and the pool that decodes indexes stays free.
+    m_decoders.setMaxThreadCount(1);
+    m_decoders.setObjectName(QStringLiteral("PictureDecoder"));
     m_saver.setMaxThreadCount(1);
-    m_saver.setObjectName(QStringLiteral("ImageSaver"));
+    m_saver.setObjectName(QStringLiteral("PictureSaver"));
+    m_saver.start([this] {
+        CacheBound::dropFromDataFolder(DataDir::path());
+        m_bound.trim();
+    });
 }
 
 ImageLoader::~ImageLoader()
 {
+    m_decoders.clear();
+    m_decoders.waitForDone();
     // The files are written; completions still queued for this object are dropped with it.
     m_saver.waitForDone();
     for (const QPointer<QNetworkReply> &reply : std::as_const(m_fetches)) {
@@ -60,39 +85,108 @@ ImageLoader *ImageLoader::instance()
     return loader;
 }
 
-QImage ImageLoader::cached(const QString &url)
+ImageLoader::State ImageLoader::request(const QString &url, QSize box, QImage *image)
 {
-    const QString path = imageCacheFilePath(url);
-    if (path.isEmpty())
-        return {};
-    if (const auto saving = m_saving.constFind(path); saving != m_saving.cend())
-        return saving->image;
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        m_memory.remove(path);
-        return {};
+    if (const QImage *known = m_memory.object(memoryKey(url, box))) {
+        *image = *known;
+        return State::Ready;
     }
-    // The copy in memory stands for the file only while the file is unchanged.
-    const Decoded *known = m_memory.object(path);
-    if (known && known->modified == info.lastModified() && known->size == info.size())
-        return known->image;
-
-    const QImage image = loadImageLocally(url);
-    if (image.isNull())
-        m_memory.remove(path);
+    if (m_failed.contains(url))
+        return State::Failed;
+    const QUrl address(url, QUrl::StrictMode);
+    if (bundledPath(url).isEmpty() && (url.isEmpty() || !address.isValid() || address.isRelative())) {
+        m_failed.insert(url); // nothing to download
+        return State::Failed;
+    }
+    Pending &pending = m_pending[url];
+    if (pending.boxes.contains(box))
+        return State::Loading;
+    pending.boxes.append(box);
+    if (pending.fetching)
+        return State::Loading; // the download's picture is decoded for every box waiting
+    if (!bundledPath(url).isEmpty())
+        decodeBundled(url, box);
+    else if (const auto saving = m_saving.constFind(url); saving != m_saving.cend())
+        decodeBytes(url, {box}, saving->bytes, false);
     else
-        remember(path, image, info);
-    return image;
+        decodeFile(url, box);
+    return State::Loading;
 }
 
-bool ImageLoader::fetch(const QString &url)
+bool ImageLoader::isFetching(const QString &url) const
 {
-    if (m_fetches.contains(url))
-        return true;
-    const QUrl address(url, QUrl::StrictMode);
-    if (url.isEmpty() || !address.isValid() || address.isRelative())
-        return false;
+    return m_fetches.contains(url);
+}
 
+void ImageLoader::setDiskBytes(qint64 bytes)
+{
+    m_saver.start([this, bytes] {
+        m_bound.setMaxBytes(bytes);
+        m_bound.trim();
+    });
+}
+
+void ImageLoader::decodeFile(const QString &url, QSize box)
+{
+    const QString path = imageCacheFilePath(url);
+    QtConcurrent::run(&m_decoders, [path, box] { return path.isEmpty() ? QImage() : readImageFile(path, box); })
+        .then(this, [this, url, box](const QImage &image) {
+            if (!image.isNull())
+                return deliver(url, box, image);
+            // No file, or none that holds a picture: download it, unless the picture came or
+            // failed meanwhile for another view.
+            const auto pending = m_pending.constFind(url);
+            if (pending == m_pending.cend() || !pending->boxes.contains(box) || pending->fetching)
+                return;
+            fetch(url);
+        });
+}
+
+void ImageLoader::decodeBytes(const QString &url, const QList<QSize> &boxes, const QByteArray &bytes, bool downloaded)
+{
+    QtConcurrent::run(&m_decoders,
+                      [bytes, boxes] {
+                          QList<QImage> images;
+                          for (const QSize box : boxes) {
+                              images.append(RasterPicture::decode(bytes, box));
+                              if (images.last().isNull())
+                                  break; // the same bytes fail for every box
+                          }
+                          return images;
+                      })
+        .then(this, [this, url, boxes, bytes, downloaded](const QList<QImage> &images) {
+            if (downloaded) {
+                m_fetches.remove(url);
+                if (const auto pending = m_pending.find(url); pending != m_pending.end())
+                    pending->fetching = false;
+            }
+            if (images.isEmpty() || images.last().isNull())
+                return fail(url);
+            for (qsizetype i = 0; i < boxes.size(); ++i)
+                deliver(url, boxes.at(i), images.at(i));
+            if (downloaded)
+                save(bytes, url);
+            // Views that asked while the download was being decoded.
+            if (const auto pending = m_pending.constFind(url); pending != m_pending.cend() && !pending->boxes.isEmpty())
+                decodeBytes(url, pending->boxes, bytes, false);
+        });
+}
+
+void ImageLoader::decodeBundled(const QString &url, QSize box)
+{
+    QtConcurrent::run(&m_decoders, [path = bundledPath(url), box] { return RasterPicture::decodeBundled(path, box); })
+        .then(this, [this, url, box](const QImage &image) {
+            if (image.isNull())
+                fail(url);
+            else
+                deliver(url, box, image);
+        });
+}
+
+void ImageLoader::fetch(const QString &url)
+{
+    const QUrl address(url, QUrl::StrictMode);
+    m_pending[url].fetching = true;
     QNetworkReply *reply = NetworkAccess::manager()->get(QNetworkRequest(address));
     m_fetches.insert(url, reply);
     // Give up as soon as the picture is known to be too large, before it is held in memory.
@@ -105,63 +199,63 @@ bool ImageLoader::fetch(const QString &url)
             reply->abort();
     });
     connect(reply, &QNetworkReply::finished, this, [this, url, reply] { onReplyFinished(url, reply); });
-    return true;
 }
 
 void ImageLoader::onReplyFinished(const QString &url, QNetworkReply *reply)
 {
-    QByteArray body = bodyIsComplete(reply) ? reply->readAll() : QByteArray();
+    reply->deleteLater();
+    const QByteArray body = bodyIsComplete(reply) ? reply->readAll() : QByteArray();
     if (body.isEmpty()) {
-        onDecoded(url, {});
-        return;
+        m_fetches.remove(url);
+        return fail(url);
     }
-    m_fetches[url] = nullptr;
-    QtConcurrent::run([body = std::move(body)] { return QImage::fromData(body); })
-        .then(this, [this, url](const QImage &image) { onDecoded(url, image); });
+    m_fetches[url] = nullptr; // decoding: still no second download
+    decodeBytes(url, m_pending.value(url).boxes, body, true);
 }
 
-void ImageLoader::onDecoded(const QString &url, const QImage &image)
+void ImageLoader::deliver(const QString &url, QSize box, const QImage &image)
 {
-    m_fetches.remove(url);
-    // Views show the picture first; the file follows.
-    Q_EMIT fetched(url, image);
-    if (!image.isNull())
-        save(image, url);
+    m_memory.insert(memoryKey(url, box), new QImage(image), costKiB(image));
+    if (auto pending = m_pending.find(url); pending != m_pending.end()) {
+        pending->boxes.removeAll(box);
+        if (pending->boxes.isEmpty() && !pending->fetching)
+            m_pending.erase(pending);
+    }
+    Q_EMIT ready(url, box, image);
 }
 
-void ImageLoader::save(const QImage &image, const QString &url)
+void ImageLoader::fail(const QString &url)
+{
+    m_failed.insert(url);
+    m_pending.remove(url);
+    m_fetches.remove(url);
+    Q_EMIT failed(url);
+}
+
+void ImageLoader::save(const QByteArray &bytes, const QString &url)
 {
     const QString path = imageCacheFilePath(url);
     if (path.isEmpty())
         return;
-    Saving &saving = m_saving[path];
-    saving.image = image;
+    Saving &saving = m_saving[url];
+    saving.bytes = bytes;
     ++saving.queued;
-    // Encoding a large picture as PNG takes longer than a frame.
-    m_saver.start([this, image, path] {
-        const bool written = writeImageFile(image, path);
+    m_saver.start([this, bytes, path, url] {
+        if (writeImageFile(bytes, path))
+            m_bound.added(bytes.size());
         QMetaObject::invokeMethod(
-            this, [this, image, path, written] { onSaved(path, image, written); }, Qt::QueuedConnection);
+            this,
+            [this, url] {
+                if (const auto saving = m_saving.find(url); saving != m_saving.end() && --saving->queued == 0)
+                    m_saving.erase(saving);
+            },
+            Qt::QueuedConnection);
     });
 }
 
 void ImageLoader::waitForSaves()
 {
     m_saver.waitForDone();
-    // Their completions are queued for this thread; take them in now, so that what cached()
-    // answers reflects the files as they are.
+    // Their completions are queued for this thread; take them in now.
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-}
-
-void ImageLoader::onSaved(const QString &path, const QImage &image, bool written)
-{
-    if (const auto saving = m_saving.find(path); saving != m_saving.end() && --saving->queued == 0)
-        m_saving.erase(saving);
-    if (written)
-        remember(path, image, QFileInfo(path));
-}
-
-void ImageLoader::remember(const QString &path, const QImage &image, const QFileInfo &file)
-{
-    m_memory.insert(path, new Decoded{image, file.lastModified(), file.size()}, costKiB(image));
 }

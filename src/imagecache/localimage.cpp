@@ -1,62 +1,56 @@
 #include "localimage.h"
 
-#include "platform/datadir.h"
+#include "imagecache/rasterpicture.h"
+#include "platform/cachedir.h"
+#include "platform/console.h"
 
-#include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void printLine(const QString &line)
+QString imageCacheFolder()
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    const QString cache = CacheDir::path();
+    if (cache.isEmpty())
+        return {};
+    const QString folder = QDir(cache).filePath(u"pictures"_s);
+    return QDir().mkpath(folder) ? folder : QString();
 }
-
-} // namespace
 
 QString imageCacheFilePath(const QString &url)
 {
-    const QString dir = DataDir::path();
+    if (url.isEmpty())
+        return {}; // the empty name would be the folder itself
+    const QString dir = imageCacheFolder();
     if (dir.isEmpty())
         return {};
     QString name = url;
     name.replace(u'/', u'_');
-    // Without "/" the name is one path component; the empty name would be the folder itself.
-    return name.isEmpty() ? QString() : QDir(dir).filePath(name);
+    // Without "/" the name is one path component.
+    return QDir(dir).filePath(name);
 }
 
-QString saveImageLocally(const QImage &image, const QString &url)
+QString saveImageLocally(const QByteArray &picture, const QString &url)
 {
     const QString path = imageCacheFilePath(url);
-    return !path.isEmpty() && writeImageFile(image, path) ? path : QString();
+    return !path.isEmpty() && writeImageFile(picture, path) ? path : QString();
 }
 
-bool writeImageFile(const QImage &image, const QString &path)
+bool writeImageFile(const QByteArray &picture, const QString &path)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG") || png.isEmpty())
+    if (picture.isEmpty())
         return false;
-
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        printLine(u"فشل في حفظ الصورة: "_s + file.errorString());
+        Console::printLine(u"فشل في حفظ الصورة: "_s + file.errorString());
         return false;
     }
-    if (file.write(png) != png.size() || !file.flush()) {
-        printLine(u"فشل في حفظ الصورة: "_s + file.errorString());
-        // A torn PNG would only be read back as no picture; leave no file at all.
+    if (file.write(picture) != picture.size() || !file.flush()) {
+        Console::printLine(u"فشل في حفظ الصورة: "_s + file.errorString());
+        // A torn picture would only be read back as none; leave no file at all.
         file.close();
         file.remove();
         return false;
@@ -64,13 +58,20 @@ bool writeImageFile(const QImage &image, const QString &path)
     return true;
 }
 
-QImage loadImageLocally(const QString &url)
+QImage loadImageLocally(const QString &url, QSize box)
 {
     const QString path = imageCacheFilePath(url);
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    return path.isEmpty() ? QImage() : readImageFile(path, box);
+}
+
+QImage readImageFile(const QString &path, QSize box)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    QImageReader reader(path);
-    // The name's extension says nothing about the content (".jpg" names hold PNG).
-    reader.setDecideFormatFromContent(true);
-    return reader.read();
+    const QImage image = RasterPicture::decode(&file, box);
+    // The file's time says when it was last used: the cache's bound removes the oldest first.
+    if (!image.isNull())
+        file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+    return image;
 }

@@ -1,5 +1,6 @@
 target_sources(vexlocore PRIVATE
     platform/console.h platform/console.cpp
+    platform/cachedir.h platform/cachedir.cpp
     platform/datadir.h platform/datadir.cpp
     platform/desktopservices.h platform/desktopservices.cpp
     platform/networkaccess.h platform/networkaccess.cpp

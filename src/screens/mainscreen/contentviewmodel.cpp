@@ -1,6 +1,7 @@
 #include "contentviewmodel.h"
 
 #include "buildconfig.h"
+#include "imagecache/imageloader.h"
 #include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "platform/platformservices.h"
@@ -35,6 +36,8 @@ ContentViewModel::ContentViewModel(QObject *parent)
     m_live->setRelease([store = m_store](PackageList packages) { store->release(std::move(packages)); });
     connect(m_store, &AsyncRepoStore::saveFailed, this,
             [this](const QString &reason) { alert(u"تعذر حفظ قائمة السورسات: "_s + reason); });
+    // A picture that failed is tried again once its source may have changed it.
+    connect(m_live, &LiveRepoList::idle, ImageLoader::instance(), &ImageLoader::forgetFailures);
     connect(m_live, &LiveRepoList::sourceChanged, this, &ContentViewModel::sourceChanged);
     connect(m_live, &LiveRepoList::refreshFailed, this,
             [this](int position) { alert(RefreshOutcome::alertMessage(m_repos.at(position))); });
