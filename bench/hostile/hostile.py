@@ -25,8 +25,10 @@ def bombs(cache):
     return made
 
 
-def serve(port_queue, corpus_files, cache):
+def serve(port_queue, corpus_files, cache, debian):
     payload = {"bomb_gzip": bombs(cache)["gz"], "bomb_xz": bombs(cache)["xz"]}
+    if debian:
+        payload["debian"] = open(debian, "rb").read()
     random.seed(12)
     payload["garbage"] = bytes(random.getrandbits(8) for _ in range(200_000))
     payload["html200"] = b"<!DOCTYPE html>\n<html><head><title>Parked</title></head><body>Package: x</body></html>\n"
@@ -45,6 +47,8 @@ def serve(port_queue, corpus_files, cache):
 
             if kind == "good":
                 answer(good[number % len(good)])
+            elif kind == "debian":
+                answer(payload["debian"])
             elif kind in payload:
                 answer(payload[kind])
             elif kind == "redirect_loop":
@@ -96,7 +100,9 @@ def closed_port():
     return port
 
 
-def make_store(ports, refused_port):
+def make_store(ports, refused_port, large=None):
+    """200 sources holding one earlier package each; with `large` (a package list of Debian's
+    size), sources 0 (hostile) and 1 (serving Debian's index) hold that list instead."""
     repos, kinds = [], {}
     hostile_at = set(range(0, SOURCES, SOURCES // HOSTILE))  # every fifth source
     h = 0
@@ -105,14 +111,15 @@ def make_store(ports, refused_port):
             kind = KINDS[h % len(KINDS)]
             h += 1
         else:
-            kind = "good"
+            kind = "debian" if large and i == 1 else "good"
         kinds[i] = kind
         host = f"127.0.0.1:{refused_port if kind == 'refused' else ports[i]}"
         base = f"http://{host}/{kind}/{i}/"
         old = {"id": str(uuid.uuid4()).upper(), "name": f"old.marker.{i}", "description": "earlier",
                "version": "0", "downloadURL": base + "old.deb", "architecture": "all", "fileSize": 1}
+        packages = large if large and i < 2 else [old]
         repos.append({"id": str(uuid.uuid4()).upper(), "name": f"source {i}", "url": base,
-                      "imageURL": base + "CydiaIcon.png", "packagesURL": base + "Packages", "packages": [old],
+                      "imageURL": base + "CydiaIcon.png", "packagesURL": base + "Packages", "packages": packages,
                       "isPinned": False, "lastUpdated": 700000000.0, "isFixed": False, "isUpdating": False,
                       "updateProgress": 0.0})
     return repos, kinds
@@ -124,7 +131,14 @@ def main():
     ap.add_argument("--corpus", required=True)
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--cache", required=True)
+    ap.add_argument("--debian", help="Debian's index: two sources of its size make the store about 50 MB")
     args = ap.parse_args()
+
+    large = None
+    if args.debian:
+        r = subprocess.run([args.cli, "parse", args.debian, "--repo-url", "http://127.0.0.1/debian/"],
+                           capture_output=True, check=True)
+        large = json.loads(r.stdout)
 
     # Good sources serve the real indexes that read as UTF-8; their package counts as parsed.
     corpus, expected = [], []
@@ -137,7 +151,7 @@ def main():
 
     bombs(args.cache)
     queue = multiprocessing.Queue()
-    server = multiprocessing.Process(target=serve, args=(queue, corpus, args.cache), daemon=True)
+    server = multiprocessing.Process(target=serve, args=(queue, corpus, args.cache, args.debian), daemon=True)
     server.start()
     ports = queue.get(timeout=300)
     refused_port = closed_port()
@@ -145,9 +159,10 @@ def main():
     walls, peaks, ok = [], [], True
     for run in range(args.runs):
         with tempfile.TemporaryDirectory() as data:
-            repos, kinds = make_store(ports, refused_port)
+            repos, kinds = make_store(ports, refused_port, large)
             with open(os.path.join(data, "savedRepos"), "w") as f:
-                json.dump(repos, f, separators=(",", ":"))
+                json.dump(repos, f, separators=(",", ":"), ensure_ascii=False)
+            store_mb = os.path.getsize(os.path.join(data, "savedRepos")) / 1e6
             timing = os.path.join(data, "time")
             start = time.monotonic()
             subprocess.run(["/usr/bin/time", "-o", timing, "-f", "%e %M", args.cli, "--data-dir", data, "refresh"],
@@ -158,7 +173,13 @@ def main():
             bad = []
             for i, repo in enumerate(stored):
                 names = [p["name"] for p in repo["packages"]]
-                if kinds[i] == "good":
+                if large and i < 2:
+                    first_id = repo["packages"][0]["id"] if repo["packages"] else None
+                    refreshed = first_id != large[0]["id"]
+                    if len(names) != len(large) or refreshed != (kinds[i] == "debian"):
+                        bad.append(f"large source {i} ({kinds[i]}) has {len(names)} packages, "
+                                   + ("refreshed" if refreshed else "not refreshed"))
+                elif kinds[i] == "good":
                     if len(names) != expected[i % len(corpus)] or f"old.marker.{i}" in names:
                         bad.append(f"good source {i} has {len(names)} packages")
                 elif names != [f"old.marker.{i}"]:
@@ -166,7 +187,7 @@ def main():
             ok = ok and not bad and wall <= 90 and peak <= 700
             walls.append(wall)
             peaks.append(peak)
-            print(f"run {run + 1}: {wall:.1f} s, peak {peak:.0f} MiB, "
+            print(f"run {run + 1} (store {store_mb:.0f} MB): {wall:.1f} s, peak {peak:.0f} MiB, "
                   f"{sum(k == 'good' for k in kinds.values())} good sources all refreshed, "
                   f"{HOSTILE} hostile all kept" if not bad else f"run {run + 1}: {wall:.1f} s, peak {peak:.0f} MiB; "
                   + "; ".join(bad[:5]), flush=True)
