@@ -43,16 +43,26 @@ ApplicationWindow {
     StackView {
         id: stack
         anchors.fill: parent
+        Accessible.name: currentItem && currentItem.title ? currentItem.title : "Vexlo"
+        // Behind a sheet that covers it, the main screen is neither shown to a reader nor drawn
+        // (the sheet leaves only a dimmed strip of the window above it).
+        visible: !(depth === 1 && mainScreen.coveredBySheet)
         initialItem: ContentView {
+            id: mainScreen
             objectName: "contentView"
             model: contentModel
             onRepoOpened: repoId => {
                 const repo = contentModel.repoValue(repoId)
                 if (repo !== undefined)
-                    stack.push(repoDetail, { repo: repo, contentModel: contentModel, repoId: repoId })
+                    stack.push(repoDetail, { repo: repo, contentModel: contentModel, repoId: repoId,
+                                             opener: window.activeFocusItem })
             }
             onProfileRequested: contentModel.openProfile()
         }
+    }
+
+    AnnouncementRegion {
+        objectName: "announcements"
     }
 
     Component {

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLocale>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QtQml/QQmlExtensionPlugin>
@@ -19,6 +20,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/Vexlo/icons/vexlo.svg")));
     // The interface is Arabic whatever the system locale.
     QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+    // Also the language the application reports to assistive technology.
+    QLocale::setDefault(QLocale(QLocale::Arabic));
     QQuickStyle::setStyle(QStringLiteral("Material"));
 
     QQmlApplicationEngine engine;

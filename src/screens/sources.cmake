@@ -3,6 +3,7 @@
 target_sources(vexlocore PRIVATE
     screens/controls/symbolicons.h screens/controls/symbolicons.cpp
     screens/controls/accessibletexts.h screens/controls/accessibletexts.cpp
+    screens/controls/announcer.h screens/controls/announcer.cpp
     screens/controls/textscale.h screens/controls/textscale.cpp
     screens/mainscreen/contentviewmodel.h screens/mainscreen/contentviewmodel.cpp
     screens/mainscreen/reposectionmodel.h screens/mainscreen/reposectionmodel.cpp
@@ -20,6 +21,7 @@ qt_target_qml_sources(vexlocore
     QML_FILES
         app/MyApp.qml
         screens/controls/AlertDialog.qml
+        screens/controls/AnnouncementRegion.qml
         screens/controls/FocusRing.qml
         screens/controls/NavigationBar.qml
         screens/controls/SearchField.qml

@@ -14,6 +14,7 @@ Sheet {
     readonly property AddRepoViewModel viewModel: viewModel
 
     shown: contentModel.showingAddRepo
+    Accessible.name: "إضافة سورس جديد"
     onDismissed: contentModel.showingAddRepo = false
     onAboutToShow: {
         viewModel.reset()
@@ -33,10 +34,11 @@ Sheet {
         LayoutMirroring.enabled: sheet.mirroredLayout
         LayoutMirroring.childrenInherit: true
 
-        Label {
+        Text {
             id: sheetTitleLabel
             objectName: "sheetTitle"
             Accessible.role: Accessible.Heading
+            Accessible.name: text
             Layout.fillWidth: true
             Layout.leftMargin: SystemStyle.padding
             Layout.rightMargin: SystemStyle.padding
@@ -56,6 +58,15 @@ Sheet {
             Layout.rightMargin: SystemStyle.padding
             Layout.topMargin: SystemStyle.padding
             Layout.preferredHeight: Math.min(Math.max(field.implicitHeight, 36), 180 * SystemStyle.textScale)
+            Accessible.name: "عناوين السورسات"
+            ScrollBar.horizontal.visible: false
+            ScrollBar.vertical: ScrollBar {
+                parent: input
+                x: input.mirrored ? 0 : input.width - width
+                y: input.topPadding
+                height: input.availableHeight
+                Accessible.name: "تمرير العناوين"
+            }
             FocusRing { outset: 2; cornerRadius: 5 }
 
             TextArea {
@@ -91,6 +102,9 @@ Sheet {
             objectName: "saveButton"
             text: AccessibleTexts.save
             Accessible.name: text
+            // The reader hears why nothing happens; Qt reports no disabled state of its own here.
+            Accessible.description: enabled ? "" : "غير متاح: لا توجد عناوين"
+            Accessible.onPressAction: if (enabled) clicked()
             Keys.onReturnPressed: clicked()
             Keys.onEnterPressed: clicked()
             FocusRing {}
@@ -123,6 +137,7 @@ Sheet {
         id: clear
         objectName: "clearButton"
         Accessible.name: AccessibleTexts.clearText
+        Accessible.onPressAction: clicked()
         Keys.onReturnPressed: clicked()
         Keys.onEnterPressed: clicked()
         FocusRing {}
@@ -145,5 +160,7 @@ Sheet {
         anchors.centerIn: parent
         running: viewModel.isLoading
         visible: running
+        Accessible.role: Accessible.Animation
+        Accessible.name: "جارٍ إضافة السورسات"
     }
 }

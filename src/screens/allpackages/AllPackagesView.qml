@@ -14,6 +14,7 @@ Sheet {
     readonly property StackView stackView: stack
 
     shown: contentModel.showAllPackages
+    Accessible.name: AccessibleTexts.allPackages
     onDismissed: contentModel.showAllPackages = false
     // Every opening starts at the grid.
     onClosed: stack.pop(null, StackView.Immediate)
@@ -51,6 +52,7 @@ Sheet {
             ToolButton {
                 objectName: "backButton"
                 Accessible.name: AccessibleTexts.back
+                Accessible.onPressAction: clicked()
                 Keys.onReturnPressed: clicked()
                 Keys.onEnterPressed: clicked()
                 FocusRing {}
@@ -68,10 +70,11 @@ Sheet {
                 }
                 onClicked: stack.pop()
             }
-            Label {
+            Text {
                 id: titleLabel
                 objectName: "sheetTitle"
                 Accessible.role: Accessible.Heading
+                Accessible.name: AccessibleTexts.spoken(text)
                 anchors.centerIn: parent
                 width: parent.width - 96
                 horizontalAlignment: Text.AlignHCenter
@@ -89,6 +92,7 @@ Sheet {
             clip: true
             initialItem: Page {
                 title: viewModel.title
+                Accessible.name: title
                 background: Rectangle { color: SystemStyle.background }
                 function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
 
@@ -120,6 +124,8 @@ Sheet {
 
                     header: Text {
                         objectName: "countLine"
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                         width: grid.width
                         topPadding: 8
                         bottomPadding: SystemStyle.padding

@@ -5,7 +5,9 @@ import Vexlo
 
 // A modal alert in the phone's manner: a title, a message and one button that closes it.
 // However long the message, the button stays on screen: the message scrolls in the room the
-// window leaves. Escape, Enter and Return close it like the button.
+// window leaves. Escape, Enter and Return close it like the button. Its content is made anew
+// at every showing, so a screen reader that keeps the previous alert in its cache still reads
+// the new title and message.
 Popup {
     id: alert
     property string title
@@ -16,6 +18,7 @@ Popup {
     readonly property real maximumHeight: (parent ? parent.height : 600) - 2 * margin
 
     parent: Overlay.overlay
+    Accessible.name: AccessibleTexts.spoken(title)
     anchors.centerIn: parent
     modal: true
     focus: true
@@ -24,72 +27,89 @@ Popup {
     height: Math.min(implicitHeight, maximumHeight)
     padding: 0
     background: Rectangle { radius: 14; color: "#F2F2F2" }
+    onAboutToShow: {
+        content.active = false
+        content.active = true
+    }
 
-    contentItem: ColumnLayout {
-        spacing: 0
+    contentItem: Loader {
+        id: content
         focus: true
-        // Read as the alert it is: its title, then its message.
-        Accessible.role: Accessible.AlertMessage
-        Accessible.name: alert.title
-        Accessible.description: alert.message
-        Keys.onReturnPressed: alert.close()
-        Keys.onEnterPressed: alert.close()
+        sourceComponent: body
+    }
 
-        Label {
-            id: titleLabel
-            objectName: "alertTitle"
-            Layout.fillWidth: true
-            Layout.topMargin: 20
-            Layout.leftMargin: 16
-            Layout.rightMargin: 16
-            horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.Wrap
-            text: alert.title
-            font: SystemStyle.headline
-            color: SystemStyle.primary
-        }
-        Flickable {
-            id: messageArea
-            objectName: "alertMessageArea"
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-            Layout.topMargin: 4
-            Layout.bottomMargin: 20
-            implicitHeight: messageLabel.implicitHeight
-            contentHeight: messageLabel.implicitHeight
-            boundsBehavior: Flickable.StopAtBounds
-            clip: true
-            ScrollBar.vertical: ScrollBar { policy: messageArea.contentHeight > messageArea.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff }
+    Component {
+        id: body
+        ColumnLayout {
+            spacing: 0
+            focus: true
+            // Read as the alert it is: its title, then its message.
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: AccessibleTexts.spoken(alert.title)
+            Accessible.description: AccessibleTexts.spoken(alert.message)
+            Keys.onReturnPressed: alert.close()
+            Keys.onEnterPressed: alert.close()
 
-            Label {
-                id: messageLabel
-                objectName: "alertMessage"
-                x: 16
-                width: messageArea.width - 32
+            Text {
+                id: titleLabel
+                objectName: "alertTitle"
+                Layout.fillWidth: true
+                Layout.topMargin: 20
+                Layout.leftMargin: 16
+                Layout.rightMargin: 16
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
-                textFormat: Text.PlainText
-                text: BidirectionalText.isolated(alert.message)
-                font: SystemStyle.subheadline
+                text: alert.title
+                Accessible.role: Accessible.Heading
+                Accessible.name: AccessibleTexts.spoken(text)
+                font: SystemStyle.headline
                 color: SystemStyle.primary
             }
-        }
-        Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: SystemStyle.separator }
-        AbstractButton {
-            objectName: "alertButton"
-            Layout.fillWidth: true
-            implicitHeight: 44
-            text: alert.buttonText
-            focusPolicy: Qt.NoFocus
-            Accessible.name: text
-            contentItem: Label {
-                text: alert.buttonText
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignVCenter
-                font: SystemStyle.headline
-                color: SystemStyle.blue
+            Flickable {
+                id: messageArea
+                objectName: "alertMessageArea"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                Layout.topMargin: 4
+                Layout.bottomMargin: 20
+                implicitHeight: messageLabel.implicitHeight
+                contentHeight: messageLabel.implicitHeight
+                boundsBehavior: Flickable.StopAtBounds
+                clip: true
+                ScrollBar.vertical: ScrollBar { Accessible.name: "تمرير الرسالة"; policy: messageArea.contentHeight > messageArea.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff }
+
+                Label {
+                    id: messageLabel
+                    objectName: "alertMessage"
+                    x: 16
+                    width: messageArea.width - 32
+                    horizontalAlignment: Text.AlignHCenter
+                    wrapMode: Text.Wrap
+                    textFormat: Text.PlainText
+                    text: BidirectionalText.isolated(alert.message)
+                    Accessible.name: AccessibleTexts.spoken(alert.message)
+                    font: SystemStyle.subheadline
+                    color: SystemStyle.primary
+                }
             }
-            onClicked: alert.close()
+            Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: SystemStyle.separator }
+            AbstractButton {
+                objectName: "alertButton"
+                Layout.fillWidth: true
+                implicitHeight: 44
+                text: alert.buttonText
+                focusPolicy: Qt.NoFocus
+                Accessible.name: text
+                Accessible.onPressAction: clicked()
+                contentItem: Label {
+                    text: alert.buttonText
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                    font: SystemStyle.headline
+                    color: SystemStyle.blue
+                }
+                onClicked: alert.close()
+            }
         }
     }
 }

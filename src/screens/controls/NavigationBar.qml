@@ -7,6 +7,7 @@ ToolBar {
     id: bar
     property StackView stack
     implicitHeight: 44
+    Accessible.name: "شريط التنقل"
     background: Rectangle { color: SystemStyle.secondaryBackground }
 
     ToolButton {
@@ -16,6 +17,7 @@ ToolBar {
         anchors.verticalCenter: parent.verticalCenter
         background: null
         Accessible.name: AccessibleTexts.back
+        Accessible.onPressAction: clicked()
         Keys.onReturnPressed: clicked()
         Keys.onEnterPressed: clicked()
         FocusRing {}
@@ -28,11 +30,13 @@ ToolBar {
         }
         onClicked: bar.stack.pop()
     }
-    Label {
+    Text {
         anchors.centerIn: parent
         width: parent.width - 112
         horizontalAlignment: Text.AlignHCenter
         elide: Text.ElideRight
+        Accessible.role: Accessible.Heading
+        Accessible.name: AccessibleTexts.spoken(text)
         text: bar.stack && bar.stack.currentItem ? bar.stack.currentItem.title : ""
         font: SystemStyle.headline
         color: SystemStyle.primary

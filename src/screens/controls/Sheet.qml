@@ -17,6 +17,10 @@ Popup {
     // 0 below the window, 1 in place; how far its top strip has been dragged down.
     property real slide: 0
     property real dragOffset: 0
+    // The control that had the focus when the sheet opened: it has it again once the sheet closes.
+    property Item opener: null
+    // Open, in place: what lies under it is hidden.
+    readonly property bool covering: opened && dragOffset === 0
     signal dismissed()
 
     parent: Overlay.overlay
@@ -87,11 +91,18 @@ Popup {
         easing.type: Easing.OutCubic
     }
 
-    onShownChanged: shown ? open() : close()
-    Component.onCompleted: if (shown) open()
+    function show() {
+        opener = parent ? parent.Window.activeFocusItem : null
+        open()
+    }
+    onShownChanged: shown ? show() : close()
+    Component.onCompleted: if (shown) show()
     onClosed: {
         dragOffset = 0
         if (shown)
             dismissed()
+        if (opener)
+            opener.forceActiveFocus(Qt.OtherFocusReason)
+        opener = null
     }
 }

@@ -17,6 +17,8 @@ RowLayout {
     property alias color: title.color
     property int maximumLineCount: 1
     property real minimumScale: 1
+    // Whether a reader reaches the text on its own; off where a control reads it as a whole.
+    property bool readable: true
 
     spacing: 6
 
@@ -28,6 +30,9 @@ RowLayout {
     }
     Text {
         id: title
+        Accessible.role: Accessible.StaticText
+        Accessible.name: AccessibleTexts.spoken(text)
+        Accessible.ignored: !label.readable
         text: label.isolateRuns ? BidirectionalText.isolated(label.text) : label.text
         Layout.fillWidth: true
         verticalAlignment: Text.AlignTop

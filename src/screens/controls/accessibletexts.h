@@ -53,13 +53,18 @@ public:
 
     // "عدد الحزم: 12", as the row shows it.
     [[nodiscard]] Q_INVOKABLE static QString packageCount(int count);
-    // A source row as one item: its name, package count and last refresh, and whether it is
-    // refreshing now.
-    [[nodiscard]] Q_INVOKABLE static QString sourceRow(const QString &name, int packageCount,
-                                                       const QString &lastUpdatedText, bool isUpdating);
-    // A package card as one item: name, version and size.
-    [[nodiscard]] Q_INVOKABLE static QString card(const QString &name, const QString &version,
-                                                  const QString &sizeText);
+    // A source row as one item: its name, whether it is pinned and fixed, package count and last
+    // refresh, and whether it is refreshing now.
+    [[nodiscard]] Q_INVOKABLE static QString sourceRow(const QString &name, bool isPinned, bool isFixed,
+                                                       int packageCount, const QString &lastUpdatedText,
+                                                       bool isUpdating);
+    // A package card as one sentence, in the order it is seen: display name (when it is not the
+    // identifier), identifier, version, size, architecture and rating (when it has one).
+    [[nodiscard]] Q_INVOKABLE static QString card(const QString &displayName, const QString &name,
+                                                  const QString &version, const QString &sizeText,
+                                                  const QString &architecture, const QString &ratingText);
+    // Text as a reader should say it: without the marks that only order it on screen.
+    [[nodiscard]] Q_INVOKABLE static QString spoken(const QString &text);
     // The rating row, shown and read alike: "التقييم: 4.0", not a count of stars.
     [[nodiscard]] Q_INVOKABLE static QString rating(const QString &ratingText);
     // The section menu button: what it chooses and the current choice.

@@ -14,6 +14,7 @@ Page {
     signal profileRequested()
 
     background: Rectangle { color: SystemStyle.secondaryBackground }
+    Accessible.name: "Vexlo"
 
     StackView.onActivated: model.appear()
 
@@ -38,6 +39,25 @@ Page {
     }
     function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
 
+    // A row that had the focus keeps it when it moves to the other section; a deleted row
+    // hands it to its neighbour. The rows change with the model, so this waits for them.
+    function togglePin(id) {
+        const row = pinnedGroup.rowOf(id) || otherGroup.rowOf(id)
+        const focused = row !== null && (row.activeFocus || row.menuShown)
+        page.model.togglePin(id)
+        if (focused)
+            Qt.callLater(() => {
+                const moved = pinnedGroup.rowOf(id) || otherGroup.rowOf(id)
+                if (moved)
+                    moved.forceActiveFocus(Qt.OtherFocusReason)
+            })
+    }
+    function deleteRepo(id, next) {
+        page.model.deleteRepo(id)
+        if (next)
+            Qt.callLater(() => { if (next) next.forceActiveFocus(Qt.OtherFocusReason) })
+    }
+
     // Keeps a row reached with the keyboard on screen.
     function scrollIntoView(item) {
         const list = scroll.contentItem
@@ -49,6 +69,7 @@ Page {
     }
 
     header: ToolBar {
+        Accessible.name: "شريط الأدوات"
         background: Rectangle { color: SystemStyle.secondaryBackground }
         implicitHeight: Math.max(64, titleWords.implicitHeight + 16)
         RowLayout {
@@ -64,6 +85,7 @@ Page {
                 padding: 0
                 background: null
                 Accessible.name: AccessibleTexts.profile
+                Accessible.onPressAction: clicked()
                 FocusRing {}
                 contentItem: Text {
                     text: "🆇"
@@ -81,6 +103,7 @@ Page {
                 padding: 0
                 background: null
                 Accessible.name: AccessibleTexts.addSource
+                Accessible.onPressAction: clicked()
                 FocusRing {}
                 contentItem: SymbolIcon { name: "plus"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showingAddRepo = !page.model.showingAddRepo
@@ -124,6 +147,7 @@ Page {
                 padding: 0
                 background: null
                 Accessible.name: AccessibleTexts.refresh
+                Accessible.onPressAction: clicked()
                 FocusRing {}
                 contentItem: SymbolIcon { name: "arrow.clockwise"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.updateAllRepos()
@@ -134,6 +158,7 @@ Page {
                 padding: 0
                 background: null
                 Accessible.name: AccessibleTexts.allPackages
+                Accessible.onPressAction: clicked()
                 FocusRing {}
                 contentItem: SymbolIcon { name: "square.grid.2x2.fill"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showAllPackages = !page.model.showAllPackages
@@ -162,6 +187,15 @@ Page {
             Layout.fillWidth: true
             Layout.fillHeight: true
             contentWidth: availableWidth
+            Accessible.name: "قائمة السورسات"
+            ScrollBar.horizontal.visible: false
+            ScrollBar.vertical: ScrollBar {
+                parent: scroll
+                x: scroll.mirrored ? 0 : scroll.width - width
+                y: scroll.topPadding
+                height: scroll.availableHeight
+                Accessible.name: "تمرير قائمة السورسات"
+            }
 
             ColumnLayout {
                 width: scroll.availableWidth
@@ -172,6 +206,7 @@ Page {
                     text: "المثبتة (" + page.model.pinnedCount + ")"
                 }
                 RepoGroup {
+                    id: pinnedGroup
                     objectName: "pinnedSection"
                     Layout.fillWidth: true
                     Layout.leftMargin: 16
@@ -179,7 +214,7 @@ Page {
                     model: page.model.pinnedRepos
                     pinnedSection: true
                     onRepoOpened: id => page.repoOpened(id)
-                    onPinToggled: id => page.model.togglePin(id)
+                    onPinToggled: id => page.togglePin(id)
                     onRowFocused: row => page.scrollIntoView(row)
                 }
                 SectionHeader {
@@ -187,6 +222,7 @@ Page {
                     text: "السورسات (" + page.model.otherCount + ")"
                 }
                 RepoGroup {
+                    id: otherGroup
                     objectName: "sourcesSection"
                     Layout.fillWidth: true
                     Layout.leftMargin: 16
@@ -194,8 +230,8 @@ Page {
                     model: page.model.otherRepos
                     pinnedSection: false
                     onRepoOpened: id => page.repoOpened(id)
-                    onPinToggled: id => page.model.togglePin(id)
-                    onDeleteRequested: id => page.model.deleteRepo(id)
+                    onPinToggled: id => page.togglePin(id)
+                    onDeleteRequested: (id, next) => page.deleteRepo(id, next)
                     onRowFocused: row => page.scrollIntoView(row)
                 }
                 Item { Layout.preferredHeight: 24 }
@@ -203,11 +239,16 @@ Page {
         }
     }
 
+    // A sheet lies over this screen, in place (not while it slides or is dragged).
+    readonly property bool coveredBySheet: addSheet.covering || allPackagesSheet.covering
+
     AddRepoView {
+        id: addSheet
         contentModel: page.model
     }
 
     AllPackagesView {
+        id: allPackagesSheet
         contentModel: page.model
     }
 

@@ -11,7 +11,8 @@ Rectangle {
     property bool pinnedSection
     signal repoOpened(string id)
     signal pinToggled(string id)
-    signal deleteRequested(string id)
+    // `next` is the row that takes the focus once this one is gone (null when none).
+    signal deleteRequested(string id, Item next)
     // A row took the keyboard focus: the list scrolls it into view.
     signal rowFocused(Item row)
 
@@ -20,6 +21,15 @@ Rectangle {
     radius: 10
     color: SystemStyle.background
     clip: true
+
+    function rowOf(id) {
+        for (let i = 0; i < repeater.count; ++i) {
+            const row = repeater.itemAt(i)
+            if (row && row.repoId === id)
+                return row
+        }
+        return null
+    }
 
     Column {
         id: column
@@ -31,9 +41,12 @@ Rectangle {
                 width: column.width
                 hasPinAction: !group.pinnedSection || !isFixed
                 hasDeleteAction: !group.pinnedSection
-                onOpenRequested: group.repoOpened(repoId)
+                onOpenRequested: {
+                    forceActiveFocus(Qt.OtherFocusReason)
+                    group.repoOpened(repoId)
+                }
                 onPinToggled: group.pinToggled(repoId)
-                onDeleteRequested: group.deleteRequested(repoId)
+                onDeleteRequested: group.deleteRequested(repoId, neighbourRow())
                 onActiveFocusChanged: if (activeFocus) group.rowFocused(row)
 
                 // Inset from the leading edge to where the text begins (padding, icon, spacing).

@@ -15,6 +15,7 @@ Menu {
 
     // Lifting the finger of the long press that opened the menu must not close it.
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
+    title: "إجراءات السورس"
     width: 230
     background: Rectangle {
         implicitWidth: 230
@@ -31,6 +32,7 @@ Menu {
         // Items a row does not offer are left out and take no room.
         height: visible ? implicitHeight : 0
         Accessible.name: text
+        Accessible.onPressAction: clicked()
         contentItem: RowLayout {
             spacing: 12
             SymbolIcon { name: item.symbol; color: item.tint; size: 20 }

@@ -2,8 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import Vexlo
 
-// Header of a grouped list section.
-Label {
+// Header of a grouped list section: a heading for a reader (a Label would read as a plain label).
+Text {
     leftPadding: 20
     rightPadding: 20
     topPadding: 18
@@ -11,4 +11,5 @@ Label {
     font: SystemStyle.subheadline
     color: SystemStyle.primary
     Accessible.role: Accessible.Heading
+    Accessible.name: text
 }

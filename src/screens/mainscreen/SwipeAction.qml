@@ -17,6 +17,7 @@ AbstractButton {
     clip: true
     focusPolicy: Qt.NoFocus
     Accessible.name: text
+    Accessible.onPressAction: clicked()
     background: Rectangle { color: action.tint }
     contentItem: Item {
         ColumnLayout {

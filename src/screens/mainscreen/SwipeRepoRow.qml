@@ -25,6 +25,7 @@ Item {
     property bool hasPinAction: true
     property bool hasDeleteAction: false
     readonly property bool isSourceRow: true
+    readonly property bool menuShown: menu.visible
 
     // Horizontal position of the content, in scene direction (negative: moved left).
     property real offset: 0
@@ -46,7 +47,7 @@ Item {
     activeFocusOnTab: true
     // Read as one item; its texts inside are not read on their own.
     Accessible.role: Accessible.ListItem
-    Accessible.name: AccessibleTexts.sourceRow(name, packageCount, lastUpdatedText, isUpdating)
+    Accessible.name: AccessibleTexts.sourceRow(name, isPinned, isFixed, packageCount, lastUpdatedText, isUpdating)
     Accessible.focusable: true
     Accessible.onPressAction: openRequested()
     clip: true
@@ -75,17 +76,24 @@ Item {
         else
             close()
     }
-    // Up and down move between source rows only, in the order they are shown.
-    function focusNeighbour(forward) {
+    // The source row shown right below (forward) or above this one, or null.
+    function neighbour(forward) {
         const here = mapToItem(null, 0, 0).y
         for (let item = nextItemInFocusChain(forward); item && item !== row; item = item.nextItemInFocusChain(forward)) {
             if (item.isSourceRow === true) {
                 const there = item.mapToItem(null, 0, 0).y
-                if (forward ? there > here : there < here)
-                    item.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
-                return
+                return (forward ? there > here : there < here) ? item : null
             }
         }
+        return null
+    }
+    // Where the focus goes when this row is removed: the next row, else the previous one.
+    function neighbourRow() { return neighbour(true) || neighbour(false) }
+    // Up and down move between source rows only, in the order they are shown.
+    function focusNeighbour(forward) {
+        const item = neighbour(forward)
+        if (item)
+            item.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
     }
 
     Behavior on offset {

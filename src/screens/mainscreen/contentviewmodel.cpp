@@ -6,6 +6,7 @@
 #include "model/defaultrepos.h"
 #include "platform/platformservices.h"
 #include "reposectionmodel.h"
+#include "screens/controls/announcer.h"
 #include "screens/packagegrid/packagelistmodel.h"
 #include "search/catalogsearch.h"
 #include "sources/liverepolist.h"
@@ -41,6 +42,7 @@ ContentViewModel::ContentViewModel(QObject *parent)
     connect(m_live, &LiveRepoList::sourceChanged, this, &ContentViewModel::sourceChanged);
     connect(m_live, &LiveRepoList::refreshFailed, this,
             [this](int position) { alert(RefreshOutcome::alertMessage(m_repos.at(position))); });
+    connect(m_live, &LiveRepoList::idle, this, [] { Announcer::instance()->announce(u"انتهى التحديث"_s); });
     refreshSections();
 }
 
@@ -185,6 +187,8 @@ void ContentViewModel::togglePin(const QString &repoId)
     refreshSections(false);
     Q_EMIT reposChanged();
     saveRepos();
+    const QString name = u"«"_s + QString::fromStdString(m_repos.at(i).name) + u"»"_s;
+    Announcer::instance()->announce((m_repos.at(i).isPinned ? u"تم تثبيت السورس "_s : u"تم إلغاء تثبيت السورس "_s) + name);
 }
 
 void ContentViewModel::deleteRepo(const QString &repoId)
@@ -192,10 +196,12 @@ void ContentViewModel::deleteRepo(const QString &repoId)
     const int i = positionOf(QUuid::fromString(repoId));
     if (i < 0)
         return;
+    const QString name = QString::fromStdString(m_repos.at(i).name);
     m_store->release(RepoList{m_repos.takeAt(i)});
     refreshSections(false);
     Q_EMIT reposChanged();
     saveRepos();
+    Announcer::instance()->announce(u"تم حذف السورس «"_s + name + u"»"_s);
 }
 
 void ContentViewModel::deleteRepoAt(const QList<int> &sectionRows)

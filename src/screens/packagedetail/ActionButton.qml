@@ -11,6 +11,7 @@ AbstractButton {
 
     padding: SystemStyle.padding
     Accessible.name: text
+    Accessible.onPressAction: clicked()
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
     implicitWidth: implicitContentWidth + leftPadding + rightPadding

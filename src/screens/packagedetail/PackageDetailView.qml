@@ -11,6 +11,10 @@ Page {
     required property var record
 
     title: viewModel.title
+    Accessible.name: title
+    // The control that pushed this screen: it has the focus again once the screen is gone.
+    property Item opener: null
+    StackView.onRemoved: if (opener) opener.forceActiveFocus(Qt.OtherFocusReason)
 
     PackageDetailViewModel {
         id: viewModel
@@ -43,7 +47,7 @@ Page {
         anchors.fill: parent
         contentHeight: column.implicitHeight + 2 * SystemStyle.padding
         clip: true
-        ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+        ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded; Accessible.name: "تمرير صفحة الحزمة" }
 
         ColumnLayout {
             id: column
@@ -69,6 +73,8 @@ Page {
                     Item { implicitWidth: 20 }
                     Text {
                         objectName: "detailDisplayName"
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: AccessibleTexts.spoken(text)
                         Layout.fillWidth: true
                         text: viewModel.shortDisplayName
                         font.pixelSize: SystemStyle.title2.pixelSize
@@ -84,6 +90,8 @@ Page {
                     SymbolIcon { name: "app.fill"; color: SystemStyle.blue; size: 20 }
                     Text {
                         objectName: "detailName"
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: AccessibleTexts.spoken(text)
                         Layout.fillWidth: true
                         text: viewModel.shortName
                         font.pixelSize: SystemStyle.title2.pixelSize

@@ -27,7 +27,8 @@ AbstractButton {
     property int packageRow: -1
     // Arrow keys move to the neighbouring card: grid rows and columns as they lie on screen.
     signal moveRequested(int rows, int columns)
-    Accessible.name: AccessibleTexts.card(name, version, sizeText)
+    Accessible.name: AccessibleTexts.card(displayName, name, version, sizeText, architecture, hasRating ? ratingText : "")
+    Accessible.onPressAction: clicked()
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
     Keys.onUpPressed: moveRequested(-1, 0)
@@ -72,6 +73,7 @@ AbstractButton {
             }
         }
         SymbolLabel {
+            readable: false
             objectName: "cardName"
             Layout.fillWidth: true
             symbol: "app.fill"
@@ -81,6 +83,7 @@ AbstractButton {
             color: SystemStyle.primary
         }
         SymbolLabel {
+            readable: false
             objectName: "cardDescription"
             Layout.fillWidth: true
             symbol: "text.alignleft"
@@ -89,36 +92,51 @@ AbstractButton {
             font: SystemStyle.subheadline
             maximumLineCount: 2
         }
-        RowLayout {
+        // Version, size and architecture share a line; with large text each takes lines of its
+        // own rather than being cut.
+        GridLayout {
+            id: facts
+            readonly property bool stacked: SystemStyle.textScale > 1.3
             Layout.fillWidth: true
+            columns: stacked ? 1 : 5
+            rowSpacing: 4
+            columnSpacing: 5
             SymbolLabel {
+                readable: false
                 objectName: "cardVersion"
+                Layout.fillWidth: facts.stacked
                 symbol: "number"
                 symbolColor: SystemStyle.green
                 text: "الإصدار: " + card.version
                 font: SystemStyle.caption
-                minimumScale: 0.7
+                minimumScale: facts.stacked ? 1 : 0.7
+                maximumLineCount: facts.stacked ? 4 : 1
             }
-            Item { Layout.fillWidth: true }
+            Item { visible: !facts.stacked; Layout.fillWidth: true }
             Text {
                 objectName: "cardSize"
                 Layout.fillWidth: true
-                Layout.maximumWidth: implicitWidth
+                Layout.maximumWidth: facts.stacked ? -1 : implicitWidth
                 text: "حجم الملف: " + card.sizeText
                 font: SystemStyle.caption
                 color: SystemStyle.secondary
-                elide: Text.ElideRight
-                fontSizeMode: Text.HorizontalFit
+                horizontalAlignment: Text.AlignLeft
+                wrapMode: facts.stacked ? Text.Wrap : Text.NoWrap
+                elide: facts.stacked ? Text.ElideNone : Text.ElideRight
+                fontSizeMode: facts.stacked ? Text.FixedSize : Text.HorizontalFit
                 minimumPixelSize: Math.ceil(font.pixelSize * 0.7)
             }
-            Item { Layout.fillWidth: true }
+            Item { visible: !facts.stacked; Layout.fillWidth: true }
             SymbolLabel {
+                readable: false
                 objectName: "cardArchitecture"
+                Layout.fillWidth: facts.stacked
                 symbol: "cpu.fill"
                 symbolColor: SystemStyle.purple
                 text: "البنية: " + card.architecture
                 font: SystemStyle.caption
-                minimumScale: 0.7
+                minimumScale: facts.stacked ? 1 : 0.7
+                maximumLineCount: facts.stacked ? 4 : 1
             }
         }
         RowLayout {

@@ -59,7 +59,8 @@ ListView {
     function openPackage(row) {
         const record = packages.record(row)
         if (stackView && record !== undefined)
-            stackView.push(Qt.resolvedUrl("../packagedetail/PackageDetailView.qml"), { record: record })
+            stackView.push(Qt.resolvedUrl("../packagedetail/PackageDetailView.qml"),
+                           { record: record, opener: grid.Window.activeFocusItem })
     }
 
     readonly property PackageRowModel rowModel: rows
@@ -72,7 +73,7 @@ ListView {
     clip: true
     boundsBehavior: Flickable.DragOverBounds
     bottomMargin: sidePadding
-    ScrollBar.vertical: ScrollBar {}
+    ScrollBar.vertical: ScrollBar { Accessible.name: "تمرير الحزم" }
 
     NumberAnimation {
         id: scroll
@@ -116,7 +117,11 @@ ListView {
                     imageUrl: modelData.imageUrl
                     displayName: modelData.displayName
                     packageRow: modelData.row
-                    onClicked: grid.openPackage(modelData.row)
+                    // The card that opened the package has the focus when it is closed again.
+                    onClicked: {
+                        forceActiveFocus(Qt.OtherFocusReason)
+                        grid.openPackage(modelData.row)
+                    }
                     // A card reached with Tab comes into view.
                     onActiveFocusChanged: if (activeFocus) grid.positionViewAtIndex(grid.rowModel.rowOf(modelData.row), ListView.Contain)
                     onMoveRequested: (down, across) => {

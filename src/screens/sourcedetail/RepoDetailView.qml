@@ -14,6 +14,10 @@ Page {
     property string repoId
 
     title: viewModel.title
+    Accessible.name: title
+    // The control that pushed this screen: it has the focus again once the screen is gone.
+    property Item opener: null
+    StackView.onRemoved: if (opener) opener.forceActiveFocus(Qt.OtherFocusReason)
 
     function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
 
@@ -68,6 +72,7 @@ Page {
                     Layout.fillWidth: true
                     model: viewModel.availableArchitectures
                     current: viewModel.selectedArchitecture
+                    textOf: value => viewModel.architectureText(value)
                     onActivated: value => viewModel.selectedArchitecture = value
                 }
                 // Only for a source whose packages name their sections.

@@ -13,6 +13,7 @@ AbstractButton {
     implicitHeight: 60
     enabled: shown
     Accessible.name: AccessibleTexts.scrollToTop
+    Accessible.onPressAction: if (enabled) clicked()
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
     FocusRing { cornerRadius: 30 }

@@ -13,10 +13,17 @@ AbstractButton {
     implicitHeight: Math.max(32, row.implicitHeight + 8)
     implicitWidth: Math.min(row.implicitWidth + 20, 150 * SystemStyle.textScale)
     Accessible.name: AccessibleTexts.sectionChoice(text)
+    Accessible.onPressAction: clicked()
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
     FocusRing {}
-    onClicked: menu.open()
+    // A button that had the focus keeps it after a choice, which the grid around it would
+    // otherwise take for its first card when its packages change.
+    property bool refocus: false
+    onClicked: {
+        refocus = activeFocus
+        menu.open()
+    }
 
     background: Rectangle {
         radius: 8
@@ -34,7 +41,7 @@ AbstractButton {
                 text: button.text
                 font: SystemStyle.footnote
                 color: SystemStyle.blue
-                elide: Text.ElideRight
+                wrapMode: Text.Wrap
             }
             SymbolIcon { name: "chevron.down"; color: SystemStyle.blue; size: 16 }
         }
@@ -43,19 +50,35 @@ AbstractButton {
     Menu {
         id: menu
         objectName: "sectionMenu"
+        title: "الأقسام"
         y: button.height + 4
         x: button.mirrored ? button.width - width : 0
-        width: 240
+        width: Math.min(240 * Math.min(SystemStyle.textScale, 1.5), button.Window.width - 16)
 
         Instantiator {
             model: button.choices
             delegate: MenuItem {
+                id: choice
                 required property var modelData
                 objectName: "sectionChoice_" + modelData.name
                 text: modelData.text
-                Accessible.name: text
+                Accessible.name: AccessibleTexts.spoken(text)
+                Accessible.onPressAction: clicked()
                 font: SystemStyle.body
-                onTriggered: button.activated(modelData.name)
+                // A long name wraps: the count after it is never cut.
+                contentItem: Text {
+                    text: choice.text
+                    font: choice.font
+                    color: SystemStyle.primary
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignLeft
+                    verticalAlignment: Text.AlignVCenter
+                }
+                onTriggered: {
+                    button.activated(modelData.name)
+                    if (button.refocus)
+                        Qt.callLater(button.forceActiveFocus, Qt.TabFocusReason)
+                }
             }
             onObjectAdded: (index, item) => menu.insertItem(index, item)
             onObjectRemoved: (index, item) => menu.removeItem(item)

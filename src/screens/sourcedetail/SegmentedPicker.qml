@@ -7,6 +7,8 @@ Rectangle {
     id: picker
     property list<string> model
     property string current
+    // A value as shown and read.
+    property var textOf: value => value
     signal activated(string value)
 
     implicitHeight: Math.max(32, SystemStyle.footnote.pixelSize * 1.5 + 8)
@@ -18,6 +20,15 @@ Rectangle {
         const segment = segments.itemAt(index)
         if (segment)
             segment.forceActiveFocus(Qt.TabFocusReason)
+    }
+    // Chooses a segment. A focused segment keeps the focus, which the grid around the picker
+    // would otherwise take for its first card when its packages change.
+    function choose(index) {
+        const segment = segments.itemAt(index)
+        const hadFocus = segment !== null && segment.activeFocus
+        activated(model[index])
+        if (hadFocus)
+            Qt.callLater(focusSegment, index)
     }
     radius: 8
     color: SystemStyle.fill
@@ -40,14 +51,14 @@ Rectangle {
                 Layout.preferredWidth: 1
                 activeFocusOnTab: true
                 Accessible.role: Accessible.RadioButton
-                Accessible.name: modelData
+                Accessible.name: picker.textOf(modelData)
                 Accessible.checkable: true
                 Accessible.checked: selected
                 Accessible.focusable: true
-                Accessible.onPressAction: picker.activated(modelData)
-                Keys.onSpacePressed: picker.activated(modelData)
-                Keys.onReturnPressed: picker.activated(modelData)
-                Keys.onEnterPressed: picker.activated(modelData)
+                Accessible.onPressAction: picker.choose(index)
+                Keys.onSpacePressed: picker.choose(index)
+                Keys.onReturnPressed: picker.choose(index)
+                Keys.onEnterPressed: picker.choose(index)
                 Keys.onLeftPressed: picker.focusSegment(index + (picker.LayoutMirroring.enabled ? 1 : -1))
                 Keys.onRightPressed: picker.focusSegment(index + (picker.LayoutMirroring.enabled ? -1 : 1))
                 FocusRing { outset: -1; cornerRadius: 6 }
@@ -73,7 +84,7 @@ Rectangle {
                     anchors.fill: parent
                     anchors.leftMargin: 4
                     anchors.rightMargin: 4
-                    text: segment.modelData
+                    text: picker.textOf(segment.modelData)
                     font.pixelSize: SystemStyle.footnote.pixelSize
                     font.weight: segment.selected ? Font.DemiBold : Font.Normal
                     Accessible.ignored: true
@@ -85,7 +96,7 @@ Rectangle {
                     minimumPixelSize: 13
                     elide: Text.ElideRight
                 }
-                TapHandler { onTapped: picker.activated(segment.modelData) }
+                TapHandler { onTapped: picker.choose(segment.index) }
             }
         }
     }

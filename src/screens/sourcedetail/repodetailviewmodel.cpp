@@ -124,6 +124,11 @@ QStringList RepoDetailViewModel::availableArchitectures() const
     return QStringList{allArchitectures} + m_architectures.names();
 }
 
+QString RepoDetailViewModel::architectureText(const QString &value)
+{
+    return value == allArchitectures ? QStringLiteral("كل البنى") : value;
+}
+
 QString RepoDetailViewModel::countText() const
 {
     return QStringLiteral("عدد الملفات: ") + QString::number(m_packages->count());

@@ -63,6 +63,8 @@ public:
 
     [[nodiscard]] QString title() const;
     [[nodiscard]] QStringList availableArchitectures() const;
+    // A picker value as shown and read: the value meaning no filter in Arabic, others as given.
+    [[nodiscard]] Q_INVOKABLE static QString architectureText(const QString &value);
     [[nodiscard]] QString searchText() const { return m_searchText; }
     void setSearchText(const QString &text);
     [[nodiscard]] QString selectedArchitecture() const { return m_selectedArchitecture; }
