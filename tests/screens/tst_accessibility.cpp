@@ -106,7 +106,7 @@ private Q_SLOTS:
                                     u"ابحث عن السورسات"_s})
             QVERIFY2(main.contains(name), qPrintable(name));
         const QString rowA = QAccessible::queryAccessibleInterface(app.row("a"))->text(QAccessible::Name);
-        QVERIFY2(rowA.startsWith(u"a، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
+        QVERIFY2(rowA.startsWith(u"a، مثبّت، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
         QVERIFY(!rowA.contains(u"جارٍ التحديث"_s));
 
         // Tab runs through the toolbar from the right, the search field and the rows; Shift+Tab
@@ -169,6 +169,15 @@ private Q_SLOTS:
         const QStringList source = checkNamed(app.window);
         for (const QString &name : {u"رجوع"_s, u"كل البنى"_s, u"arm"_s, u"arm64"_s})
             QVERIFY2(source.contains(name), qPrintable(name));
+        // A segment chosen with Space keeps the focus, though the grid's cards change.
+        QQuickItem *segment = find(app.root(), u"segment_arm64"_s);
+        segment->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Space);
+        QTRY_VERIFY(!cardOf(app.root(), 1));
+        QTRY_VERIFY(segment->hasActiveFocus());
+        find(app.root(), u"segment_All Architectures"_s)->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Space);
+        QTRY_VERIFY(cardOf(app.root(), 1));
         cardOf(app.root(), 0)->forceActiveFocus(Qt::TabFocusReason);
         app.key(Qt::Key_Down);
         QQuickItem *second = cardOf(app.root(), 1);

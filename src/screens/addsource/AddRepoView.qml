@@ -14,7 +14,7 @@ Sheet {
     readonly property AddRepoViewModel viewModel: viewModel
 
     shown: contentModel.showingAddRepo
-    Accessible.name: "إضافة سورس جديد"
+    title: sheetTitleLabel.text
     onDismissed: contentModel.showingAddRepo = false
     onAboutToShow: {
         viewModel.reset()

@@ -14,7 +14,7 @@ Sheet {
     readonly property StackView stackView: stack
 
     shown: contentModel.showAllPackages
-    Accessible.name: AccessibleTexts.allPackages
+    title: AccessibleTexts.allPackages
     onDismissed: contentModel.showAllPackages = false
     // Every opening starts at the grid.
     onClosed: stack.pop(null, StackView.Immediate)

@@ -7,10 +7,9 @@ import Vexlo
 // However long the message, the button stays on screen: the message scrolls in the room the
 // window leaves. Escape, Enter and Return close it like the button. Its content is made anew
 // at every showing, so a screen reader that keeps the previous alert in its cache still reads
-// the new title and message.
-Popup {
+// the new title and message. A dialog, so that its title names it for a reader.
+Dialog {
     id: alert
-    property string title
     property string message
     property string buttonText
 
@@ -18,7 +17,8 @@ Popup {
     readonly property real maximumHeight: (parent ? parent.height : 600) - 2 * margin
 
     parent: Overlay.overlay
-    Accessible.name: AccessibleTexts.spoken(title)
+    header: null
+    footer: null
     anchors.centerIn: parent
     modal: true
     focus: true

@@ -7,8 +7,9 @@ import Vexlo
 // flag both ways: setting it opens or closes the sheet, and closing the sheet in any way
 // (dragged down by its top, Escape, a press above it) writes false back through `dismissed`.
 // A popup rather than a drawer: a drawer that can be dragged takes every drag from its
-// content, so its grid would not scroll.
-Popup {
+// content, so its grid would not scroll. A dialog, so that its title names it for a reader; the
+// title is not drawn by the sheet itself.
+Dialog {
     id: sheet
     property bool shown: false
     // The sheet lives in the window's overlay, outside the screens' mirroring: its content
@@ -24,6 +25,8 @@ Popup {
     signal dismissed()
 
     parent: Overlay.overlay
+    header: null
+    footer: null
     width: parent ? parent.width : 0
     height: parent ? parent.height - 24 : 0
     x: 0
