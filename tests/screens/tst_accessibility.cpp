@@ -222,8 +222,9 @@ private Q_SLOTS:
         app.row("b")->forceActiveFocus(Qt::TabFocusReason);
         app.key(Qt::Key_Menu);
         QTRY_VERIFY(shown(app.root(), u"pinMenuItem"_s));
+        QTRY_VERIFY(shown(app.root(), u"pinMenuItem"_s)->property("menu").value<QObject *>()->property("opened").toBool());
         click(shown(app.root(), u"pinMenuItem"_s));
-        QTRY_VERIFY(app.model->pinnedCount() == 2);
+        QTRY_COMPARE(app.model->pinnedCount(), 2);
         QTRY_COMPARE(app.focused(), u"b"_s);
     }
 };
