@@ -70,6 +70,9 @@ AbstractButton {
                 color: SystemStyle.primary
                 horizontalAlignment: Text.AlignLeft
                 elide: Text.ElideRight
+                // Large text wraps the name rather than cutting it.
+                wrapMode: facts.stacked ? Text.Wrap : Text.NoWrap
+                maximumLineCount: facts.stacked ? 3 : 1
             }
         }
         SymbolLabel {
@@ -81,6 +84,7 @@ AbstractButton {
             text: card.name
             font: SystemStyle.headline
             color: SystemStyle.primary
+            maximumLineCount: facts.stacked ? 3 : 1
         }
         SymbolLabel {
             readable: false
