@@ -19,7 +19,10 @@ DIR, or $VEXLO_DATA_DIR, or the application's data folder.
 Commands:
   sources [--json]            List the stored sources (the default ones when nothing
                               readable is stored): name, address, package count, last
-                              refresh. --json prints the stored JSON document form.
+                              refresh and, once refreshed, the last refresh's outcome
+                              (succeeded, unchanged or failed, with the reason of a failure).
+                              --json prints the stored JSON document form, each source with
+                              an "outcome" object (result, reason, everSucceeded) once known.
                               A stored list that cannot be read is kept aside, named
                               on standard error, and the command exits 1.
   parse FILE [--repo-url URL] [--count]
@@ -28,7 +31,8 @@ Commands:
                               base address for download links (default https://example.org/);
                               --count prints only the number of packages. Exits 3 when the
                               file is not UTF-8.
-  refresh                     Refresh every stored source, print failures, write the store,
+  refresh                     Refresh every stored source, print failures with their reason
+                              (the alert's text, a tab, the reason), write the store,
                               and end with one line on standard error: sources refreshed,
                               unchanged (304) and failed, bytes downloaded. Sources whose
                               list is the one last fetched are asked whether their index
@@ -41,8 +45,10 @@ Commands:
   packages [--source NAME] [--search TEXT] [--arch ARCH] [--section NAME] [--json]
                               List the packages of the stored sources, one line each (name,
                               version, architecture, size, source) or as a JSON array, filtered
-                              as the screens filter: --search matches names and descriptions,
-                              names only with --source (the source of that name); --arch is
+                              as the screens filter: --search matches names, display names
+                              and descriptions, names and display names only with --source
+                              (the source of that name), with the screens' folding of case
+                              and Arabic letter variants; --arch is
                               the simplified architecture (arm, arm64, arm64e, ...); --section
                               the package's section, exactly as its index writes it.
   --help                      Show this text.

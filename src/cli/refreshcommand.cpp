@@ -30,7 +30,9 @@ int Cli::refresh(const QStringList &args)
     summary.count(live.refresher());
     QObject::connect(&live, &LiveRepoList::refreshFailed, [&](int position) {
         allSucceeded = false;
-        err() << RefreshOutcome::alertMessage(repos.at(position)) << Qt::endl;
+        const Repo &repo = repos.at(position);
+        const std::optional<RefreshOutcomeStore::Entry> outcome = live.outcomes().find(repo.id);
+        err() << RefreshOutcome::alertMessage(repo) << '\t' << (outcome ? outcome->reason : QString()) << Qt::endl;
     });
     QEventLoop loop;
     QObject::connect(&live, &LiveRepoList::idle, &loop, &QEventLoop::quit);

@@ -4,9 +4,11 @@
 #include "model/repojson.h"
 #include "model/repostore.h"
 #include "platform/userdefaults.h"
+#include "sources/refreshoutcomestore.h"
 
 #include <QFileInfo>
-
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <cstdio>
@@ -33,13 +35,29 @@ int Cli::sources(const QStringList &args)
     if (unreadable && !RepoStore::keepUnreadableAside())
         err() << "vexlo-cli: the stored source list could not be read, nor kept aside: " << file << Qt::endl;
     const RepoList repos = stored.value_or(defaultRepos());
+    RefreshOutcomeStore outcomes;
+    outcomes.load();
 
     if (json) {
-        std::string text;
-        if (!RepoJson::writeRepos(repos, text)) {
-            err() << "vexlo-cli: sources: the list cannot be written as JSON\n";
-            return 1;
+        // Each source as the store writes it, with its last refresh outcome added when known.
+        std::string text = "[";
+        std::string one;
+        for (const Repo &r : repos) {
+            if (!RepoJson::writeRepo(r, one)) {
+                err() << "vexlo-cli: sources: the list cannot be written as JSON\n";
+                return 1;
+            }
+            if (const std::optional<RefreshOutcomeStore::Entry> outcome = outcomes.find(r.id)) {
+                QJsonObject object{{u"result"_s, RefreshOutcomeStore::resultName(outcome->result)},
+                                   {u"everSucceeded"_s, outcome->everSucceeded}};
+                if (!outcome->reason.isEmpty())
+                    object.insert(u"reason"_s, outcome->reason);
+                one.pop_back();
+                one += ",\"outcome\":" + QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + '}';
+            }
+            text += (text.size() > 1 ? "," : "") + one;
         }
+        text += ']';
         out().flush();
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fputc('\n', stdout);
@@ -51,7 +69,13 @@ int Cli::sources(const QStringList &args)
         const QString updated =
             ReferenceDate::toDateTime(r.lastUpdated).toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
         out() << QString::fromStdString(r.name) << '\t' << QString::fromStdString(r.url) << '\t'
-              << r.packages.size() << '\t' << updated << '\n';
+              << r.packages.size() << '\t' << updated;
+        if (const std::optional<RefreshOutcomeStore::Entry> outcome = outcomes.find(r.id)) {
+            out() << '\t' << RefreshOutcomeStore::resultName(outcome->result);
+            if (!outcome->reason.isEmpty())
+                out() << '\t' << outcome->reason;
+        }
+        out() << '\n';
     }
     out().flush();
     return unreadable ? 1 : 0;

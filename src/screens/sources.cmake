@@ -45,6 +45,7 @@ qt_target_qml_sources(vexlocore
         screens/sourcedetail/SegmentedPicker.qml
         screens/sourcedetail/SectionMenuButton.qml
         screens/sourcedetail/ScrollToTopButton.qml
+        screens/sourcedetail/SourceFacts.qml
         screens/packagedetail/PackageDetailView.qml
         screens/packagedetail/ActionButton.qml
         screens/addsource/AddRepoView.qml

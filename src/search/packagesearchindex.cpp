@@ -1,6 +1,7 @@
 #include "packagesearchindex.h"
 
 #include "findsubstring.h"
+#include "searchfold.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,17 +30,26 @@ PackageSearchIndex::PackageSearchIndex(const PackageList &packages, unsigned fie
             __builtin_prefetch(data[i + ahead].name.data());
             __builtin_prefetch(data[i + ahead].description.data());
         }
-        if (fields & Name)
-            append(data[i].name);
-        if (fields & Description)
-            append(data[i].description);
+        if (fields & Name) {
+            startField();
+            appendFolded(data[i].name);
+            if (const std::optional<std::string_view> displayName = data[i].displayName()) {
+                m_text.push_back('\0');
+                appendFolded(*displayName);
+            }
+            m_text.push_back('\0');
+        }
+        if (fields & Description) {
+            startField();
+            appendFolded(data[i].description);
+            m_text.push_back('\0');
+        }
     }
     m_starts.push_back(std::uint32_t(m_text.size()));
 }
 
-void PackageSearchIndex::append(std::string_view field)
+void PackageSearchIndex::appendFolded(std::string_view field)
 {
-    m_starts.push_back(std::uint32_t(m_text.size()));
     if (isAscii(field)) {
         // The common case, without the round trip through UTF-16.
         const std::size_t at = m_text.size();
@@ -51,12 +61,11 @@ void PackageSearchIndex::append(std::string_view field)
     } else {
         m_text += fold(QString::fromUtf8(field.data(), qsizetype(field.size())));
     }
-    m_text.push_back('\0');
 }
 
 std::string PackageSearchIndex::fold(const QString &query)
 {
-    return query.toCaseFolded().toStdString();
+    return searchFold(query).toStdString();
 }
 
 // The field whose text holds offset, searching forward from field `from`: hits come in

@@ -10,10 +10,11 @@
 #include <string_view>
 #include <vector>
 
-// Case-insensitive substring search over chosen text fields of a package list, fast enough to
-// run on every keystroke over a whole distribution's index. The fields are case-folded once
-// into one buffer, each followed by a NUL, and a query is one memmem pass over that buffer
-// whose hits are mapped back to packages. Immutable once built, so it may be built on a
+// Substring search over chosen text fields of a package list, with the folding of searchFold,
+// fast enough to run on every keystroke over a whole distribution's index. The fields are
+// folded once into one buffer, each followed by a NUL, and a query is one memmem pass over
+// that buffer whose hits are mapped back to packages. The name field holds the display name
+// too, after a NUL of its own, so a package is found by either and no hit spans both. Immutable once built, so it may be built on a
 // worker thread and searched on another.
 class PackageSearchIndex
 {
@@ -36,13 +37,14 @@ public:
     void searchInto(std::string_view foldedQuery, std::span<const std::uint32_t> candidates, std::uint32_t offset,
                     std::vector<std::uint32_t> &out) const;
 
-    // The query as the index stores text: case-folded UTF-8.
+    // The query as the index stores text: folded (searchFold) UTF-8.
     [[nodiscard]] static std::string fold(const QString &query);
 
     [[nodiscard]] std::uint32_t packageCount() const { return m_packageCount; }
 
 private:
-    void append(std::string_view field);
+    void startField() { m_starts.push_back(std::uint32_t(m_text.size())); }
+    void appendFolded(std::string_view text);
     [[nodiscard]] std::size_t segmentAt(std::size_t offset, std::size_t from) const;
 
     std::string m_text;

@@ -1,5 +1,6 @@
 target_sources(vexlocore PRIVATE
     search/findsubstring.h search/findsubstring.cpp
+    search/searchfold.h search/searchfold.cpp
     search/packagesearchindex.h search/packagesearchindex.cpp
     search/packagesearch.h search/packagesearch.cpp
     search/catalogsearch.h search/catalogsearch.cpp

@@ -21,6 +21,15 @@ struct IndexError
         Markup,     // a web page (a portal, a parked domain) where the index should be
         Unreadable, // a local file that cannot be opened or read
     };
+    // What kept a Network error from reaching the index.
+    enum class Cause {
+        Other,
+        Timeout,          // no answer, or too little of one, in time
+        NoConnection,     // the host name is unknown or the connection was refused
+        SecureConnection, // the TLS handshake failed
+    };
     Kind kind = Kind::Network;
     QString detail; // for people, in English; not shown in the application's own messages
+    Cause cause = Cause::Other;
+    int status = 0; // the answer's status, for HttpStatus
 };

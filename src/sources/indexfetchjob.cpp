@@ -33,6 +33,26 @@ QString sizeText(qint64 bytes)
     return bytes % (1 << 20) == 0 ? u"%1 MiB"_s.arg(bytes >> 20) : u"%1 bytes"_s.arg(bytes);
 }
 
+IndexError::Cause networkCause(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+        return IndexError::Cause::NoConnection;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::ProxyTimeoutError:
+        return IndexError::Cause::Timeout;
+    case QNetworkReply::SslHandshakeFailedError:
+        return IndexError::Cause::SecureConnection;
+    default:
+        return IndexError::Cause::Other;
+    }
+}
+
 } // namespace
 
 std::optional<IndexError> indexAddressError(const QString &text, const QUrl &url)
@@ -240,21 +260,26 @@ void IndexFetchJob::onFinished()
         return failed(tooLarge());
     if (status == ConditionalRequest::notModified && reply->error() == QNetworkReply::NoError) {
         if (!m_conditional)
-            return failed({IndexError::Kind::HttpStatus, u"HTTP 304 to a request without validators"_s});
+            return failed({IndexError::Kind::HttpStatus, u"HTTP 304 to a request without validators"_s,
+                           IndexError::Cause::Other, status});
         return deliver({{}, {}, {}, {}, true, ConditionalRequest::validatorsOf(*reply, *m_conditional)});
     }
     if (status >= 400) {
         const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        return failed({IndexError::Kind::HttpStatus, u"HTTP %1 %2"_s.arg(status).arg(reason).trimmed()});
+        return failed({IndexError::Kind::HttpStatus, u"HTTP %1 %2"_s.arg(status).arg(reason).trimmed(),
+                       IndexError::Cause::Other, status});
     }
     if (m_abort == Abort::Stalled || reply->error() == QNetworkReply::TimeoutError)
         return failed({IndexError::Kind::Network,
-                       u"no data for %1 s"_s.arg(double(m_options.transferTimeoutMs) / 1000.0)});
+                       u"no data for %1 s"_s.arg(double(m_options.transferTimeoutMs) / 1000.0),
+                       IndexError::Cause::Timeout});
     if (m_abort == Abort::TooSlow)
-        return failed({IndexError::Kind::Network, u"less than %1 bytes in %2 s"_s.arg(m_options.lowSpeedBytes)
-                                                      .arg(double(m_options.lowSpeedWindowMs) / 1000.0)});
+        return failed({IndexError::Kind::Network,
+                       u"less than %1 bytes in %2 s"_s.arg(m_options.lowSpeedBytes)
+                           .arg(double(m_options.lowSpeedWindowMs) / 1000.0),
+                       IndexError::Cause::Timeout});
     if (reply->error() != QNetworkReply::NoError)
-        return failed({IndexError::Kind::Network, reply->errorString()});
+        return failed({IndexError::Kind::Network, reply->errorString(), networkCause(reply->error())});
 
     m_validators = ConditionalRequest::validatorsOf(*reply, m_conditional ? *m_conditional : m_candidates.at(m_attempt));
     decode(std::exchange(m_body, {}));

@@ -1,5 +1,6 @@
 #include "liverepolist.h"
 
+#include "failurereason.h"
 #include "platform/console.h"
 #include "refreshoutcome.h"
 #include "reporefresher.h"
@@ -14,8 +15,10 @@ LiveRepoList::LiveRepoList(RepoList *repos, Save save, QObject *parent)
 {
     connect(m_refresher, &RepoRefresher::started, this, &LiveRepoList::started);
     connect(m_refresher, &RepoRefresher::succeeded, this, &LiveRepoList::succeeded);
+    connect(m_refresher, &RepoRefresher::unchanged, this, &LiveRepoList::unchanged);
     connect(m_refresher, &RepoRefresher::failed, this, &LiveRepoList::failed);
-    connect(m_refresher, &RepoRefresher::idle, this, &LiveRepoList::idle);
+    connect(m_refresher, &RepoRefresher::idle, this, &LiveRepoList::ended);
+    m_outcomes.load();
 }
 
 void LiveRepoList::setRelease(Release release)
@@ -27,6 +30,28 @@ void LiveRepoList::setRelease(Release release)
 void LiveRepoList::refreshAll()
 {
     m_refresher->refresh(*m_repos);
+}
+
+void LiveRepoList::refreshOne(const QUuid &id)
+{
+    if (const int i = positionOf(id); i >= 0)
+        m_refresher->refresh({m_repos->at(i)}, RepoRefresher::Scope::Some);
+}
+
+void LiveRepoList::unchanged(const QUuid &id)
+{
+    m_unchanged.insert(id);
+}
+
+void LiveRepoList::ended()
+{
+    // Written with the list as it is now, which is when entries of deleted sources go.
+    QSet<QUuid> listed;
+    for (const Repo &repo : std::as_const(*m_repos))
+        listed.insert(repo.id);
+    m_outcomes.keepOnly(listed);
+    m_outcomes.save();
+    Q_EMIT idle();
 }
 
 bool LiveRepoList::isRefreshing(const QUuid &id) const
@@ -64,9 +89,12 @@ void LiveRepoList::started(const QUuid &id)
 
 void LiveRepoList::succeeded(const QUuid &id, const PackageList &packages)
 {
+    const bool unchanged = m_unchanged.remove(id);
     const int i = positionOf(id);
     if (i < 0)
         return; // the source was deleted, or a reload went without it
+    m_outcomes.insert(id, {unchanged ? RefreshOutcomeStore::Result::Unchanged : RefreshOutcomeStore::Result::Succeeded,
+                           {}, true});
     PackageList replaced = RefreshOutcome::succeed((*m_repos)[i], packages);
     if (m_release)
         m_release(std::move(replaced));
@@ -74,11 +102,15 @@ void LiveRepoList::succeeded(const QUuid &id, const PackageList &packages)
     written(id);
 }
 
-void LiveRepoList::failed(const QUuid &id)
+void LiveRepoList::failed(const QUuid &id, const IndexError &error)
 {
     const int i = positionOf(id);
     if (i < 0)
         return;
+    // A source from a document older than these records has succeeded when it has packages.
+    const std::optional<RefreshOutcomeStore::Entry> before = m_outcomes.find(id);
+    m_outcomes.insert(id, {RefreshOutcomeStore::Result::Failed, failureReason(error),
+                           before ? before->everSucceeded : !m_repos->at(i).packages.isEmpty()});
     Console::printLine(RefreshOutcome::consoleLine(m_repos->at(i)));
     RefreshOutcome::fail((*m_repos)[i]);
     Q_EMIT sourceChanged(i);

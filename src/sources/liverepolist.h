@@ -1,6 +1,8 @@
 #pragma once
 
+#include "indexerror.h"
 #include "model/repo.h"
+#include "refreshoutcomestore.h"
 
 #include <QHash>
 #include <QObject>
@@ -33,9 +35,15 @@ public:
     // Starts a refresh of every source of the list as it is now; each is marked as
     // updating before this returns.
     void refreshAll();
+    // Starts a refresh of that source alone; nothing when it is not in the list.
+    void refreshOne(const QUuid &id);
+    // Each source's last refresh outcome, as recorded beside the store; read at construction,
+    // written when a refresh has ended.
+    [[nodiscard]] const RefreshOutcomeStore &outcomes() const { return m_outcomes; }
     [[nodiscard]] bool isRefreshing(const QUuid &id) const;
     [[nodiscard]] bool isIdle() const;
     [[nodiscard]] const RepoRefresher &refresher() const { return *m_refresher; }
+    [[nodiscard]] RepoRefresher &refresher() { return *m_refresher; }
 
     // The owner wrote the list after a change of its own (a pin, a deletion, an addition).
     void noteWritten();
@@ -60,13 +68,17 @@ private:
     [[nodiscard]] int positionOf(const QUuid &id) const;
     void started(const QUuid &id);
     void succeeded(const QUuid &id, const PackageList &packages);
-    void failed(const QUuid &id);
+    void unchanged(const QUuid &id);
+    void failed(const QUuid &id, const IndexError &error);
+    void ended();
     void written(const QUuid &id);
 
     RepoList *m_repos;
     Save m_save;
     Release m_release;
     RepoRefresher *m_refresher;
+    RefreshOutcomeStore m_outcomes;
+    QSet<QUuid> m_unchanged; // answered 304, their success not yet applied
     // Counts the writes of the list; per source, the count at its last written result.
     std::uint64_t m_writes = 0;
     QHash<QUuid, std::uint64_t> m_resultWrites;

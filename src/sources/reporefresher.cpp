@@ -17,7 +17,7 @@ RepoRefresher::~RepoRefresher()
         m_validators->save();
 }
 
-void RepoRefresher::refresh(const RepoList &list)
+void RepoRefresher::refresh(const RepoList &list, Scope scope)
 {
     // A slot of `started` may change the caller's list, and with it the storage `list` refers
     // to; this copy keeps the list as it was for the whole loop.
@@ -29,7 +29,8 @@ void RepoRefresher::refresh(const RepoList &list)
     QSet<QUuid> listed;
     for (const Repo &repo : repos)
         listed.insert(repo.id);
-    m_validators->keepOnly(listed);
+    if (scope == Scope::Whole)
+        m_validators->keepOnly(listed);
     for (const Repo &repo : repos) {
         ++m_inFlight[repo.id];
         Q_EMIT started(repo.id);
@@ -54,7 +55,7 @@ void RepoRefresher::refresh(const RepoList &list)
 
 void RepoRefresher::start(Fetch fetch)
 {
-    FetchOptions options;
+    FetchOptions options = m_options;
     if (fetch.known)
         options.revalidate = fetch.known->validators;
     const QString address = fetch.packagesURL;
@@ -87,7 +88,7 @@ void RepoRefresher::finish(Fetch fetch, IndexResult &result)
     if (result.ok())
         Q_EMIT succeeded(id, result.packages);
     else
-        Q_EMIT failed(id);
+        Q_EMIT failed(id, *result.error);
     if (m_release) {
         // The list a 304 stood for may be the last reference to one replaced meanwhile.
         for (PackageList *list : {&result.packages, &fetch.current}) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "indexerror.h"
+#include "indexfetcher.h"
 #include "indexvalidatorstore.h"
 #include "model/repo.h"
 
@@ -30,13 +32,17 @@ public:
     // Starts a refresh of every source of the list as it is now; `started` is emitted for
     // each before this returns. A source whose refresh already runs gets a second one; the
     // result that arrives last is the one that stays. The list is the whole list: what is
-    // remembered of sources missing from it is forgotten.
-    void refresh(const RepoList &repos);
+    // remembered of sources missing from it is forgotten, unless only `Some` are refreshed.
+    enum class Scope { Whole, Some };
+    void refresh(const RepoList &repos, Scope scope = Scope::Whole);
 
     // Where each list this object lets go of goes once `succeeded` or `failed` has been handled,
     // so that a list no slot kept is not freed on the calling thread. By default it is dropped
     // right there.
     void setRelease(std::function<void(PackageList)> release) { m_release = std::move(release); }
+
+    // The limits of every fetch started from now on (the platform's by default).
+    void setFetchOptions(const FetchOptions &options) { m_options = options; }
 
     [[nodiscard]] bool isRefreshing(const QUuid &id) const { return m_inFlight.contains(id); }
     [[nodiscard]] bool isIdle() const { return m_inFlight.isEmpty(); }
@@ -47,7 +53,7 @@ Q_SIGNALS:
     void started(const QUuid &id);
     void unchanged(const QUuid &id);
     void succeeded(const QUuid &id, const PackageList &packages);
-    void failed(const QUuid &id);
+    void failed(const QUuid &id, const IndexError &error);
     // The last running fetch has ended.
     void idle();
 
@@ -67,4 +73,5 @@ private:
     std::function<void(PackageList)> m_release;
     std::optional<IndexValidatorStore> m_validators; // read at the first refresh
     qint64 m_bytesDownloaded = 0;
+    FetchOptions m_options;
 };

@@ -2,6 +2,7 @@ target_sources(vexlocore PRIVATE
     sources/conditionalrequest.h sources/conditionalrequest.cpp
     sources/decompress.h sources/decompress.cpp
     sources/hugepages.h sources/hugepages.cpp
+    sources/failurereason.h sources/failurereason.cpp
     sources/indexerror.h
     sources/indexfetcher.h sources/indexfetcher.cpp
     sources/indexfetchjob.h sources/indexfetchjob.cpp
@@ -15,6 +16,7 @@ target_sources(vexlocore PRIVATE
     sources/memorybudget.h sources/memorybudget.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
+    sources/refreshoutcomestore.h sources/refreshoutcomestore.cpp
     sources/repoadder.h sources/repoadder.cpp
     sources/reporefresher.h sources/reporefresher.cpp
     sources/transferpace.h sources/transferpace.cpp

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "addresstext.h"
+#include "fieldisolation.h"
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -19,4 +22,10 @@ class BidirectionalText : public QObject
 public:
     using QObject::QObject;
     Q_INVOKABLE static QString isolated(const QString &text) { return isolateLeftToRightRuns(text); }
+    // One datum of an index or an address, drawn in its own direction (see isolateField).
+    Q_INVOKABLE static QString field(const QString &text) { return isolateField(text); }
+    Q_INVOKABLE static QString message(const QString &text) { return isolateMessage(text); }
+    // A source's address, isolated, with its password hidden: whole, or without "https://".
+    Q_INVOKABLE static QString address(const QString &url) { return isolateField(maskedAddress(url)); }
+    Q_INVOKABLE static QString shortAddress(const QString &url) { return isolateField(::shortAddress(url)); }
 };

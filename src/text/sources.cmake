@@ -5,4 +5,6 @@ target_sources(vexlocore PRIVATE
     text/shortentext.h text/shortentext.cpp
     text/datetext.h text/datetext.cpp
     text/bidirectionaltext.h text/bidirectionaltext.cpp
+    text/fieldisolation.h text/fieldisolation.cpp
+    text/addresstext.h text/addresstext.cpp
 )

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -260,18 +261,28 @@ private Q_SLOTS:
         QCOMPARE(p.exitCode(), 1);
         QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), u"فشل في تحديث السورس: broken\n"_s);
         const QString err = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY(err.contains(u"فشل في جلب الحزم من السورس: broken"_s));
+        QVERIFY(err.contains(u"فشل في جلب الحزم من السورس: broken\tالفهرس ليس نصًا بترميز UTF-8\n"_s));
         QVERIFY2(err.trimmed().endsWith(u"1 refreshed, 0 unchanged (304), 1 failed, %1 bytes downloaded"_s.arg(index.size() + 15)), // the broken body too
                  qPrintable(err));
         RepoList stored = RepoStore::loadRepos().value_or(RepoList{});
         QCOMPARE(stored.at(1).packages.size(), 1);
         QCOMPARE(stored.at(1).lastUpdated, 1000.0);
         QVERIFY(!stored.at(1).isUpdating);
+        // The next run of the program still names the failure.
+        Run listed = cli({u"sources"_s}, dir.path());
+        QCOMPARE(rows(listed.out).at(0).mid(4), QByteArrayList{"succeeded"});
+        QCOMPARE(rows(listed.out).at(1).mid(4), (QByteArrayList{"failed", "الفهرس ليس نصًا بترميز UTF-8"}));
+        listed = cli({u"sources"_s, u"--json"_s}, dir.path());
+        const QJsonArray sources = QJsonDocument::fromJson(listed.out).array();
+        QCOMPARE(sources.at(1)[u"outcome"_s].toObject(),
+                 (QJsonObject{{u"result"_s, u"failed"_s}, {u"everSucceeded"_s, true}, {u"reason"_s, u"الفهرس ليس نصًا بترميز UTF-8"_s}}));
+        QCOMPARE(sources.at(1)[u"name"_s], u"broken"_s);
 
         server.setHolding(false);
         server.serve(u"broken/Packages"_s, QByteArray(), 304); // answers a request without validators
         const Run again = cli({u"refresh"_s}, dir.path());
         QCOMPARE(again.status, 1);
+        QVERIFY2(again.err.contains(u"broken\tردّ الخادم بالرمز 304\n"_s), qPrintable(again.err));
         const qint64 notFoundPages = 4 * qint64(sizeof("<html><body>Not Found</body></html>") - 1);
         QVERIFY2(again.err.trimmed().endsWith(u"0 refreshed, 1 unchanged (304), 1 failed, %1 bytes downloaded"_s.arg(notFoundPages)),
                  qPrintable(again.err));

@@ -68,7 +68,19 @@ inline QQuickItem *shown(QQuickItem *in, const QString &name)
     QQuickItem *item = find(in, name);
     return item && item->isVisible() ? item : nullptr;
 }
-inline QString text(QQuickItem *item) { return item ? item->property("text").toString() : QString(); }
+// What the item says: its text without the isolates that keep data in their own direction.
+inline QString text(QQuickItem *item)
+{
+    return item ? item->property("text").toString().remove(QChar(0x2068)).remove(QChar(0x2069)) : QString();
+}
+// The texts of the menu items shown now (a hidden one is left out), top to bottom.
+inline QStringList shownMenuItems(QQuickItem *root)
+{
+    QStringList texts;
+    for (QQuickItem *i : itemsWhere(root, [](QQuickItem *i) { return i->inherits("QQuickMenuItem") && i->isVisible() && i->height() > 0; }))
+        texts.append(i->property("text").toString());
+    return texts;
+}
 inline QRectF sceneRect(QQuickItem *item) { return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())); }
 inline QPoint centreOf(QQuickItem *item) { return sceneRect(item).center().toPoint(); }
 // A left click in the middle of the item, as the window receives it.

@@ -50,7 +50,7 @@ QStringList texts(const QList<QQuickItem *> &items, const char *property = "text
     QStringList result;
     for (QQuickItem *item : items)
         if (item->isVisible())
-            result << item->property(property).toString();
+            result << item->property(property).toString().remove(QChar(0x2068)).remove(QChar(0x2069));
     return result;
 }
 

@@ -2,10 +2,13 @@
 #include "search/findsubstring.h"
 #include "search/packagesearch.h"
 #include "search/packagesearchindex.h"
+#include "sources/indexfile.h"
 #include "records.h"
 #include "testsupport.h"
 
+#include <QDirIterator>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -16,15 +19,28 @@ using Indices = std::vector<std::uint32_t>;
 
 namespace {
 
-// What the screens promise: a case-insensitive substring test on the chosen fields.
+// The Arabic letter variants a search reads as one, written out apart from the product's fold.
+QString withoutVariants(QString text)
+{
+    static const QRegularExpression marks(u"[\u0640\u064B-\u065F\u0670]"_s), alefs(u"[\u0622\u0623\u0625\u0671]"_s);
+    return text.remove(marks).replace(alefs, u"\u0627"_s).replace(u'\u0649', u'\u064A');
+}
+
+bool holds(std::string_view field, const QString &query)
+{
+    return withoutVariants(QString::fromUtf8(field.data(), qsizetype(field.size())))
+        .contains(withoutVariants(query), Qt::CaseInsensitive);
+}
+
+// What the screens promise: a case-insensitive substring test on the chosen fields, the name
+// standing for the display name too, with the Arabic letter variants read as one.
 Indices naive(const PackageList &packages, const QString &query, unsigned fields)
 {
     Indices found;
     for (std::uint32_t i = 0; i < packages.size(); ++i) {
         const Package &p = packages[i];
-        if (((fields & PackageSearchIndex::Name) && QString::fromStdString(p.name).contains(query, Qt::CaseInsensitive))
-            || ((fields & PackageSearchIndex::Description)
-                && QString::fromStdString(p.description).contains(query, Qt::CaseInsensitive)))
+        if (((fields & PackageSearchIndex::Name) && (holds(p.name, query) || holds(p.displayName().value_or(""), query)))
+            || ((fields & PackageSearchIndex::Description) && holds(p.description, query)))
             found.push_back(i);
     }
     return found;
@@ -79,7 +95,8 @@ private Q_SLOTS:
     void agreesWithPlainContains()
     {
         QRandomGenerator random(7);
-        const std::string_view letters[] = {"a", "b", "c", "A", "B", " ", "é", "İ", "ß", "ال", "ة", "Σ", "ς"};
+        const std::string_view letters[] = {"a", "b", "c", "A", "B", " ", "é", "İ", "ß", "ال", "ة", "Σ", "ς",
+                                            "ا", "أ", "إ", "آ", "ٱ", "ى", "ي", "ـ", "\u064B", "\u0651", "\u065F", "\u0670"};
         auto word = [&](int length) {
             std::string s;
             for (int i = 0; i < length; ++i)
@@ -89,13 +106,28 @@ private Q_SLOTS:
         QList<PackageList> lists;
         for (const int size : {0, 1, 300, 0, 57}) {
             PackageList list;
-            for (int i = 0; i < size; ++i)
+            for (int i = 0; i < size; ++i) {
                 list.append(package(word(1 + int(random.bounded(8))), word(int(random.bounded(20)))));
+                if (random.bounded(2))
+                    list.last().extras.set(Extra::DisplayName, word(int(random.bounded(10))));
+            }
             lists.append(list);
         }
         checkAgainstPlainContains(lists, {u"a"_s, u"ab"_s, u"abC"_s, u"ab"_s, u"a"_s, u""_s, u"É"_s, u"é a"_s, u" "_s,
                                           u"ba"_s, u"bab"_s, u"babA"_s, u"i"_s, u"İ"_s,
-                                          u"SS"_s, u"ß"_s, u"ال"_s, u"σ"_s, u"ΣΣ"_s});
+                                          u"SS"_s, u"ß"_s, u"ال"_s, u"σ"_s, u"ΣΣ"_s, u"أ"_s, u"إا"_s, u"اى"_s,
+                                          u"ٱي"_s, u"ـا"_s, u"\u064Eا"_s, u"يآ"_s});
+    }
+
+    // Real display names and descriptions, searched for by what their cards show.
+    void corpusAgreesWithPlainContains()
+    {
+        REQUIRE_CORPUS(dir);
+        QList<PackageList> lists;
+        for (QDirIterator it(dir, {u"Packages"_s}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            lists.append(readIndexFile(it.next(), "https://example.org/").packages);
+        checkAgainstPlainContains(lists, {u"TrollSpeed"_s, u"troll"_s, u"مدير الملفات"_s, u"汽车"_s, u"اداة"_s,
+                                          u"أداة"_s, u"ادوات"_s, u"تطبيق"_s, u"jb"_s, u"ى"_s});
     }
 
     // Every length around the sixteen-byte blocks, needles at both ends and past them.

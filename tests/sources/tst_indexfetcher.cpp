@@ -44,45 +44,6 @@ IndexResult fetch(const QString &url, const FetchOptions &options = {})
     return results.size() == 1 ? results[0] : IndexResult{{}, IndexError{IndexError::Kind::Network, u"test: called twice"_s}};
 }
 
-// Serves `body` in pieces of `piece` bytes, one every `intervalMs`, with its Content-Length or,
-// when `withLength` is false, ending it by closing; after `stallAfter` bytes it stalls.
-class PacedServer : public QTcpServer
-{
-public:
-    PacedServer(QByteArray body, int piece, int intervalMs, qint64 stallAfter = -1, bool withLength = true)
-    {
-        listen(QHostAddress::LocalHost);
-        const qint64 end = stallAfter >= 0 ? std::min<qint64>(stallAfter, body.size()) : body.size();
-        connect(this, &QTcpServer::newConnection, this, [=, this] {
-            QTcpSocket *socket = nextPendingConnection();
-            auto *timer = new QTimer(socket);
-            connect(socket, &QTcpSocket::disconnected, timer, &QTimer::stop);
-            connect(socket, &QTcpSocket::readyRead, socket, [=] {
-                socket->readAll();
-                if (timer->isActive())
-                    return;
-                const QByteArray header = withLength ? "Content-Length: " + QByteArray::number(body.size()) : QByteArray("Connection: close");
-                socket->write("HTTP/1.1 200 OK\r\n" + header + "\r\n\r\n");
-                timer->start(intervalMs);
-            });
-            connect(timer, &QTimer::timeout, socket, [=, this] {
-                if (m_sent >= end) {
-                    timer->stop();
-                    return withLength ? void() : socket->disconnectFromHost();
-                }
-                const qint64 n = std::min<qint64>(piece, end - m_sent);
-                socket->write(body.mid(m_sent, n));
-                m_sent += n;
-            });
-        });
-    }
-    [[nodiscard]] QString url() const { return u"http://127.0.0.1:%1/Packages"_s.arg(serverPort()); }
-    [[nodiscard]] qint64 sent() const { return m_sent; }
-
-private:
-    qint64 m_sent = 0;
-};
-
 QByteArray indexOfSize(qint64 bytes)
 {
     QByteArray index;

@@ -5,9 +5,11 @@
 #include "platform/userdefaults.h"
 #include "sources/indexvalidatorstore.h"
 #include "sources/liverepolist.h"
+#include "sources/refreshoutcomestore.h"
 #include "sources/refreshoutcome.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -63,6 +65,27 @@ QJsonObject storedValidators()
 QString storedTag(const Repo &repo)
 {
     return storedValidators().value(repo.id.toString(QUuid::WithoutBraces).toUpper()).toObject().value(u"etag").toString();
+}
+
+Repo repoAt(const QString &packagesURL)
+{
+    Repo repo;
+    repo.url = packagesURL.chopped(8).toStdString();
+    repo.packagesURL = packagesURL.toStdString();
+    return repo;
+}
+
+// Each source's outcome as "result everSucceeded reason".
+QStringList outcomes(const RefreshOutcomeStore &store, const RepoList &repos)
+{
+    QStringList lines;
+    for (const Repo &repo : repos) {
+        const auto entry = store.find(repo.id);
+        lines << (entry ? RefreshOutcomeStore::resultName(entry->result) + (entry->everSucceeded ? u" ever "_s : u" never "_s)
+                              + entry->reason
+                        : u"none"_s);
+    }
+    return lines;
 }
 
 } // namespace
@@ -214,6 +237,67 @@ private Q_SLOTS:
                         && !stored.at(i).isUpdating);
         }
         UserDefaults::setWriteHook({});
+    }
+
+    // Every failure keeps a reason of its own, chosen by what happened, beside the store: it is
+    // read back after a restart, and a refresh of one source leaves the others' records alone.
+    void outcomesNameEachFailure()
+    {
+        TempDataDir dir;
+        TestServer server;
+        PacedServer dripping(QByteArray(64 << 10, '\n'), 1, 20); // 50 bytes a second
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString refused = u"http://127.0.0.1:%1/Packages"_s.arg(closed.serverPort());
+        closed.close();
+        RepoList repos{servedRepo(server, u"good"_s, tagged("Package: a\n", "\"1\"")),
+                       servedRepo(server, u"page"_s, {200, "\n <!DOCTYPE html><html></html>", "text/html", false, {}, {}, false}),
+                       servedRepo(server, u"latin1"_s, tagged("Package: caf\xe9\n", {})),
+                       servedRepo(server, u"broken"_s, {500, "oops", "text/plain", false, {}, {}, false}),
+                       repoAt(server.url(u"missing/Packages"_s)), repoAt(dripping.url()), repoAt(refused)};
+        repos[3].packages = {Package()}; // had packages before these records were kept
+        LiveRepoList live(&repos, [](const RepoList &) {});
+        FetchOptions options;
+        options.lowSpeedWindowMs = 1000;
+        live.refresher().setFetchOptions(options);
+        QSignalSpy idle(&live, &LiveRepoList::idle);
+        live.refreshAll();
+        QVERIFY(idle.wait(20'000));
+        QStringList expected{u"succeeded ever "_s,
+                             u"failed never العنوان يعرض صفحة ويب بدل فهرس الحزم"_s,
+                             u"failed never الفهرس ليس نصًا بترميز UTF-8"_s,
+                             u"failed ever ردّ الخادم بالرمز 500"_s,
+                             u"failed never لا يوجد فهرس حزم على هذا العنوان"_s,
+                             u"failed never الخادم بطيء جدًا أو لم يستجب في الوقت المحدد"_s,
+                             u"failed never تعذّر الاتصال بالخادم"_s};
+        QCOMPARE(outcomes(live.outcomes(), repos), expected);
+        RefreshOutcomeStore restarted;
+        restarted.load();
+        QCOMPARE(outcomes(restarted, repos), expected);
+
+        // One source alone: only its index is asked for. The other answers 304 this time.
+        server.serve(u"page/Packages"_s, "Package: b\n");
+        live.refreshOne(repos.at(1).id);
+        QVERIFY(idle.wait(10'000));
+        QCOMPARE(server.requestCount(u"good/Packages"_s), 1);
+        expected[1] = u"succeeded ever "_s;
+        QCOMPARE(outcomes(live.outcomes(), repos), expected);
+        // Deleted sources are forgotten when the records are next written after a refresh.
+        repos.remove(2, 5);
+        live.refreshOne(repos.at(0).id);
+        QVERIFY(idle.wait(10'000));
+        restarted.load();
+        QCOMPARE(outcomes(restarted, repos), (QStringList{u"unchanged ever "_s, u"succeeded ever "_s}));
+        QCOMPARE(QJsonDocument::fromJson(UserDefaults::data(QString::fromUtf16(RefreshOutcomeStore::key)).value_or(""))
+                     .object().size(), 2);
+
+        // An unreadable file is kept aside and read as empty; readable entries are kept.
+        QVERIFY(UserDefaults::set(QByteArray("{\"" + repos.at(0).id.toString(QUuid::WithoutBraces).toLatin1()
+                                             + "\":{\"result\":\"failed\",\"everSucceeded\":true},\"x\":1}"),
+                                  QString::fromUtf16(RefreshOutcomeStore::key)));
+        restarted.load();
+        QCOMPARE(outcomes(restarted, repos), (QStringList{u"none"_s, u"none"_s}));
+        QCOMPARE(QDir(dir.path()).entryList({u"refreshOutcomes.unreadable-*"_s}).size(), 1);
     }
 };
 

@@ -8,9 +8,13 @@
 #include <QHttpServerResponder>
 #include <QList>
 #include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -81,6 +85,45 @@ private:
     QList<std::shared_ptr<QHttpServerResponder>> m_stalled;
     bool m_holding = false;
     int m_total = 0;
+};
+
+// Serves `body` in pieces of `piece` bytes, one every `intervalMs`, with its Content-Length or,
+// when `withLength` is false, ending it by closing; after `stallAfter` bytes it stalls.
+class PacedServer : public QTcpServer
+{
+public:
+    PacedServer(QByteArray body, int piece, int intervalMs, qint64 stallAfter = -1, bool withLength = true)
+    {
+        listen(QHostAddress::LocalHost);
+        const qint64 end = stallAfter >= 0 ? std::min<qint64>(stallAfter, body.size()) : body.size();
+        connect(this, &QTcpServer::newConnection, this, [=, this] {
+            QTcpSocket *socket = nextPendingConnection();
+            auto *timer = new QTimer(socket);
+            connect(socket, &QTcpSocket::disconnected, timer, &QTimer::stop);
+            connect(socket, &QTcpSocket::readyRead, socket, [=] {
+                socket->readAll();
+                if (timer->isActive())
+                    return;
+                const QByteArray header = withLength ? "Content-Length: " + QByteArray::number(body.size()) : QByteArray("Connection: close");
+                socket->write("HTTP/1.1 200 OK\r\n" + header + "\r\n\r\n");
+                timer->start(intervalMs);
+            });
+            connect(timer, &QTimer::timeout, socket, [=, this] {
+                if (m_sent >= end) {
+                    timer->stop();
+                    return withLength ? void() : socket->disconnectFromHost();
+                }
+                const qint64 n = std::min<qint64>(piece, end - m_sent);
+                socket->write(body.mid(m_sent, n));
+                m_sent += n;
+            });
+        });
+    }
+    [[nodiscard]] QString url() const { return QStringLiteral("http://127.0.0.1:%1/Packages").arg(serverPort()); }
+    [[nodiscard]] qint64 sent() const { return m_sent; }
+
+private:
+    qint64 m_sent = 0;
 };
 
 // Points the application's data folder (VEXLO_DATA_DIR) and the platform's cache folder

@@ -79,7 +79,7 @@ Sheet {
                 width: parent.width - 96
                 horizontalAlignment: Text.AlignHCenter
                 elide: Text.ElideRight
-                text: stack.currentItem ? stack.currentItem.title : ""
+                text: stack.currentItem ? BidirectionalText.field(stack.currentItem.title) : ""
                 font: SystemStyle.headline
                 color: SystemStyle.primary
             }

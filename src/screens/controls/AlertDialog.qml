@@ -86,7 +86,7 @@ Dialog {
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.Wrap
                     textFormat: Text.PlainText
-                    text: BidirectionalText.isolated(alert.message)
+                    text: BidirectionalText.message(alert.message)
                     Accessible.name: AccessibleTexts.spoken(alert.message)
                     font: SystemStyle.subheadline
                     color: SystemStyle.primary

@@ -37,7 +37,7 @@ ToolBar {
         elide: Text.ElideRight
         Accessible.role: Accessible.Heading
         Accessible.name: AccessibleTexts.spoken(text)
-        text: bar.stack && bar.stack.currentItem ? bar.stack.currentItem.title : ""
+        text: bar.stack && bar.stack.currentItem ? BidirectionalText.field(bar.stack.currentItem.title) : ""
         font: SystemStyle.headline
         color: SystemStyle.primary
     }

@@ -8,9 +8,6 @@ import Vexlo
 RowLayout {
     id: label
     property string text
-    // Shows the text's left-to-right runs (an address, "Name <mail>") isolated, so their
-    // punctuation stays in place in this right-to-left interface; `text` stays as given.
-    property bool isolateRuns: false
     property string symbol
     property color symbolColor: SystemStyle.gray
     property alias font: title.font
@@ -33,7 +30,7 @@ RowLayout {
         Accessible.role: Accessible.StaticText
         Accessible.name: AccessibleTexts.spoken(text)
         Accessible.ignored: !label.readable
-        text: label.isolateRuns ? BidirectionalText.isolated(label.text) : label.text
+        text: label.text
         Layout.fillWidth: true
         verticalAlignment: Text.AlignTop
         horizontalAlignment: Text.AlignLeft

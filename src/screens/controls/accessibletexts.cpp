@@ -20,7 +20,8 @@ QString AccessibleTexts::packageCount(int count)
 }
 
 QString AccessibleTexts::sourceRow(const QString &name, bool isPinned, bool isFixed, int packageCount,
-                                   const QString &lastUpdatedText, bool isUpdating)
+                                   const QString &lastUpdatedText, bool isUpdating,
+                                   const QString &failureReason)
 {
     QString text = spoken(name);
     if (isPinned)
@@ -31,6 +32,8 @@ QString AccessibleTexts::sourceRow(const QString &name, bool isPinned, bool isFi
         + spoken(lastUpdatedText);
     if (isUpdating)
         text += separator + u"جارٍ التحديث"_s;
+    if (!failureReason.isEmpty())
+        text += separator + u"فشل التحديث: "_s + failureReason;
     return text;
 }
 

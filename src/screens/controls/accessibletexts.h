@@ -29,6 +29,9 @@ class AccessibleTexts : public QObject
     Q_PROPERTY(QString copyShareLink MEMBER copyShareLink CONSTANT)
     Q_PROPERTY(QString packagePage MEMBER packagePage CONSTANT)
     Q_PROPERTY(QString architectures MEMBER architectures CONSTANT)
+    Q_PROPERTY(QString refreshSource MEMBER refreshSource CONSTANT)
+    Q_PROPERTY(QString copyAddress MEMBER copyAddress CONSTANT)
+    Q_PROPERTY(QString retry MEMBER retry CONSTANT)
 
 public:
     using QObject::QObject;
@@ -50,14 +53,17 @@ public:
     static inline const QString copyShareLink = QStringLiteral("نسخ رابط المشاركة");
     static inline const QString packagePage = QStringLiteral("صفحة الحزمة");
     static inline const QString architectures = QStringLiteral("البنية");
+    static inline const QString refreshSource = QStringLiteral("تحديث هذا السورس");
+    static inline const QString copyAddress = QStringLiteral("نسخ العنوان");
+    static inline const QString retry = QStringLiteral("إعادة المحاولة");
 
     // "عدد الحزم: 12", as the row shows it.
     [[nodiscard]] Q_INVOKABLE static QString packageCount(int count);
     // A source row as one item: its name, whether it is pinned and fixed, package count and last
-    // refresh, and whether it is refreshing now.
+    // refresh, whether it is refreshing now, and why its last refresh failed.
     [[nodiscard]] Q_INVOKABLE static QString sourceRow(const QString &name, bool isPinned, bool isFixed,
                                                        int packageCount, const QString &lastUpdatedText,
-                                                       bool isUpdating);
+                                                       bool isUpdating, const QString &failureReason = {});
     // A package card as one sentence, in the order it is seen: display name (when it is not the
     // identifier), identifier, version, size, architecture and rating (when it has one).
     [[nodiscard]] Q_INVOKABLE static QString card(const QString &displayName, const QString &name,

@@ -215,6 +215,8 @@ Page {
                     pinnedSection: true
                     onRepoOpened: id => page.repoOpened(id)
                     onPinToggled: id => page.togglePin(id)
+                    onRefreshRequested: id => page.model.refreshRepo(id)
+                    onCopyAddressRequested: id => page.model.copyAddress(id)
                     onRowFocused: row => page.scrollIntoView(row)
                 }
                 SectionHeader {
@@ -231,6 +233,8 @@ Page {
                     pinnedSection: false
                     onRepoOpened: id => page.repoOpened(id)
                     onPinToggled: id => page.togglePin(id)
+                    onRefreshRequested: id => page.model.refreshRepo(id)
+                    onCopyAddressRequested: id => page.model.copyAddress(id)
                     onDeleteRequested: (id, next) => page.deleteRepo(id, next)
                     onRowFocused: row => page.scrollIntoView(row)
                 }

@@ -13,6 +13,8 @@ Rectangle {
     signal pinToggled(string id)
     // `next` is the row that takes the focus once this one is gone (null when none).
     signal deleteRequested(string id, Item next)
+    signal refreshRequested(string id)
+    signal copyAddressRequested(string id)
     // A row took the keyboard focus: the list scrolls it into view.
     signal rowFocused(Item row)
 
@@ -47,6 +49,8 @@ Rectangle {
                 }
                 onPinToggled: group.pinToggled(repoId)
                 onDeleteRequested: group.deleteRequested(repoId, neighbourRow())
+                onRefreshRequested: group.refreshRequested(repoId)
+                onCopyAddressRequested: group.copyAddressRequested(repoId)
                 onActiveFocusChanged: if (activeFocus) group.rowFocused(row)
 
                 // Inset from the leading edge to where the text begins (padding, icon, spacing).

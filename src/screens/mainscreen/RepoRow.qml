@@ -4,12 +4,16 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Vexlo
 
-// One source in the main screen's list: icon, name, package count, last refresh, a progress
-// bar while it refreshes and a red note when it has no packages. Only shows: the row that
-// holds it handles taps and swipes.
+// One source in the main screen's list: icon, name, address, package count, last refresh, a
+// progress bar while it refreshes, and a red line when its last refresh failed (else a red
+// note when it has no packages). Only shows: the row that holds it handles taps and swipes.
+// The text block is a column of lines, one per fact, so a line more takes no other change.
 ColumnLayout {
     id: row
     required property string name
+    required property string url
+    // Why the last refresh failed; empty when it did not.
+    required property string failureReason
     required property string imageURL
     required property int packageCount
     required property string lastUpdatedText
@@ -43,11 +47,23 @@ ColumnLayout {
                 Label {
                     Accessible.ignored: true
                     Layout.fillWidth: true
-                    text: BidirectionalText.isolated(row.name)
+                    text: BidirectionalText.field(row.name)
                     horizontalAlignment: Text.AlignLeft
                     wrapMode: Text.Wrap
                     font: SystemStyle.headline
                     color: SystemStyle.primary
+                }
+                Label {
+                    Accessible.ignored: true
+                    objectName: "addressLabel"
+                    // Sources on one host differ in their path: one line, cut in the middle.
+                    Layout.fillWidth: true
+                    horizontalAlignment: Text.AlignLeft
+                    text: BidirectionalText.shortAddress(row.url)
+                    elide: Text.ElideMiddle
+                    maximumLineCount: 1
+                    font: SystemStyle.caption
+                    color: SystemStyle.secondary
                 }
                 Label {
                     Accessible.ignored: true
@@ -66,7 +82,7 @@ ColumnLayout {
                     horizontalAlignment: Text.AlignLeft
                     wrapMode: Text.Wrap
                     // The date keeps its own direction: an ISO or en_US date reads left to right.
-                    text: "آخر تحديث: \u2068" + row.lastUpdatedText + "\u2069"
+                    text: "آخر تحديث: " + BidirectionalText.field(row.lastUpdatedText)
                     font: SystemStyle.caption
                     color: SystemStyle.secondary
                 }
@@ -86,8 +102,19 @@ ColumnLayout {
     }
     Label {
         Accessible.ignored: true
+        objectName: "failureNote"
+        visible: row.failureReason !== ""
+        text: "فشل التحديث: " + row.failureReason
+        Layout.maximumWidth: row.width - 32
+        wrapMode: Text.Wrap
+        font: SystemStyle.caption
+        color: SystemStyle.red
+        Layout.alignment: Qt.AlignHCenter
+    }
+    Label {
+        Accessible.ignored: true
         objectName: "emptyNote"
-        visible: row.packageCount === 0
+        visible: row.packageCount === 0 && row.failureReason === ""
         text: "لا توجد حزم في هذا السورس"
         Layout.maximumWidth: row.width - 32
         wrapMode: Text.Wrap

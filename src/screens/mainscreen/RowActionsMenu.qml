@@ -4,7 +4,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Vexlo
 
-// The swipe actions of a source row as a context menu, with the same labels and symbols.
+// The swipe actions of a source row as a context menu, with the same labels and symbols,
+// and the actions every row has: refresh that source, copy its address.
 Menu {
     id: menu
     property bool hasPinAction
@@ -12,6 +13,8 @@ Menu {
     property bool isPinned
     signal pinTriggered()
     signal deleteTriggered()
+    signal refreshTriggered()
+    signal copyAddressTriggered()
 
     // Lifting the finger of the long press that opened the menu must not close it.
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
@@ -47,6 +50,20 @@ Menu {
         }
     }
 
+    ActionItem {
+        objectName: "refreshMenuItem"
+        text: AccessibleTexts.refreshSource
+        symbol: "arrow.clockwise"
+        tint: SystemStyle.blue
+        onTriggered: menu.refreshTriggered()
+    }
+    ActionItem {
+        objectName: "copyAddressMenuItem"
+        text: AccessibleTexts.copyAddress
+        symbol: "doc.on.doc.fill"
+        tint: SystemStyle.green
+        onTriggered: menu.copyAddressTriggered()
+    }
     ActionItem {
         objectName: "pinMenuItem"
         visible: menu.hasPinAction

@@ -14,6 +14,8 @@ Item {
     required property int index
     required property string repoId
     required property string name
+    required property string url
+    required property string failureReason
     required property string imageURL
     required property int packageCount
     required property string lastUpdatedText
@@ -42,12 +44,14 @@ Item {
     signal openRequested()
     signal pinToggled()
     signal deleteRequested()
+    signal refreshRequested()
+    signal copyAddressRequested()
 
     implicitHeight: content.implicitHeight
     activeFocusOnTab: true
     // Read as one item; its texts inside are not read on their own.
     Accessible.role: Accessible.ListItem
-    Accessible.name: AccessibleTexts.sourceRow(name, isPinned, isFixed, packageCount, lastUpdatedText, isUpdating)
+    Accessible.name: AccessibleTexts.sourceRow(name, isPinned, isFixed, packageCount, lastUpdatedText, isUpdating, failureReason)
     Accessible.focusable: true
     Accessible.onPressAction: openRequested()
     clip: true
@@ -56,8 +60,6 @@ Item {
     function runLeading() { close(); pinToggled() }
     function runTrailing() { close(); deleteRequested() }
     function openMenu(x, y) {
-        if (!hasPinAction && !hasDeleteAction)
-            return
         close()
         // The menu opens towards the trailing side of the point, as the text runs.
         menu.popup(rightToLeft ? x - menu.width : x, y)
@@ -156,6 +158,8 @@ Item {
             anchors.leftMargin: 16
             anchors.rightMargin: 16
             name: row.name
+            url: row.url
+            failureReason: row.failureReason
             imageURL: row.imageURL
             packageCount: row.packageCount
             lastUpdatedText: row.lastUpdatedText
@@ -223,5 +227,7 @@ Item {
         isPinned: row.isPinned
         onPinTriggered: row.pinToggled()
         onDeleteTriggered: row.deleteRequested()
+        onRefreshTriggered: row.refreshRequested()
+        onCopyAddressTriggered: row.copyAddressRequested()
     }
 }

@@ -5,11 +5,14 @@
 #include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "platform/platformservices.h"
+#include "sources/refreshoutcomestore.h"
 #include "reposectionmodel.h"
 #include "screens/controls/announcer.h"
 #include "screens/packagegrid/packagelistmodel.h"
 #include "search/catalogsearch.h"
+#include "search/searchfold.h"
 #include "sources/liverepolist.h"
+#include "sources/reporefresher.h"
 #include "sources/refreshoutcome.h"
 #include "sources/repoadder.h"
 
@@ -41,8 +44,10 @@ ContentViewModel::ContentViewModel(QObject *parent)
     connect(m_live, &LiveRepoList::idle, ImageLoader::instance(), &ImageLoader::forgetFailures);
     connect(m_live, &LiveRepoList::sourceChanged, this, &ContentViewModel::sourceChanged);
     connect(m_live, &LiveRepoList::refreshFailed, this,
-            [this](int position) { alert(RefreshOutcome::alertMessage(m_repos.at(position))); });
+            [this](int position) { alertRefreshFailure(RefreshOutcome::alertMessage(m_repos.at(position))); });
     connect(m_live, &LiveRepoList::idle, this, [] { Announcer::instance()->announce(u"انتهى التحديث"_s); });
+    m_pinned->setOutcomes(&m_live->outcomes());
+    m_other->setOutcomes(&m_live->outcomes());
     refreshSections();
 }
 
@@ -71,6 +76,7 @@ void ContentViewModel::setShowAlert(bool show)
     if (m_showAlert == show)
         return;
     m_showAlert = show;
+    m_alertListsFailures = m_alertListsFailures && show;
     Q_EMIT showAlertChanged();
 }
 
@@ -112,9 +118,8 @@ int ContentViewModel::otherCount() const
 
 bool ContentViewModel::matchesSearch(const Repo &repo) const
 {
-    return m_searchText.isEmpty()
-        || QString::fromStdString(repo.name).contains(m_searchText, Qt::CaseInsensitive)
-        || QString::fromStdString(repo.url).contains(m_searchText, Qt::CaseInsensitive);
+    const QString query = searchFold(m_searchText);
+    return searchMatches(QString::fromStdString(repo.name), query) || searchMatches(QString::fromStdString(repo.url), query);
 }
 
 QList<int> ContentViewModel::filteredRepos() const
@@ -175,7 +180,31 @@ bool ContentViewModel::shouldUpdateRepos() const
 
 void ContentViewModel::updateAllRepos()
 {
+    m_alertListsFailures = false; // failures of an earlier refresh are not added to
     m_live->refreshAll();
+}
+
+void ContentViewModel::refreshRepo(const QString &repoId)
+{
+    m_alertListsFailures = false;
+    m_live->refreshOne(QUuid::fromString(repoId));
+}
+
+void ContentViewModel::setFetchOptions(const FetchOptions &options)
+{
+    m_live->refresher().setFetchOptions(options);
+}
+
+void ContentViewModel::copyAddress(const QString &repoId)
+{
+    if (const int i = positionOf(QUuid::fromString(repoId)); i >= 0)
+        PlatformServices::instance()->copyText(QString::fromStdString(m_repos.at(i).url));
+}
+
+QString ContentViewModel::failureReason(const QString &repoId) const
+{
+    const std::optional<RefreshOutcomeStore::Entry> outcome = m_live->outcomes().find(QUuid::fromString(repoId));
+    return outcome && outcome->result == RefreshOutcomeStore::Result::Failed ? outcome->reason : QString();
 }
 
 void ContentViewModel::togglePin(const QString &repoId)
@@ -270,8 +299,19 @@ int ContentViewModel::positionOf(const QUuid &id) const
     return -1;
 }
 
+void ContentViewModel::alertRefreshFailure(const QString &message)
+{
+    if (m_showAlert && m_alertListsFailures) {
+        setAlertMessage(m_alertMessage + u'\n' + message);
+        return;
+    }
+    alert(message);
+    m_alertListsFailures = true;
+}
+
 void ContentViewModel::alert(const QString &message)
 {
+    m_alertListsFailures = false;
     setAlertMessage(message);
     // Re-raise even when already shown, so a second message is seen as a new one.
     m_showAlert = false;

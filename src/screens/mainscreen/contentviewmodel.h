@@ -16,6 +16,7 @@ class AsyncRepoStore;
 class CatalogSearch;
 class RepoAdder;
 class LiveRepoList;
+struct FetchOptions;
 
 // Seconds after which the first source's last refresh makes an appearance refresh again.
 inline constexpr double UPDATE_INTERVAL = 86400.0;
@@ -82,6 +83,12 @@ public:
     void saveRepos();
     [[nodiscard]] bool shouldUpdateRepos() const;
     Q_INVOKABLE void updateAllRepos();
+    // Refreshes that source alone (the row menu's and the source screen's retry).
+    Q_INVOKABLE void refreshRepo(const QString &repoId);
+    // Copies the source's address as it is stored.
+    Q_INVOKABLE void copyAddress(const QString &repoId);
+    // Why the source's last refresh failed; empty when it did not fail or is unknown.
+    [[nodiscard]] QString failureReason(const QString &repoId) const;
 
     Q_INVOKABLE void togglePin(const QString &repoId);
     // The delete button of a row: removes exactly that source, fixed or not.
@@ -102,11 +109,16 @@ public:
     void appendRepo(const Repo &repo);
     // Shows a message in the one alert; the last message set wins.
     void alert(const QString &message);
+    // Shows a refresh failure: while the alert already shows failures of this refresh, the
+    // message is added as a line of its own, so one alert names every source that failed.
+    void alertRefreshFailure(const QString &message);
 
     // A copy of one source, for the screens pushed from a row.
     [[nodiscard]] std::optional<Repo> repo(const QString &repoId) const;
     // Blocks until pending writes of the store have completed (used at quit).
     void waitForPendingWrites();
+    // The limits of the refreshes' fetches, replaceable in tests.
+    void setFetchOptions(const FetchOptions &options);
     // The clock of the refresh decision (seconds since 2001), replaceable in tests.
     void setClock(std::function<double()> now) { m_now = std::move(now); }
 
@@ -134,6 +146,7 @@ private:
     RepoList m_repos;
     bool m_showingAddRepo = false;
     bool m_showAlert = false;
+    bool m_alertListsFailures = false; // the shown alert names refresh failures
     QString m_alertMessage;
     QString m_searchText;
     bool m_hasUpdatedRepos = false;

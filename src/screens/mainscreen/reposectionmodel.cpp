@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+using namespace Qt::StringLiterals;
+
 RepoSectionModel::RepoSectionModel(const RepoList *repos, QObject *parent)
     : QAbstractListModel(parent)
     , m_repos(repos)
@@ -37,7 +39,11 @@ QVariant RepoSectionModel::data(const QModelIndex &index, int role) const
     case PackageCountRole:
         return int(repo.packages.size());
     case LastUpdatedTextRole:
-        return shortDateTimeText(ReferenceDate::toDateTime(repo.lastUpdated).toLocalTime(), QLocale::system());
+        return lastUpdatedText(repo, m_outcomes ? m_outcomes->find(repo.id) : std::nullopt);
+    case FailureReasonRole: {
+        const auto outcome = m_outcomes ? m_outcomes->find(repo.id) : std::nullopt;
+        return outcome && outcome->result == RefreshOutcomeStore::Result::Failed ? outcome->reason : QString();
+    }
     case IsPinnedRole:
         return repo.isPinned;
     case IsFixedRole:
@@ -63,8 +69,18 @@ QHash<int, QByteArray> RepoSectionModel::roleNames() const
         {IsFixedRole, "isFixed"},
         {IsUpdatingRole, "isUpdating"},
         {UpdateProgressRole, "updateProgress"},
+        {FailureReasonRole, "failureReason"},
     };
     return names;
+}
+
+QString RepoSectionModel::lastUpdatedText(const Repo &repo, const std::optional<RefreshOutcomeStore::Entry> &outcome)
+{
+    // Without a record, as read from a document older than the records: a source that has
+    // packages got them from a refresh; one without has never had one here.
+    if (outcome ? !outcome->everSucceeded : repo.packages.isEmpty())
+        return u"لم يُحدَّث بعد"_s;
+    return shortDateTimeText(ReferenceDate::toDateTime(repo.lastUpdated).toLocalTime(), QLocale::system());
 }
 
 void RepoSectionModel::update(const Filter &filter, bool changed)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/repo.h"
+#include "sources/refreshoutcomestore.h"
 
 #include <QAbstractListModel>
 #include <QtQml/qqmlregistration.h>
@@ -27,12 +28,18 @@ public:
         IsFixedRole,
         IsUpdatingRole,
         UpdateProgressRole,
+        FailureReasonRole, // why the last refresh failed; empty when it did not
     };
     Q_ENUM(Role)
 
     using Filter = std::function<bool(const Repo &)>;
 
     RepoSectionModel(const RepoList *repos, QObject *parent = nullptr);
+    // Where the rows read each source's last refresh outcome; it must outlive the model.
+    void setOutcomes(const RefreshOutcomeStore *outcomes) { m_outcomes = outcomes; }
+    // "آخر تحديث" of a row: the time of the source's last successful refresh, or a note that
+    // none ever succeeded.
+    [[nodiscard]] static QString lastUpdatedText(const Repo &repo, const std::optional<RefreshOutcomeStore::Entry> &outcome);
 
     [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
@@ -50,6 +57,7 @@ public:
 
 private:
     const RepoList *m_repos;
+    const RefreshOutcomeStore *m_outcomes = nullptr;
     QList<int> m_positions;
     QList<QUuid> m_ids;
 };

@@ -76,12 +76,13 @@ Page {
                         Accessible.role: Accessible.StaticText
                         Accessible.name: AccessibleTexts.spoken(text)
                         Layout.fillWidth: true
-                        text: viewModel.shortDisplayName
+                        text: BidirectionalText.field(viewModel.shownDisplayName)
                         font.pixelSize: SystemStyle.title2.pixelSize
                         font.weight: Font.Bold
                         color: SystemStyle.primary
                         horizontalAlignment: Text.AlignLeft
-                        maximumLineCount: 1
+                        maximumLineCount: viewModel.expanded ? 1000 : 1
+                        wrapMode: viewModel.expanded ? Text.Wrap : Text.NoWrap
                         elide: Text.ElideRight
                     }
                 }
@@ -93,12 +94,13 @@ Page {
                         Accessible.role: Accessible.StaticText
                         Accessible.name: AccessibleTexts.spoken(text)
                         Layout.fillWidth: true
-                        text: viewModel.shortName
+                        text: BidirectionalText.field(viewModel.shownName)
                         font.pixelSize: SystemStyle.title2.pixelSize
                         font.weight: Font.Bold
                         color: SystemStyle.primary
                         horizontalAlignment: Text.AlignLeft
-                        maximumLineCount: 1
+                        maximumLineCount: viewModel.expanded ? 1000 : 1
+                        wrapMode: viewModel.expanded ? Text.WrapAnywhere : Text.NoWrap
                         elide: Text.ElideRight
                     }
                 }
@@ -108,9 +110,31 @@ Page {
                 Layout.fillWidth: true
                 symbol: "text.alignleft"
                 symbolColor: SystemStyle.gray
-                text: viewModel.shortDescription
+                text: BidirectionalText.field(viewModel.shownDescription)
                 font: SystemStyle.body
-                maximumLineCount: 3
+                maximumLineCount: viewModel.expanded ? 100000 : 3
+            }
+            // Shows the whole name and description in place, and the first view again.
+            AbstractButton {
+                id: more
+                objectName: "moreButton"
+                visible: viewModel.canExpand
+                Layout.alignment: Qt.AlignLeft
+                Layout.topMargin: -12
+                padding: 4
+                text: viewModel.expanded ? "أقل" : "المزيد"
+                Accessible.role: Accessible.Button
+                Accessible.name: text
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+                onClicked: viewModel.expanded = !viewModel.expanded
+                FocusRing { cornerRadius: 6 }
+                contentItem: Text {
+                    text: more.text
+                    font: SystemStyle.subheadline
+                    color: SystemStyle.blue
+                    Accessible.ignored: true
+                }
             }
             ColumnLayout {
                 spacing: 5
@@ -120,7 +144,7 @@ Page {
                     Layout.fillWidth: true
                     symbol: "number"
                     symbolColor: SystemStyle.green
-                    text: "الإصدار: " + viewModel.version
+                    text: "الإصدار: " + BidirectionalText.field(viewModel.version)
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -129,7 +153,7 @@ Page {
                     Layout.fillWidth: true
                     symbol: "doc.fill"
                     symbolColor: SystemStyle.orange
-                    text: "حجم الملف: " + viewModel.sizeText
+                    text: "حجم الملف: " + BidirectionalText.field(viewModel.sizeText)
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -138,7 +162,7 @@ Page {
                     Layout.fillWidth: true
                     symbol: "cpu.fill"
                     symbolColor: SystemStyle.purple
-                    text: "البنية: " + viewModel.architecture
+                    text: "البنية: " + BidirectionalText.field(viewModel.architecture)
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -148,8 +172,7 @@ Page {
                     Layout.fillWidth: true
                     symbol: "person.fill"
                     symbolColor: SystemStyle.blue
-                    text: "المطور: " + viewModel.author
-                    isolateRuns: true
+                    text: "المطور: " + BidirectionalText.field(viewModel.author)
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -159,7 +182,7 @@ Page {
                     Layout.fillWidth: true
                     symbol: "folder.fill"
                     symbolColor: SystemStyle.gray
-                    text: "القسم: " + viewModel.section
+                    text: "القسم: " + BidirectionalText.field(viewModel.section)
                     font: SystemStyle.subheadline
                     maximumLineCount: 1000
                 }
@@ -173,7 +196,7 @@ Page {
                 Layout.fillWidth: true
                 Text {
                     objectName: "detailRatingText"
-                    text: AccessibleTexts.rating(viewModel.ratingText)
+                    text: AccessibleTexts.rating(BidirectionalText.field(viewModel.ratingText))
                     Accessible.ignored: true
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary

@@ -34,7 +34,40 @@ PackageDetailViewModel::PackageDetailViewModel(QObject *parent)
 void PackageDetailViewModel::setPackage(const Package &package)
 {
     m_package = package;
+    m_expanded = false;
     Q_EMIT packageChanged();
+    Q_EMIT shownTextsChanged();
+}
+
+void PackageDetailViewModel::setExpanded(bool expanded)
+{
+    if (m_expanded == expanded || (expanded && !canExpand()))
+        return;
+    m_expanded = expanded;
+    Q_EMIT shownTextsChanged();
+}
+
+bool PackageDetailViewModel::canExpand() const
+{
+    const std::optional<std::string_view> displayName = m_package.displayName();
+    return shortName() != text(m_package.name) || shortDescription() != text(m_package.description)
+        || (!shortDisplayName().isEmpty() && shortDisplayName() != text(*displayName));
+}
+
+QString PackageDetailViewModel::shownName() const
+{
+    return m_expanded ? text(m_package.name) : shortName();
+}
+
+QString PackageDetailViewModel::shownDisplayName() const
+{
+    const QString shortened = shortDisplayName();
+    return m_expanded && !shortened.isEmpty() ? text(*m_package.displayName()) : shortened;
+}
+
+QString PackageDetailViewModel::shownDescription() const
+{
+    return m_expanded ? text(m_package.description) : shortDescription();
 }
 
 QVariant PackageDetailViewModel::record() const

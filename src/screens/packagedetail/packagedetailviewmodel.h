@@ -29,6 +29,11 @@ class PackageDetailViewModel : public QObject
     Q_PROPERTY(QString author READ author NOTIFY packageChanged)
     Q_PROPERTY(QString section READ section NOTIFY packageChanged)
     Q_PROPERTY(bool hasDepiction READ hasDepiction NOTIFY packageChanged)
+    Q_PROPERTY(bool canExpand READ canExpand NOTIFY packageChanged)
+    Q_PROPERTY(bool expanded READ expanded WRITE setExpanded NOTIFY shownTextsChanged)
+    Q_PROPERTY(QString shownName READ shownName NOTIFY shownTextsChanged)
+    Q_PROPERTY(QString shownDisplayName READ shownDisplayName NOTIFY shownTextsChanged)
+    Q_PROPERTY(QString shownDescription READ shownDescription NOTIFY shownTextsChanged)
 
 public:
     static constexpr int nameLength = 20;
@@ -57,6 +62,14 @@ public:
     // Empty when the index gives none.
     [[nodiscard]] QString author() const;
     [[nodiscard]] QString section() const;
+    // Whether the shortened name, display name or description leave something out.
+    [[nodiscard]] bool canExpand() const;
+    // The screen first shows the shortened texts; expanded, it shows them whole.
+    [[nodiscard]] bool expanded() const { return m_expanded; }
+    void setExpanded(bool expanded);
+    [[nodiscard]] QString shownName() const;
+    [[nodiscard]] QString shownDisplayName() const; // empty as shortDisplayName is
+    [[nodiscard]] QString shownDescription() const;
     // Whether the package's page is a web address, the only kind the page button opens.
     [[nodiscard]] bool hasDepiction() const;
 
@@ -75,8 +88,10 @@ public:
 Q_SIGNALS:
     void packageChanged();
     void sileoMissing();
+    void shownTextsChanged();
 
 private:
     Package m_package;
     bool m_askingForSileo = false;
+    bool m_expanded = false;
 };

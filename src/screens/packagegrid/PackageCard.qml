@@ -65,7 +65,7 @@ AbstractButton {
             Text {
                 objectName: "cardDisplayName"
                 Layout.fillWidth: true
-                text: card.displayName
+                text: BidirectionalText.field(card.displayName)
                 font: SystemStyle.headline
                 color: SystemStyle.primary
                 horizontalAlignment: Text.AlignLeft
@@ -81,7 +81,7 @@ AbstractButton {
             Layout.fillWidth: true
             symbol: "app.fill"
             symbolColor: SystemStyle.blue
-            text: card.name
+            text: BidirectionalText.field(card.name)
             font: SystemStyle.headline
             color: SystemStyle.primary
             maximumLineCount: facts.stacked ? 3 : 1
@@ -92,7 +92,7 @@ AbstractButton {
             Layout.fillWidth: true
             symbol: "text.alignleft"
             symbolColor: SystemStyle.gray
-            text: card.packageDescription
+            text: BidirectionalText.field(card.packageDescription)
             font: SystemStyle.subheadline
             maximumLineCount: 2
         }
@@ -111,7 +111,7 @@ AbstractButton {
                 Layout.fillWidth: facts.stacked
                 symbol: "number"
                 symbolColor: SystemStyle.green
-                text: "الإصدار: " + card.version
+                text: "الإصدار: " + BidirectionalText.field(card.version)
                 font: SystemStyle.caption
                 minimumScale: facts.stacked ? 1 : 0.7
                 maximumLineCount: facts.stacked ? 4 : 1
@@ -121,7 +121,7 @@ AbstractButton {
                 objectName: "cardSize"
                 Layout.fillWidth: true
                 Layout.maximumWidth: facts.stacked ? -1 : implicitWidth
-                text: "حجم الملف: " + card.sizeText
+                text: "حجم الملف: " + BidirectionalText.field(card.sizeText)
                 font: SystemStyle.caption
                 color: SystemStyle.secondary
                 horizontalAlignment: Text.AlignLeft
@@ -137,7 +137,7 @@ AbstractButton {
                 Layout.fillWidth: facts.stacked
                 symbol: "cpu.fill"
                 symbolColor: SystemStyle.purple
-                text: "البنية: " + card.architecture
+                text: "البنية: " + BidirectionalText.field(card.architecture)
                 font: SystemStyle.caption
                 minimumScale: facts.stacked ? 1 : 0.7
                 maximumLineCount: facts.stacked ? 4 : 1
@@ -151,7 +151,7 @@ AbstractButton {
             Layout.fillWidth: true
             Text {
                 objectName: "cardRatingText"
-                text: AccessibleTexts.rating(card.ratingText)
+                text: AccessibleTexts.rating(BidirectionalText.field(card.ratingText))
                 Accessible.ignored: true
                 font: SystemStyle.caption
                 color: SystemStyle.secondary

@@ -61,6 +61,17 @@ Page {
             width: grid.width
             spacing: 8
             // With large text the section menu takes a line of its own under the segments.
+            SourceFacts {
+                objectName: "sourceFacts"
+                Layout.fillWidth: true
+                Layout.leftMargin: SystemStyle.padding
+                Layout.rightMargin: SystemStyle.padding
+                Layout.topMargin: SystemStyle.padding
+                address: viewModel.address
+                failureReason: viewModel.failureReason
+                onCopyRequested: viewModel.copyAddress()
+                onRetryRequested: viewModel.retry()
+            }
             GridLayout {
                 Layout.fillWidth: true
                 Layout.margins: SystemStyle.padding

@@ -38,7 +38,7 @@ AbstractButton {
             spacing: 4
             Text {
                 Layout.fillWidth: true
-                text: button.text
+                text: BidirectionalText.field(button.text)
                 font: SystemStyle.footnote
                 color: SystemStyle.blue
                 wrapMode: Text.Wrap
@@ -61,7 +61,7 @@ AbstractButton {
                 id: choice
                 required property var modelData
                 objectName: "sectionChoice_" + modelData.name
-                text: modelData.text
+                text: BidirectionalText.field(modelData.text)
                 Accessible.name: AccessibleTexts.spoken(text)
                 Accessible.onPressAction: clicked()
                 font: SystemStyle.body

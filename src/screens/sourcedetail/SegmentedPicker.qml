@@ -84,7 +84,7 @@ Rectangle {
                     anchors.fill: parent
                     anchors.leftMargin: 4
                     anchors.rightMargin: 4
-                    text: picker.textOf(segment.modelData)
+                    text: BidirectionalText.field(picker.textOf(segment.modelData))
                     font.pixelSize: SystemStyle.footnote.pixelSize
                     font.weight: segment.selected ? Font.DemiBold : Font.Normal
                     Accessible.ignored: true

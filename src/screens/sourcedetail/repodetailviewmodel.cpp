@@ -1,5 +1,6 @@
 #include "repodetailviewmodel.h"
 
+#include "platform/platformservices.h"
 #include "screens/mainscreen/contentviewmodel.h"
 #include "screens/packagegrid/packagelistmodel.h"
 #include "search/packagesearch.h"
@@ -108,10 +109,25 @@ void RepoDetailViewModel::follow()
     const std::optional<Repo> current = m_content->repo(m_repoId);
     if (!current)
         return; // gone from the list: keep showing what the screen has
+    if (const QString reason = m_content->failureReason(m_repoId); reason != m_failureReason) {
+        m_failureReason = reason;
+        Q_EMIT failureReasonChanged();
+    }
     // A refresh that begins changes only the source's progress, which this screen does not show.
     if (current->name == m_repo.name && samePackages(current->packages, m_repo.packages))
         return;
     setRepo(*current);
+}
+
+void RepoDetailViewModel::retry()
+{
+    if (m_content && !m_repoId.isEmpty())
+        m_content->refreshRepo(m_repoId);
+}
+
+void RepoDetailViewModel::copyAddress()
+{
+    PlatformServices::instance()->copyText(address());
 }
 
 QString RepoDetailViewModel::title() const

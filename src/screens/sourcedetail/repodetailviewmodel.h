@@ -30,6 +30,8 @@ class RepoDetailViewModel : public QObject
     Q_PROPERTY(ContentViewModel *contentModel READ contentModel WRITE setContentModel NOTIFY contentModelChanged)
     Q_PROPERTY(QString repoId READ repoId WRITE setRepoId NOTIFY repoIdChanged)
     Q_PROPERTY(QString title READ title NOTIFY repoChanged)
+    Q_PROPERTY(QString address READ address NOTIFY repoChanged)
+    Q_PROPERTY(QString failureReason READ failureReason NOTIFY failureReasonChanged)
     Q_PROPERTY(QStringList availableArchitectures READ availableArchitectures NOTIFY repoChanged)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(QString selectedArchitecture READ selectedArchitecture WRITE setSelectedArchitecture NOTIFY selectedArchitectureChanged)
@@ -62,6 +64,13 @@ public:
     void setRepoId(const QString &id);
 
     [[nodiscard]] QString title() const;
+    [[nodiscard]] QString address() const { return QString::fromStdString(m_repo.url); }
+    // Why the source's last refresh failed, while it is followed; empty otherwise.
+    [[nodiscard]] QString failureReason() const { return m_failureReason; }
+    // Refreshes the followed source alone.
+    Q_INVOKABLE void retry();
+    // Copies the source's address as it is stored.
+    Q_INVOKABLE void copyAddress();
     [[nodiscard]] QStringList availableArchitectures() const;
     // A picker value as shown and read: the value meaning no filter in Arabic, others as given.
     [[nodiscard]] Q_INVOKABLE static QString architectureText(const QString &value);
@@ -96,6 +105,7 @@ Q_SIGNALS:
     void countChanged();
     void showScrollToTopButtonChanged();
     void isButtonAnimatingChanged();
+    void failureReasonChanged();
     // Asks the view to bring this row's card to its top; `eased` for the button's slower
     // ease-in-out scroll. Only emitted when the scroll target (the source's first package)
     // is shown.
@@ -119,4 +129,5 @@ private:
     QString m_selectedSection;
     bool m_showScrollToTopButton = false;
     bool m_isButtonAnimating = false;
+    QString m_failureReason;
 };
