@@ -42,7 +42,8 @@ Package samplePackage(bool rated)
     p.description = rated ? "A tweak with a description long enough to be cut: it goes on and on about what it does, "
                             "how it does it and why anyone would want it on their device at all."
                           : "أخفاء الجلبريك عن التطبيقات!";
-    p.version = "1.0.6";
+    // Versions of digits and separators, which a right-to-left line must not reorder.
+    p.version = rated ? "1.1-8" : "2.0-13";
     p.architecture = "iphoneos-arm64e";
     p.downloadURL = "https://example.org/debs/tool.deb";
     p.fileSize = 1586480;
