@@ -31,19 +31,23 @@ AbstractButton {
         }
     }
     contentItem: Item {
-        implicitWidth: row.implicitWidth
+        // From the label's natural width, not the row's laid-out one: inside a layout the
+        // button's width follows this, and the label's width follows the button's.
+        implicitWidth: icon.size + row.spacing + label.implicitWidth
         implicitHeight: row.implicitHeight
         Row {
             id: row
             anchors.centerIn: parent
             spacing: 8
             SymbolIcon {
+                id: icon
                 anchors.verticalCenter: parent.verticalCenter
                 name: button.symbol
                 color: SystemStyle.white
                 size: 20
             }
             Text {
+                id: label
                 anchors.verticalCenter: parent.verticalCenter
                 width: Math.min(implicitWidth, button.availableWidth - 28)
                 wrapMode: Text.Wrap

@@ -14,11 +14,14 @@ ColumnLayout {
     spacing: 8
 
     RowLayout {
+        visible: facts.address !== ""
         Layout.fillWidth: true
         spacing: 8
         Text {
             objectName: "sourceAddress"
+            // Takes the room the button leaves, however long the address.
             Layout.fillWidth: true
+            Layout.preferredWidth: 0
             text: BidirectionalText.address(facts.address)
             Accessible.role: Accessible.StaticText
             Accessible.name: facts.address
@@ -29,6 +32,7 @@ ColumnLayout {
         }
         ActionButton {
             objectName: "copyAddressButton"
+            Layout.minimumWidth: implicitWidth
             padding: 8
             symbol: "doc.on.doc.fill"
             text: AccessibleTexts.copyAddress
@@ -43,6 +47,7 @@ ColumnLayout {
         Text {
             objectName: "sourceFailure"
             Layout.fillWidth: true
+            Layout.preferredWidth: 0
             text: "فشل التحديث: " + facts.failureReason
             Accessible.role: Accessible.StaticText
             Accessible.name: text
@@ -53,6 +58,7 @@ ColumnLayout {
         }
         ActionButton {
             objectName: "retryButton"
+            Layout.minimumWidth: implicitWidth
             padding: 8
             symbol: "arrow.clockwise"
             text: AccessibleTexts.retry
