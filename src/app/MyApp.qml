@@ -57,6 +57,7 @@ ApplicationWindow {
                     stack.push(repoDetail, { repo: repo, contentModel: contentModel, repoId: repoId,
                                              opener: window.activeFocusItem })
             }
+            onUpdatesOpened: stack.push(updates, { contentModel: contentModel })
             onProfileRequested: contentModel.openProfile()
         }
     }
@@ -68,5 +69,9 @@ ApplicationWindow {
     Component {
         id: repoDetail
         RepoDetailView {}
+    }
+    Component {
+        id: updates
+        UpdatesView {}
     }
 }

@@ -42,7 +42,8 @@ Commands:
                               breaks), all are fetched at once, each new source is appended
                               and the list written. Messages go to standard error; exits 1
                               when any address failed (invalid, already listed, not fetched).
-  packages [--source NAME] [--search TEXT] [--arch ARCH] [--section NAME] [--json]
+  packages [--source NAME] [--search TEXT] [--arch ARCH] [--section NAME]
+           [--sort index|new|name] [--new-since DAYS] [--json]
                               List the packages of the stored sources, one line each (name,
                               version, architecture, size, source) or as a JSON array, filtered
                               as the screens filter: --search matches names, display names
@@ -50,7 +51,11 @@ Commands:
                               (the source of that name), with the screens' folding of case
                               and Arabic letter variants; --arch is
                               the simplified architecture (arm, arm64, arm64e, ...); --section
-                              the package's section, exactly as its index writes it.
+                              the package's section, exactly as its index writes it. --sort
+                              orders them as the index does (default), newest first by when
+                              each was first seen, or by name. --new-since lists only those
+                              that came new or updated in the last DAYS days, newest first,
+                              with their mark as a sixth field, as the updates screen does.
   --help                      Show this text.
 )";
 

@@ -13,6 +13,7 @@ target_sources(vexlocore PRIVATE
     screens/packagedetail/packagedetailviewmodel.h screens/packagedetail/packagedetailviewmodel.cpp
     screens/addsource/addrepoviewmodel.h screens/addsource/addrepoviewmodel.cpp
     screens/allpackages/allpackagesviewmodel.h screens/allpackages/allpackagesviewmodel.cpp
+    screens/updates/updatesviewmodel.h screens/updates/updatesviewmodel.cpp
 )
 set_source_files_properties(screens/controls/SystemStyle.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
 set_source_files_properties(../resources/shadows/shadow-r10.png PROPERTIES QT_RESOURCE_ALIAS shadows/shadow-r10.png)
@@ -41,6 +42,7 @@ qt_target_qml_sources(vexlocore
         screens/packagegrid/PackageGrid.qml
         screens/packagegrid/PackageCard.qml
         screens/packagegrid/PictureShadow.qml
+        screens/packagegrid/OrderMenuButton.qml
         screens/sourcedetail/RepoDetailView.qml
         screens/sourcedetail/SegmentedPicker.qml
         screens/sourcedetail/SectionMenuButton.qml
@@ -50,6 +52,7 @@ qt_target_qml_sources(vexlocore
         screens/packagedetail/ActionButton.qml
         screens/addsource/AddRepoView.qml
         screens/allpackages/AllPackagesView.qml
+        screens/updates/UpdatesView.qml
     RESOURCES
         ../resources/shadows/shadow-r10.png
         ../resources/shadows/shadow-r15.png

@@ -6,4 +6,5 @@ target_sources(vexlocore PRIVATE
     search/catalogsearch.h search/catalogsearch.cpp
     search/architectureindex.h search/architectureindex.cpp
     search/sectionindex.h search/sectionindex.cpp
+    search/packageorder.h search/packageorder.cpp
 )

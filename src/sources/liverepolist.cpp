@@ -27,6 +27,11 @@ void LiveRepoList::setRelease(Release release)
     m_refresher->setRelease(m_release);
 }
 
+void LiveRepoList::setClock(std::function<double()> now)
+{
+    m_refresher->setClock(std::move(now));
+}
+
 void LiveRepoList::refreshAll()
 {
     m_refresher->refresh(*m_repos);

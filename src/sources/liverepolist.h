@@ -44,6 +44,8 @@ public:
     [[nodiscard]] bool isIdle() const;
     [[nodiscard]] const RepoRefresher &refresher() const { return *m_refresher; }
     [[nodiscard]] RepoRefresher &refresher() { return *m_refresher; }
+    // The clock of the first-seen times the refreshes record, replaceable in tests.
+    void setClock(std::function<double()> now);
 
     // The owner wrote the list after a change of its own (a pin, a deletion, an addition).
     void noteWritten();

@@ -15,6 +15,17 @@ RepoRefresher::~RepoRefresher()
 {
     if (m_validators)
         m_validators->save();
+    if (m_firstSeen)
+        m_firstSeen->save();
+}
+
+const FirstSeenStore &RepoRefresher::firstSeen() const
+{
+    if (!m_firstSeen) {
+        m_firstSeen.emplace();
+        m_firstSeen->load();
+    }
+    return *m_firstSeen;
 }
 
 void RepoRefresher::refresh(const RepoList &list, Scope scope)
@@ -31,6 +42,9 @@ void RepoRefresher::refresh(const RepoList &list, Scope scope)
         listed.insert(repo.id);
     if (scope == Scope::Whole)
         m_validators->keepOnly(listed);
+    firstSeen();
+    if (scope == Scope::Whole)
+        m_firstSeen->keepOnly(listed);
     for (const Repo &repo : repos) {
         ++m_inFlight[repo.id];
         Q_EMIT started(repo.id);
@@ -79,12 +93,18 @@ void RepoRefresher::finish(Fetch fetch, IndexResult &result)
             known->validators.lastModified = result.validators.lastModified;
         m_validators->insert(id, std::move(*known));
         result.packages = std::exchange(fetch.current, {});
+        // Nothing changed, unless nothing was recorded yet (a list kept from before first
+        // times were): it is then the source's first fetch.
+        if (!m_firstSeen->contains(id))
+            m_firstSeen->record(id, result.packages, m_now());
         Q_EMIT unchanged(id);
     } else if (result.ok() && result.validators.canRevalidate()) {
         m_validators->insert(id, {std::move(result.validators), result.fingerprint});
     } else if (result.ok()) {
         m_validators->remove(id);
     }
+    if (result.ok() && !result.notModified)
+        m_firstSeen->record(id, result.packages, m_now());
     if (result.ok())
         Q_EMIT succeeded(id, result.packages);
     else
@@ -102,6 +122,7 @@ void RepoRefresher::finish(Fetch fetch, IndexResult &result)
         // Written once a refresh has ended, not after each source: it is the list's companion,
         // and a fingerprint that no longer matches only costs an ordinary fetch.
         m_validators->save();
+        m_firstSeen->save();
         Q_EMIT idle();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "firstseenstore.h"
 #include "indexerror.h"
 #include "indexfetcher.h"
 #include "indexvalidatorstore.h"
@@ -46,6 +47,11 @@ public:
 
     [[nodiscard]] bool isRefreshing(const QUuid &id) const { return m_inFlight.contains(id); }
     [[nodiscard]] bool isIdle() const { return m_inFlight.isEmpty(); }
+    // When each package of each source was first seen, as of the fetches so far (read from
+    // its file at the first use). Recorded before `succeeded` is emitted.
+    [[nodiscard]] const FirstSeenStore &firstSeen() const;
+    // The clock of the times recorded (seconds since 2001), replaceable in tests.
+    void setClock(std::function<double()> now) { m_now = std::move(now); }
     // Index bytes received by every refresh of this object so far.
     [[nodiscard]] qint64 bytesDownloaded() const { return m_bytesDownloaded; }
 
@@ -72,6 +78,8 @@ private:
     QHash<QUuid, int> m_inFlight;
     std::function<void(PackageList)> m_release;
     std::optional<IndexValidatorStore> m_validators; // read at the first refresh
+    mutable std::optional<FirstSeenStore> m_firstSeen;
+    std::function<double()> m_now = &ReferenceDate::now;
     qint64 m_bytesDownloaded = 0;
     FetchOptions m_options;
 };

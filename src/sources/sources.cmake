@@ -9,15 +9,18 @@ target_sources(vexlocore PRIVATE
     sources/indexfile.h sources/indexfile.cpp
     sources/indexresult.h
     sources/indextext.h sources/indextext.cpp
+    sources/firstseenstore.h sources/firstseenstore.cpp
     sources/indexvalidators.h
     sources/indexvalidatorstore.h sources/indexvalidatorstore.cpp
     sources/packagelistfingerprint.h sources/packagelistfingerprint.cpp
     sources/liverepolist.h sources/liverepolist.cpp
     sources/memorybudget.h sources/memorybudget.cpp
+    sources/packagenews.h sources/packagenews.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/refreshoutcomestore.h sources/refreshoutcomestore.cpp
     sources/repoadder.h sources/repoadder.cpp
+    sources/stablehash.h
     sources/reporefresher.h sources/reporefresher.cpp
     sources/transferpace.h sources/transferpace.cpp
     sources/utf8.h sources/utf8.cpp

@@ -2,6 +2,7 @@
 #include "qmlscene.h"
 #include "records.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "screens/packagegrid/packagelistmodel.h"
 
 #include <QGuiApplication>
 #include <QPointingDevice>
@@ -393,6 +394,70 @@ private Q_SLOTS:
         drag(app.window, find(app.root(), u"grabStrip"_s)->mapToScene(QPointF(100, 20)).toPoint(), {0, 400});
         QTRY_VERIFY(!app.model->showAllPackages());
         QCOMPARE(app.model->searchText(), u"a"_s);
+    }
+
+    // After a refresh that brings news, the row counts them; Ctrl+U lists them under "اليوم"
+    // and Enter opens one. The source screen's order menu puts them first, marked, and the
+    // choice stays for the next source screen of the run.
+    void whatIsNewOnScreen()
+    {
+        TestServer server;
+        server.serve(u"s/Packages"_s, "Package: a\nVersion: 1\n\nPackage: b\nVersion: 1\n");
+        Repo repo = source("s", false, false);
+        repo.url = server.url(u"s/"_s).toStdString();
+        repo.packagesURL = repo.url + "Packages";
+        AppWindow app;
+        QVERIFY(app.start({repo}, [&app] { return repoNamed(app, "s") && repoNamed(app, "s")->packages.size() == 2; }));
+        server.serve(u"s/Packages"_s, "Package: a\nVersion: 1\n\nPackage: b\nVersion: 2\n\nPackage: c\nVersion: 1\n");
+        app.key(Qt::Key_R, Qt::ControlModifier);
+        QTRY_COMPARE(repoNamed(app, "s")->packages.size(), 3);
+        QTRY_COMPARE(text(shown(app.row("s"), u"newCountLabel"_s)), u"جديد: 2"_s);
+
+        app.key(Qt::Key_U, Qt::ControlModifier);
+        QTRY_COMPARE(app.depth(), 2);
+        QTRY_COMPARE(findAll(app.root(), u"updateEntry"_s).size(), 2);
+        QCOMPARE(text(find(app.root(), u"dayHeader"_s)), u"اليوم"_s);
+        app.key(Qt::Key_Return);
+        QTRY_COMPARE(app.depth(), 3);
+        QCOMPARE(app.stack()->property("currentItem").value<QObject *>()->property("title").toString(), u"b"_s);
+        app.key(Qt::Key_Escape);
+        QTRY_COMPARE(app.depth(), 2);
+        app.key(Qt::Key_Escape);
+        QTRY_COMPARE(app.depth(), 1);
+
+        const auto openSource = [&app] {
+            QTRY_VERIFY(!app.stack()->property("busy").toBool());
+            click(app.row("s"));
+            QTRY_COMPARE(app.depth(), 2);
+            QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        };
+        openSource();
+        click(shown(app.root(), u"orderMenuButton"_s));
+        QTRY_VERIFY(shown(app.root(), u"orderChoice_1"_s));
+        click(shown(app.root(), u"orderChoice_1"_s));
+        const auto cards = [&app] {
+            const auto *packages = shown(app.root(), u"packageGrid"_s)->property("packages").value<PackageListModel *>();
+            QStringList names;
+            for (int row = 0; row < packages->rowCount(); ++row)
+                names << packages->index(row).data(PackageListModel::NameRole).toString() + u' '
+                        + packages->index(row).data(PackageListModel::MarkRole).toString();
+            return names;
+        };
+        QTRY_COMPARE(cards(), (QStringList{u"b مُحدَّث"_s, u"c جديد"_s, u"a "_s}));
+        const auto shownMarks = [&app] {
+            QStringList marks;
+            for (QQuickItem *mark : findAll(app.root(), u"cardMark"_s))
+                if (mark->isVisible())
+                    marks << text(mark);
+            marks.sort();
+            return marks;
+        };
+        QTRY_COMPARE(shownMarks(), (QStringList{u"جديد"_s, u"مُحدَّث"_s}));
+        app.key(Qt::Key_Escape);
+        QTRY_COMPARE(app.depth(), 1);
+        openSource();
+        QCOMPARE(text(shown(app.root(), u"orderMenuButton"_s)), u"الأحدث أولًا"_s);
+        QCOMPARE(cards().constFirst(), u"b مُحدَّث"_s);
     }
 };
 

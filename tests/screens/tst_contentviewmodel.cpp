@@ -5,9 +5,14 @@
 #include "screens/mainscreen/contentviewmodel.h"
 #include "platform/userdefaults.h"
 #include "screens/mainscreen/reposectionmodel.h"
+#include "screens/updates/updatesviewmodel.h"
+#include "sources/firstseenstore.h"
+#include "platform/userdefaults.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -58,6 +63,39 @@ RepoList storedRepos(ContentViewModel &model)
 {
     model.waitForPendingWrites();
     return RepoStore::loadRepos().value_or(RepoList{});
+}
+
+// The cards of a grid in order, each as its name and mark.
+QStringList cards(const PackageListModel *packages)
+{
+    QStringList shown;
+    for (int row = 0; row < packages->rowCount(); ++row) {
+        const QModelIndex at = packages->index(row);
+        shown << QString(at.data(PackageListModel::NameRole).toString() + u' ' + at.data(PackageListModel::MarkRole).toString()).trimmed();
+    }
+    return shown;
+}
+
+void refreshAndWait(ContentViewModel &model, const std::string &name)
+{
+    model.updateAllRepos();
+    QTRY_VERIFY(!find(model, name)->isUpdating);
+}
+
+// `vexlo-cli packages --new-since DAYS` on the test's data folder: name and mark of each line.
+QStringList newSince(const QString &dataDir, const char *days)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(VEXLO_CLI), {u"--data-dir"_s, dataDir, u"packages"_s, u"--new-since"_s, QString::fromLatin1(days)});
+    if (!cli.waitForFinished(60'000) || cli.exitCode() != 0)
+        return {u"failed"_s};
+    QStringList listed;
+    for (const QByteArray &line : cli.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() == 6)
+            listed << QString::fromUtf8(fields.at(0) + ' ' + fields.at(5));
+    }
+    return listed;
 }
 
 } // namespace
@@ -341,6 +379,76 @@ private Q_SLOTS:
         QCOMPARE(model.otherCount(), 2);
         model.setSearchText(u" "_s); // a blank that nothing holds
         QCOMPARE(model.filteredRepos().size(), 0);
+    }
+
+    // A source's first fetch marks nothing; the next that brings news marks the new and the
+    // updated cards and the row, orders them first, and lists them on the updates screen as the
+    // command line does. All of it stays across a restart, whose refresh is answered 304. A
+    // damaged file of first times is kept aside and the screen starts with nothing marked.
+    void whatIsNew()
+    {
+        TempDataDir data;
+        TestServer server;
+        const auto index = [](const QByteArray &body, const QByteArray &tag) {
+            return TestServer::Answer{200, body, "text/plain", false, tag, {}, false};
+        };
+        server.serve(serverPath("s"), index("Package: a\nVersion: 1\n\nPackage: b\nVersion: 1\n\nPackage: c\nVersion: 1\n", "\"1\""));
+        QVERIFY(RepoStore::saveRepos({served("s", server)}));
+        const double start = ReferenceDate::now();
+        double now = start - 2 * 86400;
+        {
+            ContentViewModel model;
+            model.setClock([&now] { return now; });
+            appear(model);
+            QTRY_VERIFY(!find(model, "s")->isUpdating);
+            QCOMPARE(cards(model.filteredPackages()), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
+            server.serve(serverPath("s"), index("Package: a\nVersion: 1\n\nPackage: b\nVersion: 2\n\nPackage: d\nVersion: 1\n", "\"2\""));
+            now = start - 60;
+            refreshAndWait(model, "s");
+            QCOMPARE(cards(model.filteredPackages()), (QStringList{u"a"_s, u"b مُحدَّث"_s, u"d جديد"_s}));
+        }
+        ContentViewModel model;
+        model.setClock([&start] { return start; });
+        appear(model);
+        QTRY_VERIFY(!find(model, "s")->isUpdating);
+        QCOMPARE(server.notModifiedCount(), 1);
+        model.setAllPackagesOrder(PackageOrder::Newest);
+        QCOMPARE(cards(model.filteredPackages()), (QStringList{u"b مُحدَّث"_s, u"d جديد"_s, u"a"_s}));
+        QCOMPARE(model.otherRepos()->index(0).data(RepoSectionModel::NewCountTextRole).toString(), u"جديد: 2"_s);
+        model.setSearchText(u"a"_s);
+        QCOMPARE(cards(model.filteredPackages()), QStringList{u"a"_s});
+        model.setSearchText({});
+        model.setAllPackagesOrder(PackageOrder::Index);
+        QCOMPARE(cards(model.filteredPackages()), (QStringList{u"a"_s, u"b مُحدَّث"_s, u"d جديد"_s}));
+
+        UpdatesViewModel updates;
+        updates.setContentModel(&model);
+        QStringList listed;
+        for (int row = 0; row < updates.rowCount(); ++row) {
+            const QModelIndex at = updates.index(row);
+            listed << at.data(UpdatesViewModel::NameRole).toString() + u' ' + at.data(UpdatesViewModel::MarkRole).toString();
+        }
+        QCOMPARE(listed, (QStringList{u"b مُحدَّث"_s, u"d جديد"_s}));
+        const QDate today = ReferenceDate::toDateTime(start).toLocalTime().date();
+        QCOMPARE(updates.index(0).data(UpdatesViewModel::DayRole).toString(),
+                 UpdatesViewModel::dayHeading(ReferenceDate::toDateTime(start - 60).toLocalTime().date(), today, QLocale::system()));
+        QCOMPARE(UpdatesViewModel::dayHeading(today, today, QLocale::c()), u"اليوم"_s);
+        QCOMPARE(UpdatesViewModel::dayHeading(today.addDays(-1), today, QLocale::c()), u"أمس"_s);
+        QCOMPARE(UpdatesViewModel::dayHeading(QDate(2026, 12, 1), today, QLocale::c()), u"2026-12-01"_s);
+        model.waitForPendingWrites();
+        QCOMPARE(newSince(data.path(), "7"), listed);
+        QVERIFY(newSince(data.path(), "0").isEmpty());
+
+        QFile file(UserDefaults::filePath(QString::fromUtf16(FirstSeenStore::key)));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("damaged") == 7);
+        file.close();
+        ContentViewModel restarted;
+        appear(restarted);
+        QTRY_VERIFY(!find(restarted, "s")->isUpdating);
+        QCOMPARE(cards(restarted.filteredPackages()), (QStringList{u"a"_s, u"b"_s, u"d"_s}));
+        QCOMPARE(QDir(data.path()).entryList({u"packagesFirstSeen.unreadable-*"_s}).size(), 1);
+        // The 304 stood for a first fetch, so the next news are marked.
+        QCOMPARE(restarted.firstSeen().entryCount(find(restarted, "s")->id), 3);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "sources/indexvalidatorstore.h"
 #include "sources/liverepolist.h"
 #include "sources/refreshoutcomestore.h"
+#include "sources/packagenews.h"
 #include "sources/refreshoutcome.h"
 #include "testsupport.h"
 
@@ -38,9 +39,11 @@ TestServer::Answer tagged(const QByteArray &body, const QByteArray &etag, bool i
 
 // One refresh as a restarted application runs it, its results applied to `repos` as the main
 // screen applies them; the ids of the sources found unchanged.
-QList<QUuid> refreshAll(RepoList &repos)
+QList<QUuid> refreshAll(RepoList &repos, double now = 0)
 {
     RepoRefresher refresher;
+    if (now != 0)
+        refresher.setClock([now] { return now; });
     QList<QUuid> unchanged;
     QObject::connect(&refresher, &RepoRefresher::unchanged, [&](const QUuid &id) { unchanged.append(id); });
     QObject::connect(&refresher, &RepoRefresher::succeeded, [&](const QUuid &id, const PackageList &packages) {
@@ -86,6 +89,30 @@ QStringList outcomes(const RefreshOutcomeStore &store, const RepoList &repos)
                         : u"none"_s);
     }
     return lines;
+}
+
+FirstSeenStore storedFirstSeen()
+{
+    FirstSeenStore store;
+    store.load();
+    return store;
+}
+
+QString firstSeenFile()
+{
+    return UserDefaults::filePath(QString::fromUtf16(FirstSeenStore::key));
+}
+
+// The marks of a source's packages, by name.
+QStringList marks(const Repo &repo, double now)
+{
+    const PackageNews::Ages ages = PackageNews::agesOf(storedFirstSeen(), repo.id, repo.packages, now);
+    QStringList named;
+    for (qsizetype i = 0; i < repo.packages.size(); ++i) {
+        if (ages.marks[std::size_t(i)] != Novelty::Known)
+            named << QString::fromStdString(repo.packages.at(i).name) + u' ' + PackageNews::markText(ages.marks[std::size_t(i)]);
+    }
+    return named;
 }
 
 } // namespace
@@ -237,6 +264,54 @@ private Q_SLOTS:
                         && !stored.at(i).isUpdating);
         }
         UserDefaults::setWriteHook({});
+    // The first fetch of a source marks nothing; the next one that brings something marks what
+    // came new and what replaced an older version, and forgets what left. A 304 changes
+    // nothing; what counts as new ages out after a week; an unreadable file is kept aside and
+    // the next fetch starts over.
+    void firstSeenOfEachPackage()
+    {
+        TempDataDir dir;
+        TestServer server;
+        RepoList repos{servedRepo(server, u"s"_s, tagged("Package: a\nVersion: 1\n\nPackage: b\nVersion: 1\n\n"
+                                                        "Package: c\nVersion: 1\n", "\"1\""))};
+        refreshAll(repos, 1000);
+        QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 3);
+        QVERIFY(marks(repos.at(0), 1000).isEmpty());
+
+        server.serve(u"s/Packages"_s, tagged("Package: a\nVersion: 1\n\nPackage: b\nVersion: 2\n\n"
+                                             "Package: d\nVersion: 1\n", "\"2\""));
+        refreshAll(repos, 2000);
+        QCOMPARE(marks(repos.at(0), 2000), (QStringList{u"b مُحدَّث"_s, u"d جديد"_s}));
+        const FirstSeenStore store = storedFirstSeen();
+        QCOMPARE(store.entryCount(repos.at(0).id), 3); // c and the old b are gone
+        QCOMPARE(store.find(repos.at(0).id, repos.at(0).packages.at(0))->time, 1000.0);
+        QCOMPARE(PackageNews::agesOf(store, repos.at(0).id, repos.at(0).packages, 2000).firstSeen,
+                 (std::vector<double>{1000, 2000, 2000}));
+
+        const QByteArray before = TestData::readFile(firstSeenFile());
+        QCOMPARE(refreshAll(repos, 3000).size(), 1);
+        QCOMPARE(TestData::readFile(firstSeenFile()), before);
+        QCOMPARE(marks(repos.at(0), 2000 + PackageNews::recentSeconds).size(), 2);
+        QVERIFY(marks(repos.at(0), 2001 + PackageNews::recentSeconds).isEmpty());
+
+        // Nothing new in a changed index: the marks of the last news stay, until other news.
+        server.serve(u"s/Packages"_s, tagged("Package: a\nVersion: 1\n\nPackage: b\nVersion: 2\n", "\"3\""));
+        refreshAll(repos, 4000);
+        QCOMPARE(marks(repos.at(0), 4000), QStringList{u"b مُحدَّث"_s});
+        QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 2);
+        server.serve(u"s/Packages"_s, tagged("Package: a\nVersion: 1\n\nPackage: b\nVersion: 2\n\nPackage: e\n", "\"4\""));
+        refreshAll(repos, 4500);
+        QCOMPARE(marks(repos.at(0), 4500), QStringList{u"e جديد"_s});
+
+        QFile file(firstSeenFile());
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(20) && file.write("x") == 1);
+        file.close();
+        QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 0);
+        QCOMPARE(QDir(dir.path()).entryList({u"packagesFirstSeen.unreadable-*"_s}).size(), 1);
+        server.serve(u"s/Packages"_s, tagged("Package: f\nVersion: 1\n", "\"5\""));
+        refreshAll(repos, 5000);
+        QVERIFY(marks(repos.at(0), 5000).isEmpty());
+        QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 1);
     }
 
     // Every failure keeps a reason of its own, chosen by what happened, beside the store: it is

@@ -25,6 +25,7 @@ Q_IMPORT_QML_PLUGIN(VexloPlugin)
 
 bool addSheetPictures(const QString &out);
 bool keyboardPictures(const QString &out);
+bool updatesPictures(const QString &out, const QString &repos);
 
 using namespace Qt::StringLiterals;
 
@@ -227,5 +228,5 @@ int main(int argc, char *argv[])
     QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));
     shot(app2.window, u"app-source-detail.png"_s, 1200);
     app2.model->waitForPendingWrites();
-    return shot.ok && addSheetPictures(out) && keyboardPictures(out) ? 0 : 1;
+    return shot.ok && addSheetPictures(out) && keyboardPictures(out) && updatesPictures(out, repos) ? 0 : 1;
 }

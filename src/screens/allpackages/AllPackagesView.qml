@@ -122,17 +122,33 @@ Sheet {
                     packages: viewModel.packages
                     stackView: stack
 
-                    header: Text {
-                        objectName: "countLine"
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
+                    header: Item {
                         width: grid.width
-                        topPadding: 8
-                        bottomPadding: SystemStyle.padding
-                        horizontalAlignment: Text.AlignHCenter
-                        text: viewModel.countText
-                        font: SystemStyle.subheadline
-                        color: SystemStyle.secondary
+                        implicitHeight: headerLine.implicitHeight + 8 + SystemStyle.padding
+                        RowLayout {
+                            id: headerLine
+                            anchors.fill: parent
+                            anchors.topMargin: 8
+                            anchors.bottomMargin: SystemStyle.padding
+                            anchors.leftMargin: SystemStyle.padding
+                            anchors.rightMargin: SystemStyle.padding
+                            Text {
+                                objectName: "countLine"
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: text
+                                Layout.fillWidth: true
+                                horizontalAlignment: Text.AlignLeft
+                                text: viewModel.countText
+                                font: SystemStyle.subheadline
+                                color: SystemStyle.secondary
+                            }
+                            OrderMenuButton {
+                                objectName: "orderMenuButton"
+                                names: viewModel.orderNames
+                                current: viewModel.order
+                                onActivated: order => viewModel.order = order
+                            }
+                        }
                     }
                 }
             }

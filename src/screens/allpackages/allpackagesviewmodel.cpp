@@ -27,10 +27,18 @@ void AllPackagesViewModel::setContentModel(ContentViewModel *model)
                 Q_EMIT scrollRequested(0);
         });
         connect(m_content->filteredPackages(), &PackageListModel::countChanged, this, &AllPackagesViewModel::countChanged);
+        connect(m_content, &ContentViewModel::allPackagesOrderChanged, this, &AllPackagesViewModel::orderChanged);
     }
     Q_EMIT contentModelChanged();
     Q_EMIT searchTextChanged();
     Q_EMIT countChanged();
+    Q_EMIT orderChanged();
+}
+
+void AllPackagesViewModel::setOrder(int order)
+{
+    if (m_content)
+        m_content->setAllPackagesOrder(order);
 }
 
 PackageListModel *AllPackagesViewModel::packages() const

@@ -19,6 +19,8 @@ class AllPackagesViewModel : public QObject
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(QString title READ title NOTIFY countChanged)
     Q_PROPERTY(QString countText READ countText NOTIFY countChanged)
+    Q_PROPERTY(QStringList orderNames READ orderNames CONSTANT)
+    Q_PROPERTY(int order READ order WRITE setOrder NOTIFY orderChanged)
 
 public:
     explicit AllPackagesViewModel(QObject *parent = nullptr);
@@ -31,11 +33,15 @@ public:
     [[nodiscard]] int count() const;
     [[nodiscard]] QString title() const;
     [[nodiscard]] QString countText() const;
+    [[nodiscard]] QStringList orderNames() const { return m_content ? m_content->orderNames() : QStringList(); }
+    [[nodiscard]] int order() const { return m_content ? m_content->allPackagesOrder() : 0; }
+    void setOrder(int order);
 
 Q_SIGNALS:
     void contentModelChanged();
     void searchTextChanged();
     void countChanged();
+    void orderChanged();
     // Asks the view to bring this row's card to the top.
     void scrollRequested(int row);
 

@@ -66,3 +66,13 @@ QString AccessibleTexts::spoken(const QString &text)
     plain.removeIf(isDirectionalMark);
     return plain;
 }
+
+QString AccessibleTexts::marked(const QString &spoken, const QString &mark)
+{
+    return mark.isEmpty() ? spoken : spoken + separator + mark;
+}
+
+QString AccessibleTexts::orderChoice(const QString &current)
+{
+    return u"الترتيب: "_s + current;
+}

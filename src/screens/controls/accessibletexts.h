@@ -15,6 +15,7 @@ class AccessibleTexts : public QObject
     Q_PROPERTY(QString refresh MEMBER refresh CONSTANT)
     Q_PROPERTY(QString addSource MEMBER addSource CONSTANT)
     Q_PROPERTY(QString allPackages MEMBER allPackages CONSTANT)
+    Q_PROPERTY(QString updates MEMBER updates CONSTANT)
     Q_PROPERTY(QString profile MEMBER profile CONSTANT)
     Q_PROPERTY(QString scrollToTop MEMBER scrollToTop CONSTANT)
     Q_PROPERTY(QString back MEMBER back CONSTANT)
@@ -39,6 +40,7 @@ public:
     static inline const QString refresh = QStringLiteral("تحديث");
     static inline const QString addSource = QStringLiteral("إضافة سورس");
     static inline const QString allPackages = QStringLiteral("جميع الحزم");
+    static inline const QString updates = QStringLiteral("المستجدات");
     static inline const QString profile = QStringLiteral("فتح الرابط الشخصي");
     static inline const QString scrollToTop = QStringLiteral("العودة إلى الأعلى");
     static inline const QString back = QStringLiteral("رجوع");
@@ -71,6 +73,10 @@ public:
                                                   const QString &architecture, const QString &ratingText);
     // Text as a reader should say it: without the marks that only order it on screen.
     [[nodiscard]] Q_INVOKABLE static QString spoken(const QString &text);
+    // A spoken name followed by a mark ("جديد", "مُحدَّث") when there is one.
+    [[nodiscard]] Q_INVOKABLE static QString marked(const QString &spoken, const QString &mark);
+    // The order menu button: what it chooses and the current choice.
+    [[nodiscard]] Q_INVOKABLE static QString orderChoice(const QString &current);
     // The rating row, shown and read alike: "التقييم: 4.0", not a count of stars.
     [[nodiscard]] Q_INVOKABLE static QString rating(const QString &ratingText);
     // The section menu button: what it chooses and the current choice.

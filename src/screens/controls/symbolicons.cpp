@@ -35,6 +35,8 @@ const QHash<QString, char16_t> &glyphs()
         {QStringLiteral("magnifyingglass"), 0xe8b6},           // search
         {QStringLiteral("chevron.backward"), 0xe5cb},          // chevron_left
         {QStringLiteral("photo"), 0xe410},                     // photo
+        {QStringLiteral("arrow.up.arrow.down"), 0xe164},       // sort
+        {QStringLiteral("sparkles"), 0xe031},                  // new_releases
     };
     return table;
 }

@@ -11,6 +11,8 @@ Page {
     required property ContentViewModel model
     // Pushes the detail screen of a source onto the navigation stack.
     signal repoOpened(string repoId)
+    // Pushes the updates screen.
+    signal updatesOpened()
     signal profileRequested()
 
     background: Rectangle { color: SystemStyle.secondaryBackground }
@@ -31,6 +33,11 @@ Page {
         sequence: "Ctrl+N"
         enabled: page.isCurrent
         onActivated: page.model.showingAddRepo = true
+    }
+    Shortcut {
+        sequence: "Ctrl+U"
+        enabled: page.isCurrent
+        onActivated: page.updatesOpened()
     }
     Shortcut {
         sequence: "Ctrl+Shift+A"
@@ -162,6 +169,16 @@ Page {
                 FocusRing {}
                 contentItem: SymbolIcon { name: "square.grid.2x2.fill"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showAllPackages = !page.model.showAllPackages
+            }
+            ToolButton {
+                objectName: "updatesButton"
+                implicitWidth: 30; implicitHeight: 30
+                padding: 0
+                background: null
+                Accessible.name: AccessibleTexts.updates
+                FocusRing {}
+                contentItem: SymbolIcon { name: "sparkles"; size: 20; color: SystemStyle.accent }
+                onClicked: page.updatesOpened()
             }
         }
     }

@@ -19,6 +19,8 @@ ColumnLayout {
     required property string lastUpdatedText
     required property bool isUpdating
     required property real updateProgress
+    // "جديد: N" while N of its packages are marked new, else empty.
+    required property string newCountText
 
     spacing: 6
 
@@ -65,14 +67,29 @@ ColumnLayout {
                     font: SystemStyle.caption
                     color: SystemStyle.secondary
                 }
-                Label {
-                    Accessible.ignored: true
+                RowLayout {
                     Layout.fillWidth: true
-                    horizontalAlignment: Text.AlignLeft
-                    wrapMode: Text.Wrap
-                    text: AccessibleTexts.packageCount(row.packageCount)
-                    font: SystemStyle.subheadline
-                    color: SystemStyle.secondary
+                    spacing: 8
+                    Label {
+                        Accessible.ignored: true
+                        Layout.fillWidth: !newCount.visible
+                        horizontalAlignment: Text.AlignLeft
+                        wrapMode: Text.Wrap
+                        text: AccessibleTexts.packageCount(row.packageCount)
+                        font: SystemStyle.subheadline
+                        color: SystemStyle.secondary
+                    }
+                    Label {
+                        id: newCount
+                        objectName: "newCountLabel"
+                        Accessible.ignored: true
+                        visible: row.newCountText !== ""
+                        Layout.fillWidth: true
+                        horizontalAlignment: Text.AlignLeft
+                        text: row.newCountText
+                        font: SystemStyle.subheadline
+                        color: SystemStyle.indigo
+                    }
                 }
                 Label {
                     Accessible.ignored: true

@@ -21,6 +21,7 @@ Item {
     required property string lastUpdatedText
     required property bool isUpdating
     required property real updateProgress
+    required property string newCountText
     required property bool isPinned
     required property bool isFixed
     // Which swipe buttons the row offers: the pin button and the delete button.
@@ -51,7 +52,7 @@ Item {
     activeFocusOnTab: true
     // Read as one item; its texts inside are not read on their own.
     Accessible.role: Accessible.ListItem
-    Accessible.name: AccessibleTexts.sourceRow(name, isPinned, isFixed, packageCount, lastUpdatedText, isUpdating, failureReason)
+    Accessible.name: AccessibleTexts.marked(AccessibleTexts.sourceRow(name, isPinned, isFixed, packageCount, lastUpdatedText, isUpdating, failureReason), newCountText)
     Accessible.focusable: true
     Accessible.onPressAction: openRequested()
     clip: true
@@ -165,6 +166,7 @@ Item {
             lastUpdatedText: row.lastUpdatedText
             isUpdating: row.isUpdating
             updateProgress: row.updateProgress
+            newCountText: row.newCountText
         }
 
         DragHandler {

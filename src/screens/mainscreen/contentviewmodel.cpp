@@ -12,6 +12,7 @@
 #include "search/catalogsearch.h"
 #include "search/searchfold.h"
 #include "sources/liverepolist.h"
+#include "sources/packagenews.h"
 #include "sources/reporefresher.h"
 #include "sources/refreshoutcome.h"
 #include "sources/repoadder.h"
@@ -48,6 +49,8 @@ ContentViewModel::ContentViewModel(QObject *parent)
     connect(m_live, &LiveRepoList::idle, this, [] { Announcer::instance()->announce(u"انتهى التحديث"_s); });
     m_pinned->setOutcomes(&m_live->outcomes());
     m_other->setOutcomes(&m_live->outcomes());
+    for (RepoSectionModel *section : {m_pinned, m_other})
+        section->setMarkedCount([this](const Repo &repo) { return agesOf(repo).marked; });
     refreshSections();
 }
 
@@ -106,6 +109,55 @@ void ContentViewModel::setShowAllPackages(bool show)
     Q_EMIT showAllPackagesChanged();
 }
 
+void ContentViewModel::setClock(std::function<double()> now)
+{
+    m_now = now;
+    m_live->setClock(std::move(now));
+}
+
+QStringList ContentViewModel::orderNames() const
+{
+    return PackageOrder::names();
+}
+
+void ContentViewModel::setSourceOrder(int order)
+{
+    if (order == m_sourceOrder || order < PackageOrder::Index || order > PackageOrder::Name)
+        return;
+    m_sourceOrder = order;
+    Q_EMIT sourceOrderChanged();
+}
+
+void ContentViewModel::setAllPackagesOrder(int order)
+{
+    if (order == m_allPackagesOrder || order < PackageOrder::Index || order > PackageOrder::Name)
+        return;
+    m_allPackagesOrder = order;
+    m_allOrderStale = true;
+    updateNews();
+    Q_EMIT allPackagesOrderChanged();
+}
+
+const FirstSeenStore &ContentViewModel::firstSeen() const
+{
+    return m_live->refresher().firstSeen();
+}
+
+const PackageNews::Ages &ContentViewModel::agesOf(const Repo &repo) const
+{
+    // Looked up again only when the list, what was recorded of it, or the marks' term changed.
+    const FirstSeenStore &store = firstSeen();
+    const std::optional<double> latest = store.latestNews(repo.id);
+    const bool marking = latest && m_now() - *latest <= PackageNews::recentSeconds;
+    CachedAges &cached = m_ages[repo.id];
+    if (cached.packages != repo.packages.constData() || cached.size != repo.packages.size()
+        || cached.recorded != store.entryCount(repo.id) || cached.latestNews != latest || cached.marking != marking) {
+        cached = {repo.packages.constData(), repo.packages.size(), store.entryCount(repo.id), latest, marking,
+                  PackageNews::agesOf(store, repo.id, repo.packages, m_now())};
+    }
+    return cached.ages;
+}
+
 int ContentViewModel::pinnedCount() const
 {
     return int(std::count_if(m_repos.cbegin(), m_repos.cend(), [](const Repo &r) { return r.isPinned; }));
@@ -138,6 +190,12 @@ void ContentViewModel::appear()
     m_store->load(this, [this, mark = m_live->loadMark()](std::optional<RepoList> loaded) {
         if (loaded)
             applyLoaded(std::move(*loaded), mark);
+        // What counted as new may have aged since the last appearance.
+        updateNews();
+        for (int i = 0; i < m_repos.size(); ++i) {
+            m_pinned->sourceChanged(i);
+            m_other->sourceChanged(i);
+        }
         if (!m_hasUpdatedRepos || shouldUpdateRepos()) {
             updateAllRepos();
             if (!m_hasUpdatedRepos) {
@@ -339,8 +397,11 @@ void ContentViewModel::syncPackages()
     lists.reserve(m_repos.size());
     for (const Repo &repo : m_repos)
         lists.append(repo.packages);
-    if (PackageListModel::sameLists(lists, m_allPackages->lists()))
+    if (PackageListModel::sameLists(lists, m_allPackages->lists())) {
+        updateNews();
         return;
+    }
+    m_allOrderStale = true;
     // Whatever the package views drop is freed on the store's thread, not in a frame.
     RepoList dropped;
     for (const QList<PackageList> &held : {m_allPackages->lists(), m_filteredPackages->lists()}) {
@@ -351,8 +412,41 @@ void ContentViewModel::syncPackages()
     }
     m_allPackages->setLists(lists);
     m_catalog->setLists(lists);
-    updateFilteredPackages();
+    updateNews();
     m_store->release(std::move(dropped));
+}
+
+// Marks every package shown, and orders the all-packages screen by the choice made there.
+void ContentViewModel::updateNews()
+{
+    std::vector<std::uint8_t> marks;
+    std::vector<double> firstSeen;
+    marks.reserve(m_allPackages->packageCount());
+    firstSeen.reserve(m_allPackages->packageCount());
+    for (const Repo &repo : std::as_const(m_repos)) {
+        const PackageNews::Ages &ages = agesOf(repo);
+        for (const Novelty mark : ages.marks)
+            marks.push_back(std::uint8_t(mark));
+        firstSeen.insert(firstSeen.end(), ages.firstSeen.begin(), ages.firstSeen.end());
+    }
+    m_ages.removeIf([this](const auto &entry) { return positionOf(entry.key()) < 0; });
+    if (firstSeen != m_firstSeen) {
+        m_firstSeen = std::move(firstSeen);
+        if (m_allPackagesOrder == PackageOrder::Newest)
+            m_allOrderStale = true;
+    }
+    if (m_allOrderStale) {
+        m_allOrderStale = false;
+        if (m_allPackagesOrder == PackageOrder::Newest)
+            m_allOrder = PackageOrder::newestFirst(m_firstSeen);
+        else if (m_allPackagesOrder == PackageOrder::Name)
+            m_allOrder = PackageOrder::byName(m_catalog->lists());
+        else
+            m_allOrder.clear();
+    }
+    updateFilteredPackages();
+    m_allPackages->setMarks(marks);
+    m_filteredPackages->setMarks(std::move(marks));
 }
 
 bool ContentViewModel::isPackageSearchReady() const
@@ -363,9 +457,18 @@ bool ContentViewModel::isPackageSearchReady() const
 void ContentViewModel::updateFilteredPackages()
 {
     const QList<PackageList> lists = m_catalog->lists();
-    if (m_searchText.isEmpty())
+    if (m_searchText.isEmpty() && m_allOrder.empty()) {
         m_filteredPackages->setLists(lists);
-    else if (m_catalog->isReady())
-        m_filteredPackages->setLists(lists, &m_catalog->matches(m_searchText));
+    } else if (m_searchText.isEmpty()) {
+        m_filteredPackages->setLists(lists, &m_allOrder);
+    } else if (m_catalog->isReady()) {
+        const std::vector<std::uint32_t> &found = m_catalog->matches(m_searchText);
+        if (m_allOrder.empty()) {
+            m_filteredPackages->setLists(lists, &found);
+        } else {
+            const std::vector<std::uint32_t> ordered = PackageOrder::apply(found, m_allOrder);
+            m_filteredPackages->setLists(lists, &ordered);
+        }
+    }
     // Otherwise the answer follows when the index is ready.
 }

@@ -2,10 +2,14 @@
 
 #include "model/repo.h"
 #include "reposectionmodel.h"
+#include "sources/packagenews.h"
 #include "screens/packagegrid/packagelistmodel.h"
+
+#include "search/packageorder.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -39,6 +43,11 @@ class ContentViewModel : public QObject
     Q_PROPERTY(int otherCount READ otherCount NOTIFY reposChanged)
     Q_PROPERTY(PackageListModel *allPackages READ allPackages CONSTANT)
     Q_PROPERTY(PackageListModel *filteredPackages READ filteredPackages CONSTANT)
+    Q_PROPERTY(QStringList orderNames READ orderNames CONSTANT)
+    // The order chosen on the source screens and on the all-packages screen (PackageOrder::Kind),
+    // each kept for the run.
+    Q_PROPERTY(int sourceOrder READ sourceOrder WRITE setSourceOrder NOTIFY sourceOrderChanged)
+    Q_PROPERTY(int allPackagesOrder READ allPackagesOrder WRITE setAllPackagesOrder NOTIFY allPackagesOrderChanged)
 
 public:
     explicit ContentViewModel(QObject *parent = nullptr);
@@ -71,6 +80,18 @@ public:
     [[nodiscard]] PackageListModel *filteredPackages() const { return m_filteredPackages; }
     // Every source's packages are indexed for the search, so the next search is answered at once.
     [[nodiscard]] bool isPackageSearchReady() const;
+
+    [[nodiscard]] QStringList orderNames() const;
+    [[nodiscard]] int sourceOrder() const { return m_sourceOrder; }
+    void setSourceOrder(int order);
+    [[nodiscard]] int allPackagesOrder() const { return m_allPackagesOrder; }
+    void setAllPackagesOrder(int order);
+
+    // When the packages of each source were first seen, as the refreshes recorded it.
+    [[nodiscard]] const FirstSeenStore &firstSeen() const;
+    // The first-seen times and marks of this source's packages now.
+    [[nodiscard]] const PackageNews::Ages &agesOf(const Repo &repo) const;
+    [[nodiscard]] double now() const { return m_now(); }
 
     // Positions in `repos` of the sources that the search keeps, in list order.
     [[nodiscard]] QList<int> filteredRepos() const;
@@ -119,8 +140,9 @@ public:
     void waitForPendingWrites();
     // The limits of the refreshes' fetches, replaceable in tests.
     void setFetchOptions(const FetchOptions &options);
-    // The clock of the refresh decision (seconds since 2001), replaceable in tests.
-    void setClock(std::function<double()> now) { m_now = std::move(now); }
+    // The clock of the refresh decision, of the first-seen times and of what counts as new
+    // (seconds since 2001), replaceable in tests.
+    void setClock(std::function<double()> now);
 
 Q_SIGNALS:
     void showingAddRepoChanged();
@@ -129,6 +151,8 @@ Q_SIGNALS:
     void searchTextChanged();
     void hasUpdatedReposChanged();
     void showAllPackagesChanged();
+    void sourceOrderChanged();
+    void allPackagesOrderChanged();
     void reposChanged();
     // Fields of one source changed (a refresh began or ended); a reload emits reposChanged.
     void repoUpdated(const QUuid &id);
@@ -140,6 +164,7 @@ private:
     void refreshSections(bool rowsChanged = true);
     void syncPackages();
     void updateFilteredPackages();
+    void updateNews();
     void sourceChanged(int position);
     void applyLoaded(RepoList loaded, std::uint64_t mark);
 
@@ -161,4 +186,21 @@ private:
     AsyncRepoStore *m_store;
     LiveRepoList *m_live;
     std::function<double()> m_now = &ReferenceDate::now;
+
+    int m_sourceOrder = PackageOrder::Index;
+    int m_allPackagesOrder = PackageOrder::Index;
+    struct CachedAges
+    {
+        const Package *packages = nullptr;
+        qsizetype size = 0;
+        qsizetype recorded = 0;
+        std::optional<double> latestNews;
+        bool marking = false;
+        PackageNews::Ages ages;
+    };
+    mutable QHash<QUuid, CachedAges> m_ages;
+    // Of all packages, in the joined lists' order: first-seen times, and the all-packages order.
+    std::vector<double> m_firstSeen;
+    std::vector<std::uint32_t> m_allOrder;
+    bool m_allOrderStale = true;
 };

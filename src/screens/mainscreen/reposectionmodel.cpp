@@ -1,6 +1,7 @@
 #include "reposectionmodel.h"
 
 #include "model/referencedate.h"
+#include "sources/packagenews.h"
 #include "text/datetext.h"
 
 #include <QLocale>
@@ -52,6 +53,8 @@ QVariant RepoSectionModel::data(const QModelIndex &index, int role) const
         return repo.isUpdating;
     case UpdateProgressRole:
         return repo.updateProgress;
+    case NewCountTextRole:
+        return PackageNews::markedCountText(m_markedCount ? m_markedCount(repo) : 0);
     }
     return {};
 }
@@ -70,6 +73,7 @@ QHash<int, QByteArray> RepoSectionModel::roleNames() const
         {IsUpdatingRole, "isUpdating"},
         {UpdateProgressRole, "updateProgress"},
         {FailureReasonRole, "failureReason"},
+        {NewCountTextRole, "newCountText"},
     };
     return names;
 }

@@ -29,10 +29,12 @@ public:
         IsUpdatingRole,
         UpdateProgressRole,
         FailureReasonRole, // why the last refresh failed; empty when it did not
+        NewCountTextRole, // "جديد: N" while N of its packages are marked, else empty
     };
     Q_ENUM(Role)
 
     using Filter = std::function<bool(const Repo &)>;
+    using MarkedCount = std::function<int(const Repo &)>;
 
     RepoSectionModel(const RepoList *repos, QObject *parent = nullptr);
     // Where the rows read each source's last refresh outcome; it must outlive the model.
@@ -54,10 +56,13 @@ public:
     void update(const Filter &filter, bool changed = true);
     // One source of the list changed in place (refresh state, packages).
     void sourceChanged(int listPosition);
+    // How many of a source's packages are marked new or updated.
+    void setMarkedCount(MarkedCount count) { m_markedCount = std::move(count); }
 
 private:
     const RepoList *m_repos;
     const RefreshOutcomeStore *m_outcomes = nullptr;
     QList<int> m_positions;
     QList<QUuid> m_ids;
+    MarkedCount m_markedCount;
 };

@@ -18,6 +18,8 @@ AbstractButton {
     property string imageUrl
     // Shown above the name when not empty.
     property string displayName
+    // "جديد" or "مُحدَّث" for a package that came with its source's latest news, else empty.
+    property string mark
 
     padding: SystemStyle.padding
     implicitWidth: 300
@@ -27,7 +29,7 @@ AbstractButton {
     property int packageRow: -1
     // Arrow keys move to the neighbouring card: grid rows and columns as they lie on screen.
     signal moveRequested(int rows, int columns)
-    Accessible.name: AccessibleTexts.card(displayName, name, version, sizeText, architecture, hasRating ? ratingText : "")
+    Accessible.name: AccessibleTexts.marked(AccessibleTexts.card(displayName, name, version, sizeText, architecture, hasRating ? ratingText : ""), mark)
     Accessible.onPressAction: clicked()
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
@@ -44,6 +46,25 @@ AbstractButton {
             GradientStop { position: 1; color: SystemStyle.secondaryBackground }
         }
         PictureShadow { cornerRadius: 15 }
+    }
+
+    // At the trailing top corner, across from the picture.
+    Label {
+        objectName: "cardMark"
+        visible: card.mark !== ""
+        Accessible.ignored: true
+        anchors.top: parent.top
+        anchors.right: parent.right
+        anchors.topMargin: card.topPadding
+        anchors.rightMargin: card.rightPadding
+        leftPadding: 8
+        rightPadding: 8
+        topPadding: 2
+        bottomPadding: 2
+        text: card.mark
+        font: SystemStyle.caption
+        color: SystemStyle.white
+        background: Rectangle { radius: height / 2; color: SystemStyle.indigo }
     }
 
     contentItem: ColumnLayout {

@@ -116,6 +116,7 @@ ListView {
                     starCount: modelData.starCount
                     imageUrl: modelData.imageUrl
                     displayName: modelData.displayName
+                    mark: modelData.mark
                     packageRow: modelData.row
                     // The card that opened the package has the focus when it is closed again.
                     onClicked: {

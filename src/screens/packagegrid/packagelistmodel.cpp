@@ -1,6 +1,7 @@
 #include "packagelistmodel.h"
 
 #include "model/packagepicture.h"
+#include "sources/packagenews.h"
 #include "text/filesize.h"
 #include "text/ratingdisplay.h"
 
@@ -67,7 +68,7 @@ void PackageListModel::setLists(const QList<PackageList> &lists, const std::vect
     if (sameLists(lists, m_lists)) {
         if (visible)
             setVisible(*visible);
-        else if (m_visible.size() != packageCount())
+        else if (m_visible.size() != packageCount() || !std::is_sorted(m_visible.begin(), m_visible.end()))
             showAll();
         return;
     }
@@ -182,7 +183,9 @@ const Package &PackageListModel::package(std::uint32_t index) const
 void PackageListModel::setVisible(const std::vector<std::uint32_t> &indices)
 {
     const int before = count();
-    if (changeRuns(m_visible, indices) > maxChangeRuns) {
+    // Rows in another order than the index order are not worth moving one by one.
+    if (!std::is_sorted(indices.begin(), indices.end()) || !std::is_sorted(m_visible.begin(), m_visible.end())
+        || changeRuns(m_visible, indices) > maxChangeRuns) {
         beginResetModel();
         m_visible.assign(indices.begin(), indices.end());
         endResetModel();
@@ -247,8 +250,21 @@ int PackageListModel::rowCount(const QModelIndex &parent) const
 
 int PackageListModel::rowOfPackage(int index) const
 {
+    if (!std::is_sorted(m_visible.begin(), m_visible.end())) {
+        const auto it = std::find(m_visible.begin(), m_visible.end(), std::uint32_t(index));
+        return index >= 0 && it != m_visible.end() ? int(it - m_visible.begin()) : -1;
+    }
     const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), std::uint32_t(index));
     return index >= 0 && it != m_visible.end() && *it == std::uint32_t(index) ? int(it - m_visible.begin()) : -1;
+}
+
+void PackageListModel::setMarks(std::vector<std::uint8_t> marks)
+{
+    if (marks == m_marks)
+        return;
+    m_marks = std::move(marks);
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {MarkRole});
 }
 
 QVariant PackageListModel::record(int row) const
@@ -262,7 +278,8 @@ QVariant PackageListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Package &p = package(packageAt(index.row()));
+    const std::uint32_t at = packageAt(index.row());
+    const Package &p = package(at);
     switch (role) {
     case Qt::DisplayRole:
     case NameRole:
@@ -291,6 +308,8 @@ QVariant PackageListModel::data(const QModelIndex &index, int role) const
         return p.id.toString(QUuid::WithoutBraces).toUpper();
     case RecordRole:
         return QVariant::fromValue(p);
+    case MarkRole:
+        return at < m_marks.size() ? PackageNews::markText(Novelty(m_marks[at])) : QString();
     default:
         return {};
     }
@@ -311,6 +330,7 @@ QHash<int, QByteArray> PackageListModel::roleNames() const
         {DisplayNameRole, "displayName"},
         {IdRole, "packageId"},
         {RecordRole, "record"},
+        {MarkRole, "mark"},
     };
     return names;
 }

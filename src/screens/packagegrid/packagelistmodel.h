@@ -33,6 +33,7 @@ public:
         DisplayNameRole, // empty unless the package has one other than its name
         IdRole,
         RecordRole, // the Package itself, for the detail screen
+        MarkRole, // "جديد", "مُحدَّث" or empty
     };
     Q_ENUM(Role)
 
@@ -44,8 +45,11 @@ public:
     // the joined list. Rows of lists that share their records with lists shown now stay; when
     // none does, the model is reset.
     void setLists(const QList<PackageList> &lists, const std::vector<std::uint32_t> *visible = nullptr);
-    // Shows the packages at these indices, which must be ascending and in range.
+    // Shows the packages at these indices, in range, in this order. Ascending ones change the
+    // rows in place; others reset the model.
     void setVisible(const std::vector<std::uint32_t> &indices);
+    // The mark of each package of the joined lists (a Novelty); positions past its end have none.
+    void setMarks(std::vector<std::uint8_t> marks);
 
     [[nodiscard]] const QList<PackageList> &lists() const { return m_lists; }
     [[nodiscard]] std::uint32_t packageCount() const { return m_starts.back(); }
@@ -81,6 +85,7 @@ private:
     // Index in the joined list of each list's first package, plus the total at the end.
     std::vector<std::uint32_t> m_starts{0};
     std::vector<std::uint32_t> m_visible;
+    std::vector<std::uint8_t> m_marks;
     // While changes are emitted, rows past m_visible come from the old set from m_oldPos on.
     const std::vector<std::uint32_t> *m_old = nullptr;
     std::size_t m_oldPos = 0;

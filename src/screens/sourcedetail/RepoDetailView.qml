@@ -75,7 +75,7 @@ Page {
             GridLayout {
                 Layout.fillWidth: true
                 Layout.margins: SystemStyle.padding
-                columns: SystemStyle.textScale > 1.3 ? 1 : 2
+                columns: SystemStyle.textScale > 1.3 ? 1 : 3
                 columnSpacing: 8
                 rowSpacing: 8
                 SegmentedPicker {
@@ -94,6 +94,13 @@ Page {
                     choices: viewModel.sectionChoices
                     text: viewModel.selectedSectionText
                     onActivated: name => viewModel.selectedSection = name
+                }
+                OrderMenuButton {
+                    objectName: "orderMenuButton"
+                    Layout.alignment: Qt.AlignLeft
+                    names: viewModel.orderNames
+                    current: viewModel.order
+                    onActivated: order => viewModel.order = order
                 }
             }
             RowLayout {

@@ -2,7 +2,9 @@
 
 #include "platform/platformservices.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "sources/packagenews.h"
 #include "screens/packagegrid/packagelistmodel.h"
+#include "search/packageorder.h"
 #include "search/packagesearch.h"
 
 #include <QTimer>
@@ -32,11 +34,11 @@ void RepoDetailViewModel::setRepo(const Repo &repo)
     if (sectionGone)
         m_selectedSection.clear();
     m_search = std::make_unique<PackageSearch>(m_repo.packages, PackageSearchIndex::Name);
+    m_packageOrder.clear();
     m_packages->setPackages(m_repo.packages);
-    // Search text and architecture stay as chosen; a chosen architecture the new list lacks
-    // simply matches nothing.
-    if (!m_searchText.isEmpty() || m_selectedArchitecture != allArchitectures || !m_selectedSection.isEmpty())
-        refilter();
+    // Search text, architecture and order stay as chosen; a chosen architecture the new list
+    // lacks simply matches nothing.
+    reorder();
     Q_EMIT repoChanged();
     if (sectionGone)
         Q_EMIT selectedSectionChanged();
@@ -68,9 +70,15 @@ void RepoDetailViewModel::setContentModel(ContentViewModel *model)
     if (m_content) {
         connect(m_content, &ContentViewModel::reposChanged, this, &RepoDetailViewModel::follow);
         connect(m_content, &ContentViewModel::repoUpdated, this, &RepoDetailViewModel::followIf);
+        connect(m_content, &ContentViewModel::sourceOrderChanged, this, [this] {
+            reorder();
+            Q_EMIT orderChanged();
+        });
     }
     Q_EMIT contentModelChanged();
     follow();
+    reorder();
+    Q_EMIT orderChanged();
 }
 
 void RepoDetailViewModel::setRepoId(const QString &id)
@@ -175,13 +183,64 @@ void RepoDetailViewModel::refilter()
         return;
     const std::vector<std::uint32_t> &found = m_search->matches(m_searchText);
     if (m_selectedArchitecture == allArchitectures && m_selectedSection.isEmpty()) {
-        m_packages->setVisible(found);
+        m_packages->setVisible(m_packageOrder.empty() ? found : PackageOrder::apply(found, m_packageOrder));
         return;
     }
     const auto choice = [](const QString &value, bool open) { return open ? std::nullopt : std::optional(value); };
-    m_packages->setVisible(narrowPackages(found, m_architectures,
-                                          choice(m_selectedArchitecture, m_selectedArchitecture == allArchitectures),
-                                          m_sections, choice(m_selectedSection, m_selectedSection.isEmpty())));
+    const std::vector<std::uint32_t> narrowed =
+        narrowPackages(found, m_architectures, choice(m_selectedArchitecture, m_selectedArchitecture == allArchitectures),
+                       m_sections, choice(m_selectedSection, m_selectedSection.isEmpty()));
+    m_packages->setVisible(m_packageOrder.empty() ? narrowed : PackageOrder::apply(narrowed, m_packageOrder));
+}
+
+QStringList RepoDetailViewModel::orderNames() const
+{
+    return PackageOrder::names();
+}
+
+int RepoDetailViewModel::order() const
+{
+    return m_content ? m_content->sourceOrder() : m_order;
+}
+
+void RepoDetailViewModel::setOrder(int order)
+{
+    if (m_content) {
+        m_content->setSourceOrder(order); // comes back through sourceOrderChanged
+        return;
+    }
+    if (order == m_order || order < PackageOrder::Index || order > PackageOrder::Name)
+        return;
+    m_order = order;
+    reorder();
+    Q_EMIT orderChanged();
+}
+
+// Marks the source's packages and puts them in the chosen order.
+void RepoDetailViewModel::reorder()
+{
+    std::vector<std::uint8_t> marks;
+    const std::vector<double> *firstSeen = nullptr;
+    if (m_content) {
+        const PackageNews::Ages &ages = m_content->agesOf(m_repo);
+        marks.reserve(ages.marks.size());
+        for (const Novelty mark : ages.marks)
+            marks.push_back(std::uint8_t(mark));
+        firstSeen = &ages.firstSeen;
+    }
+    m_packages->setMarks(std::move(marks));
+    const std::vector<double> unknown(std::size_t(m_repo.packages.size()), 0.0);
+    switch (order()) {
+    case PackageOrder::Newest:
+        m_packageOrder = PackageOrder::newestFirst(firstSeen ? *firstSeen : unknown);
+        break;
+    case PackageOrder::Name:
+        m_packageOrder = PackageOrder::byName({m_repo.packages});
+        break;
+    default:
+        m_packageOrder.clear();
+    }
+    refilter();
 }
 
 QVariantList RepoDetailViewModel::sectionChoices() const
@@ -237,8 +296,9 @@ void RepoDetailViewModel::scrollToTop()
 
 void RepoDetailViewModel::requestScroll(bool eased)
 {
-    // The target is the source's first package; while it is filtered out nothing moves.
-    const int row = m_packages->rowOfPackage(0);
+    // The target is the source's first package; while it is filtered out nothing moves. In
+    // another order than the index's, the top is the first row.
+    const int row = m_packageOrder.empty() ? m_packages->rowOfPackage(0) : (m_packages->count() > 0 ? 0 : -1);
     if (row >= 0)
         Q_EMIT scrollRequested(row, eased);
 }

@@ -39,6 +39,10 @@ class RepoDetailViewModel : public QObject
     Q_PROPERTY(QString selectedSection READ selectedSection WRITE setSelectedSection NOTIFY selectedSectionChanged)
     Q_PROPERTY(QString selectedSectionText READ selectedSectionText NOTIFY selectedSectionChanged)
     Q_PROPERTY(PackageListModel *packages READ packages CONSTANT)
+    Q_PROPERTY(QStringList orderNames READ orderNames CONSTANT)
+    // The order of the grid (PackageOrder::Kind): the main screen's choice for source screens
+    // when following a source there, else this screen's own.
+    Q_PROPERTY(int order READ order WRITE setOrder NOTIFY orderChanged)
     Q_PROPERTY(QString countText READ countText NOTIFY countChanged)
     Q_PROPERTY(bool showScrollToTopButton READ showScrollToTopButton NOTIFY showScrollToTopButtonChanged)
     Q_PROPERTY(bool isButtonAnimating READ isButtonAnimating NOTIFY isButtonAnimatingChanged)
@@ -85,6 +89,9 @@ public:
     void setSelectedSection(const QString &section);
     [[nodiscard]] QString selectedSectionText() const;
     [[nodiscard]] PackageListModel *packages() const { return m_packages; }
+    [[nodiscard]] QStringList orderNames() const;
+    [[nodiscard]] int order() const;
+    void setOrder(int order);
     [[nodiscard]] QString countText() const;
     [[nodiscard]] bool showScrollToTopButton() const { return m_showScrollToTopButton; }
     [[nodiscard]] bool isButtonAnimating() const { return m_isButtonAnimating; }
@@ -102,6 +109,7 @@ Q_SIGNALS:
     void searchTextChanged();
     void selectedArchitectureChanged();
     void selectedSectionChanged();
+    void orderChanged();
     void countChanged();
     void showScrollToTopButtonChanged();
     void isButtonAnimatingChanged();
@@ -113,6 +121,7 @@ Q_SIGNALS:
 
 private:
     void refilter();
+    void reorder();
     void follow();
     void followIf(const QUuid &id);
     void requestScroll(bool eased);
@@ -127,6 +136,8 @@ private:
     QString m_searchText;
     QString m_selectedArchitecture;
     QString m_selectedSection;
+    int m_order = 0;
+    std::vector<std::uint32_t> m_packageOrder; // empty for the index order
     bool m_showScrollToTopButton = false;
     bool m_isButtonAnimating = false;
     QString m_failureReason;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "sources/packagenews.h"
+
+#include <QAbstractListModel>
+#include <QDate>
+#include <QLocale>
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+class ContentViewModel;
+
+// The updates screen: the packages that came new or updated to any source within the last
+// week, newest first, under a heading for each day. Follows the main screen's list.
+class UpdatesViewModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(ContentViewModel *contentModel READ contentModel WRITE setContentModel NOTIFY contentModelChanged)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+    Q_PROPERTY(QString title READ title CONSTANT)
+
+public:
+    enum Role {
+        NameRole = Qt::UserRole + 1, // display name, else identifier
+        VersionRole,
+        SourceRole, // the source's name
+        MarkRole, // "جديد" or "مُحدَّث"
+        DayRole, // "اليوم", "أمس" or the date
+        ImageUrlRole,
+        RecordRole, // the Package, for the package screen
+    };
+    Q_ENUM(Role)
+
+    explicit UpdatesViewModel(QObject *parent = nullptr);
+
+    [[nodiscard]] ContentViewModel *contentModel() const;
+    void setContentModel(ContentViewModel *model);
+    [[nodiscard]] int count() const { return rowCount(); }
+    [[nodiscard]] QString title() const;
+    [[nodiscard]] const std::vector<PackageNews::Arrival> &arrivals() const { return m_arrivals; }
+
+    // The heading of a day's entries, seen on `today`.
+    [[nodiscard]] static QString dayHeading(QDate day, QDate today, const QLocale &locale);
+
+    [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
+
+Q_SIGNALS:
+    void contentModelChanged();
+    void countChanged();
+
+private:
+    void rebuild();
+
+    QPointer<ContentViewModel> m_content;
+    std::vector<PackageNews::Arrival> m_arrivals;
+    QList<QString> m_days;
+};
