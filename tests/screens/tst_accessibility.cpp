@@ -103,7 +103,7 @@ private Q_SLOTS:
         // The main screen: the toolbar by what its buttons do, each row as one item.
         const QStringList main = checkNamed(app.window);
         for (const QString &name : {u"فتح الرابط الشخصي"_s, u"إضافة سورس"_s, u"تحديث"_s, u"جميع الحزم"_s,
-                                    u"ابحث عن السورسات"_s})
+                                    u"المستجدات"_s, u"ابحث عن السورسات"_s})
             QVERIFY2(main.contains(name), qPrintable(name));
         const QString rowA = QAccessible::queryAccessibleInterface(app.row("a"))->text(QAccessible::Name);
         QVERIFY2(rowA.startsWith(u"a، مثبّت، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
@@ -112,12 +112,12 @@ private Q_SLOTS:
         // Tab runs through the toolbar from the right, the search field and the rows; Shift+Tab
         // goes back.
         QStringList order;
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 8; ++i) {
             app.key(Qt::Key_Tab);
             order.append(app.focused());
         }
         QCOMPARE(order, (QStringList{u"profileLink"_s, u"addButton"_s, u"refreshButton"_s, u"allPackagesButton"_s,
-                                     u"searchField"_s, u"a"_s, u"b"_s}));
+                                     u"updatesButton"_s, u"searchField"_s, u"a"_s, u"b"_s}));
         app.key(Qt::Key_Backtab);
         QCOMPARE(app.focused(), u"a"_s);
 

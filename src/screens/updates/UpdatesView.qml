@@ -44,79 +44,87 @@ Page {
         anchors.rightMargin: 16
         clip: true
         model: viewModel
-        spacing: 1
+        spacing: 0
         keyNavigationEnabled: true
         activeFocusOnTab: true
         bottomMargin: 24
         ScrollBar.vertical: ScrollBar {}
         Component.onCompleted: if (count > 0) forceActiveFocus()
 
-        section.property: "day"
-        section.delegate: SectionHeader {
-            required property string section
-            objectName: "dayHeader"
-            text: section
-        }
-
-        delegate: ItemDelegate {
+        delegate: Column {
             id: entry
             required property int index
             required property string name
             required property string version
             required property string sourceName
             required property string mark
+            required property string day
+            required property bool firstOfDay
             required property string imageUrl
-            objectName: "updateEntry"
             width: list.width
-            padding: 10
-            focusPolicy: Qt.NoFocus
-            highlighted: ListView.isCurrentItem && list.activeFocus
-            Accessible.role: Accessible.ListItem
-            Accessible.name: AccessibleTexts.marked(name + "، " + "الإصدار: " + version + "، " + sourceName, mark)
-            onClicked: page.openPackage(index)
-            background: Rectangle {
-                color: entry.pressed ? SystemStyle.fill : SystemStyle.background
-                FocusRing { visible: entry.highlighted; outset: -2; cornerRadius: 0 }
+
+            SectionHeader {
+                objectName: "dayHeader"
+                visible: entry.firstOfDay
+                width: parent.width
+                text: entry.day
             }
-            contentItem: RowLayout {
-                spacing: 10
-                RoundedImage {
-                    Accessible.ignored: true
-                    radius: 8
-                    url: entry.imageUrl
-                    Layout.preferredWidth: 44
-                    Layout.preferredHeight: 44
+            ItemDelegate {
+                objectName: "updateEntry"
+                width: parent.width
+                padding: 10
+                focusPolicy: Qt.NoFocus
+                highlighted: entry.ListView.isCurrentItem && list.activeFocus
+                Accessible.role: Accessible.ListItem
+                Accessible.name: AccessibleTexts.marked(entry.name + "، " + "الإصدار: " + entry.version + "، " + entry.sourceName, entry.mark)
+                onClicked: {
+                    list.currentIndex = entry.index
+                    page.openPackage(entry.index)
                 }
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: 2
-                    Label {
+                background: Rectangle {
+                    color: parent.pressed ? SystemStyle.fill : SystemStyle.background
+                    FocusRing { visible: parent.parent.highlighted; outset: -2; cornerRadius: 0 }
+                }
+                contentItem: RowLayout {
+                    spacing: 10
+                    RoundedImage {
+                        Accessible.ignored: true
+                        radius: 8
+                        url: entry.imageUrl
+                        Layout.preferredWidth: 44
+                        Layout.preferredHeight: 44
+                    }
+                    ColumnLayout {
                         Layout.fillWidth: true
-                        horizontalAlignment: Text.AlignLeft
-                        elide: Text.ElideRight
-                        text: BidirectionalText.isolated(entry.name)
-                        font: SystemStyle.headline
-                        color: SystemStyle.primary
+                        spacing: 2
+                        Label {
+                            Layout.fillWidth: true
+                            horizontalAlignment: Text.AlignLeft
+                            elide: Text.ElideRight
+                            text: BidirectionalText.isolated(entry.name)
+                            font: SystemStyle.headline
+                            color: SystemStyle.primary
+                        }
+                        Label {
+                            Layout.fillWidth: true
+                            horizontalAlignment: Text.AlignLeft
+                            elide: Text.ElideRight
+                            text: "الإصدار: " + BidirectionalText.isolated(entry.version) + " · " + BidirectionalText.isolated(entry.sourceName)
+                            font: SystemStyle.caption
+                            color: SystemStyle.secondary
+                        }
                     }
                     Label {
-                        Layout.fillWidth: true
-                        horizontalAlignment: Text.AlignLeft
-                        elide: Text.ElideRight
-                        text: "الإصدار: " + BidirectionalText.isolated(entry.version) + " · " + BidirectionalText.isolated(entry.sourceName)
+                        objectName: "entryMark"
+                        leftPadding: 8
+                        rightPadding: 8
+                        topPadding: 2
+                        bottomPadding: 2
+                        text: entry.mark
                         font: SystemStyle.caption
-                        color: SystemStyle.secondary
+                        color: SystemStyle.white
+                        background: Rectangle { radius: height / 2; color: SystemStyle.indigo }
                     }
-                }
-                Label {
-                    objectName: "entryMark"
-                    leftPadding: 8
-                    rightPadding: 8
-                    topPadding: 2
-                    bottomPadding: 2
-                    text: entry.mark
-                    font: SystemStyle.caption
-                    color: SystemStyle.white
-                    background: Rectangle { radius: height / 2; color: SystemStyle.indigo }
                 }
             }
         }

@@ -107,6 +107,8 @@ QVariant UpdatesViewModel::data(const QModelIndex &index, int role) const
         return PackageNews::markText(arrival.novelty);
     case DayRole:
         return m_days.at(index.row());
+    case FirstOfDayRole:
+        return index.row() == 0 || m_days.at(index.row() - 1) != m_days.at(index.row());
     case ImageUrlRole:
         return packagePictureAddress(package);
     case RecordRole:
@@ -120,7 +122,8 @@ QHash<int, QByteArray> UpdatesViewModel::roleNames() const
 {
     static const QHash<int, QByteArray> names{
         {NameRole, "name"},         {VersionRole, "version"},   {SourceRole, "sourceName"}, {MarkRole, "mark"},
-        {DayRole, "day"},           {ImageUrlRole, "imageUrl"}, {RecordRole, "record"},
+        {DayRole, "day"},           {FirstOfDayRole, "firstOfDay"}, {ImageUrlRole, "imageUrl"},
+        {RecordRole, "record"},
     };
     return names;
 }

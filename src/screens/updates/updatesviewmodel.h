@@ -27,6 +27,7 @@ public:
         SourceRole, // the source's name
         MarkRole, // "جديد" or "مُحدَّث"
         DayRole, // "اليوم", "أمس" or the date
+        FirstOfDayRole, // the first entry under its day's heading
         ImageUrlRole,
         RecordRole, // the Package, for the package screen
     };
