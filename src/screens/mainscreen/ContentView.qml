@@ -176,6 +176,7 @@ Page {
                 padding: 0
                 background: null
                 Accessible.name: AccessibleTexts.updates
+                Accessible.onPressAction: clicked()
                 FocusRing {}
                 contentItem: SymbolIcon { name: "sparkles"; size: 20; color: SystemStyle.accent }
                 onClicked: page.updatesOpened()

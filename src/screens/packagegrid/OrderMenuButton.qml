@@ -15,6 +15,7 @@ AbstractButton {
     implicitHeight: Math.max(32, row.implicitHeight + 8)
     implicitWidth: Math.min(row.implicitWidth + 20, 170 * SystemStyle.textScale)
     Accessible.name: AccessibleTexts.orderChoice(text)
+    Accessible.onPressAction: clicked()
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
     FocusRing {}
@@ -59,6 +60,7 @@ AbstractButton {
                 checkable: true
                 checked: index === button.current
                 Accessible.name: text
+                Accessible.onPressAction: clicked()
                 font: SystemStyle.body
                 onTriggered: button.activated(index)
             }

@@ -76,6 +76,7 @@ Page {
                 focusPolicy: Qt.NoFocus
                 highlighted: entry.ListView.isCurrentItem && list.activeFocus
                 Accessible.role: Accessible.ListItem
+                Accessible.onPressAction: clicked()
                 Accessible.name: AccessibleTexts.marked(entry.name + "، " + "الإصدار: " + entry.version + "، " + entry.sourceName, entry.mark)
                 onClicked: {
                     list.currentIndex = entry.index
