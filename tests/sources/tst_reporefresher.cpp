@@ -264,6 +264,8 @@ private Q_SLOTS:
                         && !stored.at(i).isUpdating);
         }
         UserDefaults::setWriteHook({});
+    }
+
     // The first fetch of a source marks nothing; the next one that brings something marks what
     // came new and what replaced an older version, and forgets what left. A 304 changes
     // nothing; what counts as new ages out after a week; an unreadable file is kept aside and
