@@ -8,7 +8,8 @@ import Vexlo
 ApplicationWindow {
     id: window
     width: 480
-    height: 860
+    // Tall, but never taller than the room the desktop leaves (panels, the title bar).
+    height: Screen.desktopAvailableHeight > 0 ? Math.min(860, Screen.desktopAvailableHeight - 40) : 860
     visible: true
     title: "Vexlo"
     LayoutMirroring.enabled: true
@@ -64,6 +65,19 @@ ApplicationWindow {
 
     AnnouncementRegion {
         objectName: "announcements"
+    }
+
+    // What an action did (a copy, for one), over every screen and sheet.
+    MessageBar {
+        id: toast
+        objectName: "toast"
+        parent: Overlay.overlay
+        z: 1000
+        duration: 3000
+        Connections {
+            target: Announcer
+            function onConfirmed(text) { toast.show(text) }
+        }
     }
 
     Component {

@@ -19,7 +19,7 @@ int Cli::add(const QStringList &args)
     RepoAdder adder([&repos]() -> const RepoList & { return repos; });
 
     AsyncRepoStore store;
-    QStringList failures;
+    AddBatchResult result;
     QEventLoop loop;
     QObject::connect(&adder, &RepoAdder::repoReady, [&](const Repo &repo) {
         repos.append(repo);
@@ -27,8 +27,8 @@ int Cli::add(const QStringList &args)
         store.save(repos);
     });
     QObject::connect(&adder, &RepoAdder::failed, [](int, const QString &message) { err() << message << Qt::endl; });
-    QObject::connect(&adder, &RepoAdder::finished, [&](int, const QStringList &batchFailures) {
-        failures = batchFailures;
+    QObject::connect(&adder, &RepoAdder::finished, [&](int, const AddBatchResult &batch) {
+        result = batch;
         loop.quit();
     });
     // Each argument is read as typed text, so one may hold several addresses.
@@ -39,7 +39,8 @@ int Cli::add(const QStringList &args)
         err() << "vexlo-cli: the source list could not be written: " << store.unwritten().value_or(QString()) << '\n';
         return 1;
     }
-    if (failures.isEmpty())
-        err() << RepoAdder::closingMessage(failures) << Qt::endl;
-    return failures.isEmpty() ? 0 : 1;
+    const bool ok = result.failedAddresses.isEmpty();
+    if (ok)
+        err() << result.message() << Qt::endl;
+    return ok ? 0 : 1;
 }

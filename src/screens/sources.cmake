@@ -7,6 +7,7 @@ target_sources(vexlocore PRIVATE
     screens/controls/textscale.h screens/controls/textscale.cpp
     screens/mainscreen/contentviewmodel.h screens/mainscreen/contentviewmodel.cpp
     screens/mainscreen/reposectionmodel.h screens/mainscreen/reposectionmodel.cpp
+    screens/mainscreen/deletedrepos.h screens/mainscreen/deletedrepos.cpp
     screens/packagegrid/packagelistmodel.h screens/packagegrid/packagelistmodel.cpp
     screens/packagegrid/packagerowmodel.h screens/packagegrid/packagerowmodel.cpp
     screens/sourcedetail/repodetailviewmodel.h screens/sourcedetail/repodetailviewmodel.cpp
@@ -24,6 +25,7 @@ qt_target_qml_sources(vexlocore
         screens/controls/AlertDialog.qml
         screens/controls/AnnouncementRegion.qml
         screens/controls/FocusRing.qml
+        screens/controls/MessageBar.qml
         screens/controls/NavigationBar.qml
         screens/controls/SearchField.qml
         screens/controls/Sheet.qml

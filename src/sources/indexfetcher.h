@@ -30,6 +30,9 @@ struct FetchOptions
     // than IndexValidators::maxValueBytes are left out.
     std::optional<IndexValidators> revalidate;
     MemoryBudget *budget = nullptr;           // MemoryBudget::shared() when null
+    // Told the bytes of the body so far and its announced size, as they arrive; only when
+    // the server announces the size.
+    std::function<void(qint64 received, qint64 total)> progress;
 };
 
 // False for text that a fetch rejects at once as no valid address (IndexError::Kind::BadUrl):

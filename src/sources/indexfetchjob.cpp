@@ -117,6 +117,7 @@ void IndexFetchJob::request()
 {
     dropBody();
     m_received = 0;
+    m_announced = -1;
     m_abort = Abort::None;
     m_status = 0;
     m_ended = false;
@@ -165,6 +166,7 @@ void IndexFetchJob::onMetaData()
     if (length.isValid()) {
         if (length.toLongLong() > m_options.maxBytes)
             return abortReply(Abort::TooLarge);
+        m_announced = length.toLongLong();
         // Only with room to spare; otherwise the body grows as it arrives.
         const qint64 room = std::min(length.toLongLong(), maxPreallocation);
         if (room > m_body.capacity() && m_share->tryTake(room - m_share->held())) {
@@ -230,6 +232,8 @@ IndexFetchJob::Take IndexFetchJob::take(QNetworkReply *reply)
     m_received += read;
     m_bytesReceived += read;
     m_pace.received(read);
+    if (m_options.progress && m_announced > 0)
+        m_options.progress(m_body.size(), m_announced);
     return Take::Done;
 }
 

@@ -87,6 +87,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QByteArray m_body;
     qint64 m_received = 0;
+    qint64 m_announced = -1; // the body's size as the server gave it, -1 when not
     Abort m_abort = Abort::None;
     int m_status = 0;
     bool m_ended = false; // the reply has finished, though not all of it may have been taken

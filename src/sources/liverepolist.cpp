@@ -5,7 +5,12 @@
 #include "refreshoutcome.h"
 #include "reporefresher.h"
 
+#include <cmath>
 #include <utility>
+
+namespace {
+constexpr double progressSteps = 20;
+}
 
 LiveRepoList::LiveRepoList(RepoList *repos, Save save, QObject *parent)
     : QObject(parent)
@@ -19,6 +24,7 @@ LiveRepoList::LiveRepoList(RepoList *repos, Save save, QObject *parent)
     connect(m_refresher, &RepoRefresher::failed, this, &LiveRepoList::failed);
     connect(m_refresher, &RepoRefresher::idle, this, &LiveRepoList::ended);
     m_outcomes.load();
+    connect(m_refresher, &RepoRefresher::progressed, this, &LiveRepoList::progressed);
 }
 
 void LiveRepoList::setRelease(Release release)
@@ -169,4 +175,18 @@ bool LiveRepoList::applyLoaded(RepoList loaded, std::uint64_t mark)
         m_save(*m_repos);
     }
     return true;
+}
+
+void LiveRepoList::progressed(const QUuid &id, double fraction)
+{
+    const int i = positionOf(id);
+    if (i < 0 || !(*m_repos)[i].isUpdating)
+        return;
+    // In steps of a twentieth: the bar moves without a change of the list for every packet.
+    const double step = std::floor(fraction * progressSteps) / progressSteps;
+    Repo &repo = (*m_repos)[i];
+    if (step <= repo.updateProgress)
+        return;
+    repo.updateProgress = step;
+    Q_EMIT sourceChanged(i);
 }

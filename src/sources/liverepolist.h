@@ -73,6 +73,7 @@ private:
     void unchanged(const QUuid &id);
     void failed(const QUuid &id, const IndexError &error);
     void ended();
+    void progressed(const QUuid &id, double fraction);
     void written(const QUuid &id);
 
     RepoList *m_repos;

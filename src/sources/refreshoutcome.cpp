@@ -21,8 +21,10 @@ PackageList RefreshOutcome::succeed(Repo &repo, PackageList packages)
 
 void RefreshOutcome::fail(Repo &repo)
 {
-    // Packages, refresh time and progress stay as they were.
+    // Packages and refresh time stay as they were; what arrived of the failed index counts
+    // for nothing, so the progress is where the start put it.
     repo.isUpdating = false;
+    repo.updateProgress = 0.0;
 }
 
 QString RefreshOutcome::consoleLine(const Repo &repo)

@@ -1,6 +1,7 @@
 #include "repoadder.h"
 
 #include "indexfetcher.h"
+#include "sourceaddress.h"
 
 #include <QUrl>
 
@@ -49,11 +50,6 @@ QStringList RepoAdder::splitAddresses(QStringView text)
     return pieces;
 }
 
-QString RepoAdder::baseAddress(const QString &address)
-{
-    return address.endsWith(u'/') ? address : address + u'/';
-}
-
 Repo RepoAdder::makeRepo(const QString &base, PackageList packages)
 {
     Repo repo;
@@ -69,9 +65,12 @@ Repo RepoAdder::makeRepo(const QString &base, PackageList packages)
     return repo;
 }
 
-QString RepoAdder::closingMessage(const QStringList &failures)
+QString AddBatchResult::message() const
 {
-    return failures.isEmpty() ? u"تم إضافة السورسات بنجاح"_s : failures.join(u'\n');
+    QStringList all{failedAddresses.isEmpty() ? u"تم إضافة السورسات بنجاح"_s
+                                              : u"تمت إضافة %1 من %2"_s.arg(added).arg(total)};
+    all += lines;
+    return all.join(u'\n');
 }
 
 int RepoAdder::addRepos(const QString &text)
@@ -82,44 +81,48 @@ int RepoAdder::addRepos(const QString &text)
 int RepoAdder::addAll(const QStringList &addresses)
 {
     const int batch = ++m_lastBatch;
+    Batch &started = m_batches[batch];
     // Held until every address has started, so the batch cannot end half-way through.
-    m_batches[batch].pending = 1;
+    started.pending = 1;
     for (const QString &address : addresses)
-        add(address, batch);
+        started.outcomes.append({address, {}, false});
+    for (int i = 0; i < addresses.size(); ++i)
+        add(batch, i);
     // The end is always announced later, as for a batch that waited for the network.
     QMetaObject::invokeMethod(this, [this, batch] { ended(batch); }, Qt::QueuedConnection);
     return batch;
 }
 
-void RepoAdder::add(const QString &address, int batch)
+void RepoAdder::add(int batch, int index)
 {
-    const QString base = baseAddress(address);
-    const QString indexAddress = base + u"Packages"_s;
-    if (!isValidIndexAddress(indexAddress))
-        return fail(batch, u"رابط غير صالح: "_s + base);
+    const SourceAddress address = SourceAddress::fromTyped(m_batches[batch].outcomes.at(index).typed);
+    m_batches[batch].outcomes[index].assumedHttps = address.assumedHttps;
+    const QString &base = address.base;
+    if (!address.isAcceptable())
+        return fail(batch, index, u"رابط غير صالح: "_s + base);
 
     const std::string url = base.toStdString();
     const RepoList &repos = m_list();
     const bool listed = std::any_of(repos.cbegin(), repos.cend(), [&url](const Repo &r) { return r.url == url; });
     if (listed || m_inFlight.contains(base))
-        return fail(batch, u"السورس موجود بالفعل: "_s + base);
+        return fail(batch, index, u"السورس موجود بالفعل: "_s + base);
 
     m_inFlight.insert(base);
     ++m_batches[batch].pending;
-    parsePackages(indexAddress, url, this, [this, base, batch](IndexResult result) {
+    parsePackages(address.indexAddress(), url, this, [this, base, batch, index](IndexResult result) {
         m_inFlight.remove(base);
         // An error status, a body that is not UTF-8 and every other failure alike add nothing.
         if (result.ok())
             Q_EMIT repoReady(makeRepo(base, std::move(result.packages)));
         else
-            fail(batch, u"فشل في جلب البيانات: "_s + base);
+            fail(batch, index, u"فشل في جلب البيانات: "_s + base);
         ended(batch);
     });
 }
 
-void RepoAdder::fail(int batch, const QString &message)
+void RepoAdder::fail(int batch, int index, const QString &message)
 {
-    m_batches[batch].failures.append(message);
+    m_batches[batch].outcomes[index].failure = message;
     Q_EMIT failed(batch, message);
 }
 
@@ -128,7 +131,19 @@ void RepoAdder::ended(int batch)
     const auto it = m_batches.find(batch);
     if (it == m_batches.end() || --it->pending > 0)
         return;
-    const QStringList failures = std::move(it->failures);
+    AddBatchResult result;
+    result.total = int(it->outcomes.size());
+    for (const Outcome &outcome : std::as_const(it->outcomes)) {
+        const QString note = u"قُرئ بـ https لأنه بلا بروتوكول"_s;
+        if (!outcome.failure.isEmpty()) {
+            result.failedAddresses.append(outcome.typed);
+            result.lines.append(outcome.assumedHttps ? outcome.failure + u" ("_s + note + u')' : outcome.failure);
+        } else {
+            ++result.added;
+            if (outcome.assumedHttps)
+                result.lines.append(note + u": "_s + SourceAddress::fromTyped(outcome.typed).base);
+        }
+    }
     m_batches.erase(it);
-    Q_EMIT finished(batch, failures);
+    Q_EMIT finished(batch, result);
 }

@@ -9,6 +9,22 @@
 
 #include <functional>
 
+// What one batch came to, address by address in the order they were typed.
+struct AddBatchResult
+{
+    int total = 0;
+    int added = 0;
+    // One line per address that failed or was read as https.
+    QStringList lines;
+    // The addresses that added nothing, as typed.
+    QStringList failedAddresses;
+
+    // What the alert says: the success text when nothing failed, else how many were added;
+    // then the lines.
+    [[nodiscard]] QString message() const;
+};
+Q_DECLARE_METATYPE(AddBatchResult)
+
 // Adds sources by the addresses a user typed. Every address of a batch is checked at once and
 // fetched at once; each source whose index arrives is handed over in the order the fetches
 // complete. Whoever owns the list appends it (and writes the store): the adder only reads the
@@ -25,13 +41,8 @@ public:
     // The addresses in typed text: pieces between newline characters and single blanks, empty
     // pieces dropped, nothing else trimmed.
     [[nodiscard]] static QStringList splitAddresses(QStringView text);
-    // The key of a source: the address with a "/" appended unless it ends in one.
-    [[nodiscard]] static QString baseAddress(const QString &address);
     // A new, unpinned source at a base address holding the packages of its index.
     [[nodiscard]] static Repo makeRepo(const QString &base, PackageList packages);
-    // What the alert says when a batch has ended: the success text, or the batch's failures
-    // one per line.
-    [[nodiscard]] static QString closingMessage(const QStringList &failures);
 
     // Starts one batch over the addresses in the text and returns its number; `finished` is
     // emitted for it later, also when the text holds no address.
@@ -45,19 +56,25 @@ Q_SIGNALS:
     void repoReady(const Repo &repo);
     // One address failed; the message names its base address.
     void failed(int batch, const QString &message);
-    // Every address of the batch has ended; `failures` are its messages in the order they arose.
-    void finished(int batch, const QStringList &failures);
+    // Every address of the batch has ended.
+    void finished(int batch, const AddBatchResult &result);
 
 private:
+    struct Outcome
+    {
+        QString typed;
+        QString failure; // empty when added
+        bool assumedHttps = false;
+    };
     struct Batch
     {
         int pending = 0;
-        QStringList failures;
+        QList<Outcome> outcomes; // in typed order
     };
 
     // Runs one address of a batch: the checks, then the fetch.
-    void add(const QString &address, int batch);
-    void fail(int batch, const QString &message);
+    void add(int batch, int index);
+    void fail(int batch, int index, const QString &message);
     void ended(int batch);
 
     ListView m_list;

@@ -4,6 +4,7 @@
 
 #include <QtConcurrent>
 
+#include <algorithm>
 #include <utility>
 
 RepoRefresher::RepoRefresher(QObject *parent)
@@ -72,6 +73,9 @@ void RepoRefresher::start(Fetch fetch)
     FetchOptions options = m_options;
     if (fetch.known)
         options.revalidate = fetch.known->validators;
+    options.progress = [this, id = fetch.id](qint64 received, qint64 total) {
+        Q_EMIT progressed(id, std::min(1.0, double(received) / double(total)));
+    };
     const QString address = fetch.packagesURL;
     const std::string repoURL = fetch.repoURL;
     parsePackages(

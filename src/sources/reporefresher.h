@@ -60,6 +60,8 @@ Q_SIGNALS:
     void unchanged(const QUuid &id);
     void succeeded(const QUuid &id, const PackageList &packages);
     void failed(const QUuid &id, const IndexError &error);
+    // The part of the source's index that has arrived, from 0 to 1, when its size is known.
+    void progressed(const QUuid &id, double fraction);
     // The last running fetch has ended.
     void idle();
 

@@ -20,6 +20,7 @@ target_sources(vexlocore PRIVATE
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/refreshoutcomestore.h sources/refreshoutcomestore.cpp
     sources/repoadder.h sources/repoadder.cpp
+    sources/sourceaddress.h sources/sourceaddress.cpp
     sources/stablehash.h
     sources/reporefresher.h sources/reporefresher.cpp
     sources/transferpace.h sources/transferpace.cpp

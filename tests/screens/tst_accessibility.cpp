@@ -102,22 +102,23 @@ private Q_SLOTS:
 
         // The main screen: the toolbar by what its buttons do, each row as one item.
         const QStringList main = checkNamed(app.window);
-        for (const QString &name : {u"فتح الرابط الشخصي"_s, u"إضافة سورس"_s, u"تحديث"_s, u"جميع الحزم"_s,
-                                    u"المستجدات"_s, u"ابحث عن السورسات"_s})
+        for (const QString &name : {u"إضافة سورس"_s, u"تحديث"_s, u"جميع الحزم"_s, u"المستجدات"_s,
+                                    u"ابحث عن السورسات"_s})
             QVERIFY2(main.contains(name), qPrintable(name));
         const QString rowA = QAccessible::queryAccessibleInterface(app.row("a"))->text(QAccessible::Name);
         QVERIFY2(rowA.startsWith(u"a، مثبّت، عدد الحزم: 2، آخر تحديث: "_s), qPrintable(rowA));
         QVERIFY(!rowA.contains(u"جارٍ التحديث"_s));
 
-        // Tab runs through the toolbar from the right, the search field and the rows; Shift+Tab
-        // goes back.
+        // Tab runs through the toolbar from the right (no profile link in a build without its
+        // address), the search field and the rows; Shift+Tab goes back.
+        QVERIFY(!find(app.root(), u"profileLink"_s)->isVisible());
         QStringList order;
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 7; ++i) {
             app.key(Qt::Key_Tab);
             order.append(app.focused());
         }
-        QCOMPARE(order, (QStringList{u"profileLink"_s, u"addButton"_s, u"refreshButton"_s, u"allPackagesButton"_s,
-                                     u"updatesButton"_s, u"searchField"_s, u"a"_s, u"b"_s}));
+        QCOMPARE(order, (QStringList{u"addButton"_s, u"refreshButton"_s, u"allPackagesButton"_s, u"updatesButton"_s,
+                                     u"searchField"_s, u"a"_s, u"b"_s}));
         app.key(Qt::Key_Backtab);
         QCOMPARE(app.focused(), u"a"_s);
 
@@ -226,6 +227,50 @@ private Q_SLOTS:
         click(shown(app.root(), u"pinMenuItem"_s));
         QTRY_COMPARE(app.model->pinnedCount(), 2);
         QTRY_COMPARE(app.focused(), u"b"_s);
+    }
+
+    // Every copy, and a delete, shows its message and a reader hears it.
+    void actionsSayWhatTheyDid()
+    {
+        FakePlatform platform;
+        App app;
+        QVERIFY(app.start());
+        QQuickItem *reader = find(app.root(), u"announcements"_s);
+        const auto heard = [reader] { return reader->property("text").toString(); };
+        app.model->deleteRepo(app.model->repos().at(1).id.toString());
+        QTRY_COMPARE(heard(), u"تم حذف السورس «b»"_s);
+        QVERIFY(shown(app.root(), u"undoBar"_s));
+        app.key(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(heard(), u"تمت استعادة السورس «b»"_s);
+
+        app.row("a")->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Return);
+        QTRY_VERIFY(cardOf(app.root(), 0));
+        cardOf(app.root(), 0)->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Return);
+        QTRY_COMPARE(app.depth(), 3);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        QQuickItem *toast = find(app.root(), u"toast"_s);
+        // Pressed from the keyboard, which brings each button into view first.
+        const auto copy = [&](const char *button, const QString &message) {
+            if (QString::fromLatin1(button).startsWith(u"alert"_s)) {
+                click(shown(app.root(), QString::fromLatin1(button)));
+            } else {
+                shown(app.root(), QString::fromLatin1(button))->forceActiveFocus(Qt::TabFocusReason);
+                app.key(Qt::Key_Return);
+            }
+            QTRY_COMPARE(heard(), message);
+            QVERIFY(toast->isVisible());
+            QCOMPARE(toast->property("text").toString(), message);
+        };
+        copy("copyDownloadLinkButton", u"تم نسخ رابط التحميل"_s);
+        copy("copyShareLinkButton", u"تم نسخ رابط المشاركة"_s);
+        shown(app.root(), u"sileoButton"_s)->forceActiveFocus(Qt::TabFocusReason);
+        app.key(Qt::Key_Return);
+        QTRY_VERIFY(shown(app.root(), u"alertSecondaryButton"_s));
+        QTest::qWait(300); // the opening transition
+        copy("alertSecondaryButton", u"تم نسخ رابط الحزمة"_s);
+        QCOMPARE(platform.copied.size(), 3);
     }
 };
 

@@ -2,10 +2,11 @@
 #include "screens/addsource/addrepoviewmodel.h"
 #include "screens/mainscreen/contentviewmodel.h"
 #include "sources/repoadder.h"
+#include "sources/sourceaddress.h"
 #include "testsupport.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -72,6 +73,24 @@ private Q_SLOTS:
         QCOMPARE(RepoAdder::splitAddresses(u"  a  \n\n b "_s), (QStringList{u"a"_s, u"b"_s}));
         QCOMPARE(RepoAdder::splitAddresses(u"\ta\u00A0b c\t"_s), (QStringList{u"\ta\u00A0b"_s, u"c\t"_s}));
         QCOMPARE(RepoAdder::splitAddresses(u" \n \r\n"_s), QStringList());
+
+        // The slips of typing: no scheme, the index's own address pasted.
+        const auto base = [](const char *typed) { return SourceAddress::fromTyped(QString::fromUtf8(typed)).base; };
+        QCOMPARE(base("repo.example.com"), u"https://repo.example.com/"_s);
+        QCOMPARE(base("localhost:8080/debs"), u"https://localhost:8080/debs/"_s);
+        QVERIFY(SourceAddress::fromTyped(u"Repo.Example.com/X"_s).assumedHttps);
+        QVERIFY(!SourceAddress::fromTyped(u"http://repo.example.com"_s).assumedHttps);
+        QCOMPARE(base("http://a.example/Repo/Packages"), u"http://a.example/Repo/"_s);
+        QCOMPARE(base("https://a.example/Packages.xz"), u"https://a.example/"_s);
+        QCOMPARE(base("a.example/x/Packages.bz2"), u"https://a.example/x/"_s);
+        QCOMPARE(base("https://a.example/Packages/"), u"https://a.example/Packages/"_s);
+        QCOMPARE(base("https://a.example/MyPackages"), u"https://a.example/MyPackages/"_s);
+        QCOMPARE(base("https://a.example/packages.gz"), u"https://a.example/packages.gz/"_s);
+        // Only web addresses are sources.
+        for (const char *typed : {"data:text/plain,x", "ftp://a.example/", "file:///tmp/repo/", "mailto:a@b", "http://[fe80::1"})
+            QVERIFY2(!SourceAddress::fromTyped(QString::fromUtf8(typed)).isAcceptable(), typed);
+        for (const char *typed : {"HTTPS://a.example/", "http://a.example:8080/x/", "a.example"})
+            QVERIFY2(SourceAddress::fromTyped(QString::fromUtf8(typed)).isAcceptable(), typed);
     }
 
     void sourcesArriveInTheOrderTheirFetchesComplete()
@@ -132,58 +151,75 @@ private Q_SLOTS:
         QCOMPARE(server.requestCount(u"New/Packages"_s), 1);
         QCOMPARE(server.requestCount(u"repo/Packages"_s), 0);
         QCOMPARE(failures.size(), 2);
-        const QString expected = u"السورس موجود بالفعل: "_s + server.url(u"repo/"_s) + u'\n'
+        const QString expected = u"تمت إضافة 2 من 4\n"_s + u"السورس موجود بالفعل: "_s + server.url(u"repo/"_s) + u'\n'
             + u"السورس موجود بالفعل: "_s + server.url(u"New/"_s);
         QCOMPARE(screen.model.alertMessage(), expected);
         QVERIFY(!screen.model.showingAddRepo());
     }
 
-    void failuresAddNothingAndAreTheClosingMessage()
+    // The alert says how many were added and lists the failures in typed order; the sheet,
+    // opened again, holds exactly the failed addresses.
+    void failuresAddNothingAndComeBackToTheSheet()
     {
         TempDataDir data;
         TestServer server;
         server.serve(u"good/Packages"_s, sampleIndex);
+        server.serve(u"xz/Packages"_s, sampleIndex);
         server.serve(u"missing/Packages"_s, "<html><body>Not Found</body></html>", 404);
+        server.setHolding(true);
         Screen screen;
-        QSignalSpy failures(screen.model.repoAdder(), &RepoAdder::failed);
-        screen.save(u"http://[fe80::1 "_s + server.url(u"missing "_s) + server.url(u"good"_s));
+        const QString local = QUrl::fromLocalFile(QDir::tempPath()).toString();
+        // Read as https, on a port where nothing listens.
+        const QString schemeless = u"127.0.0.1:1/plain"_s;
+        screen.save(server.url(u"missing "_s) + server.url(u"good/Packages "_s) + u"http://[fe80::1\n"_s + local
+                        + u' ' + server.url(u"xz/Packages.xz "_s) + schemeless,
+                    false);
+        QVERIFY(server.waitForRequests(3));
+        // The fetch that fails last is typed first.
+        server.releaseOne(u"good/Packages"_s);
+        QTRY_COMPARE(screen.model.repos().size(), 1);
+        server.releaseOne(u"xz/Packages"_s);
+        QTRY_COMPARE(screen.model.repos().size(), 2);
+        // With the fetches its error page sends on to the compressed names.
+        server.setHolding(false);
+        server.release();
+        QTRY_VERIFY(!screen.sheet.isLoading());
 
-        QCOMPARE(urls(screen.model.repos()), QStringList{server.url(u"good/"_s)});
-        QCOMPARE(failures.size(), 2);
-        // Checks fail at once, before fetch failures.
-        QCOMPARE(screen.model.alertMessage().split(u'\n'),
-                 (QStringList{u"رابط غير صالح: http://[fe80::1/"_s, u"فشل في جلب البيانات: "_s + server.url(u"missing/"_s)}));
+        QCOMPARE(urls(screen.model.repos()), (QStringList{server.url(u"good/"_s), server.url(u"xz/"_s)}));
+        const QStringList lines = screen.model.alertMessage().split(u'\n');
+        QCOMPARE(lines.mid(0, 4), (QStringList{u"تمت إضافة 2 من 6"_s, u"فشل في جلب البيانات: "_s + server.url(u"missing/"_s),
+                                              u"رابط غير صالح: http://[fe80::1/"_s, u"رابط غير صالح: "_s + local + u'/'}));
+        QCOMPARE(lines.size(), 5);
+        // Read as https: the line says so.
+        QVERIFY(lines.at(4).startsWith(u"فشل في جلب البيانات: https://"_s + schemeless + u"/ ("_s));
         QVERIFY(screen.model.showAlert());
+        QVERIFY(!screen.model.showingAddRepo());
         screen.model.waitForPendingWrites();
-        QCOMPARE(urls(RepoStore::loadRepos().value_or(RepoList{})), QStringList{server.url(u"good/"_s)});
+        QCOMPARE(urls(RepoStore::loadRepos().value_or(RepoList{})), urls(screen.model.repos()));
 
-        // A failed address may be tried again once its server answers.
+        // Opened again: exactly the failed addresses, one per line, ready to fix and save.
+        screen.model.setShowingAddRepo(true);
+        screen.sheet.reset();
+        QCOMPARE(screen.sheet.repoURLs(), (QStringList{server.url(u"missing"_s), u"http://[fe80::1"_s, local, schemeless}.join(u'\n')));
+        server.setHolding(false);
         server.serve(u"missing/Packages"_s, sampleIndex);
         screen.save(server.url(u"missing"_s));
-        QCOMPARE(urls(screen.model.repos()), (QStringList{server.url(u"good/"_s), server.url(u"missing/"_s)}));
+        QCOMPARE(screen.model.alertMessage(), u"تم إضافة السورسات بنجاح"_s);
+        QCOMPARE(screen.model.repos().size(), 3);
+        screen.sheet.reset();
+        QCOMPARE(screen.sheet.repoURLs(), QString());
     }
 
-    // A local folder has no host to name it; blanks alone close the sheet with success.
-    void localFolderAndBlanks()
+    // Blanks alone close the sheet with success.
+    void blanksAloneSucceed()
     {
         TempDataDir data;
-        QTemporaryDir folder;
-        QFile file(folder.filePath(u"Packages"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(sampleIndex) == sampleIndex.size());
-        file.close();
         Screen screen;
         QSignalSpy saves(&screen.model, &ContentViewModel::reposChanged);
         screen.save(u"  \n "_s);
         QVERIFY(saves.isEmpty());
         QVERIFY(!screen.model.showingAddRepo());
         QCOMPARE(screen.model.alertMessage(), u"تم إضافة السورسات بنجاح"_s);
-        const QString base = QUrl::fromLocalFile(folder.path()).toString() + u'/';
-        screen.model.setShowingAddRepo(true);
-        screen.save(base);
-        QCOMPARE(screen.model.repos().size(), 1);
-        QCOMPARE(screen.model.repos().at(0).name, std::string("سورس جديد"));
-        QCOMPARE(screen.model.repos().at(0).url, base.toStdString());
-        QCOMPARE(screen.model.repos().at(0).packages.size(), 2);
     }
 
     void batchOutlivesTheSheet()

@@ -4,6 +4,8 @@
 #include "screens/mainscreen/contentviewmodel.h"
 #include "screens/packagegrid/packagelistmodel.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QPointingDevice>
 #include <QtQml/QQmlExtensionPlugin>
@@ -209,6 +211,114 @@ private Q_SLOTS:
         QVERIFY(!RepoStore::loadRepos()->at(1).isPinned);
     }
 
+    // A delete is written at once and can be taken back while its bar shows: "تراجع" or
+    // Ctrl+Z put the same record back where it was, and write the list again.
+    void deleteCanBeUndone()
+    {
+        Repo other = source("other", false, false);
+        other.packages = {package("com.example.one"), package("com.example.two")};
+        AppWindow app;
+        QVERIFY(startOn(app, {source("fixed", true, true), source("spare", false, false), other, source("last", false, false)}));
+        QTest::keyClick(app.window, Qt::Key_Escape);
+        QTRY_VERIFY(!app.model->showAlert());
+        QQuickItem *bar = find(app.root(), u"undoBar"_s);
+        QVERIFY(!bar->isVisible());
+        const auto names = [&app] {
+            QStringList list;
+            for (const Repo &r : app.model->repos())
+                list.append(QString::fromStdString(r.name));
+            return list;
+        };
+        const QStringList all = names();
+        const auto storedNames = [&app] {
+            stored(app);
+            QStringList list;
+            for (const Repo &r : RepoStore::loadRepos().value_or(RepoList{}))
+                list.append(QString::fromStdString(r.name));
+            return list;
+        };
+
+        for (const bool byKey : {false, true}) {
+            QQuickItem *row = app.row("other");
+            swipe(app.window, nullptr, centreOf(row), int(sceneRect(row).width() * 0.8));
+            QTRY_VERIFY(!repoNamed(app, "other"));
+            QTRY_VERIFY(bar->isVisible());
+            QCOMPARE(bar->property("text").toString(), u"تم حذف السورس «other»"_s);
+            // Already stored: a process ended now keeps the delete.
+            QCOMPARE(storedNames(), (QStringList{u"fixed"_s, u"spare"_s, u"last"_s}));
+            if (byKey)
+                QTest::keyClick(app.window, Qt::Key_Z, Qt::ControlModifier);
+            else
+                click(find(bar, u"messageBarAction"_s));
+            QTRY_COMPARE(names(), all);
+            const Repo &back = app.model->repos().at(2);
+            QCOMPARE(back.id, other.id);
+            QCOMPARE(back.packages.size(), 2);
+            QVERIFY(!bar->isVisible());
+            QCOMPARE(storedNames(), all);
+            QTRY_VERIFY(app.row("other"));
+        }
+
+        // Once the bar has gone, the delete stays; the pointer on the bar holds it.
+        bar->setProperty("duration", 300);
+        app.model->deleteRepo(app.model->repos().at(1).id.toString());
+        QTRY_VERIFY(bar->isVisible());
+        QTest::mouseMove(app.window, centreOf(bar) + QPoint(-1, 0));
+        QTest::mouseMove(app.window, centreOf(bar));
+        QTest::qWait(600);
+        QVERIFY(bar->isVisible());
+        QTest::mouseMove(app.window, QPoint(5, 5));
+        QTRY_VERIFY(!bar->isVisible());
+        QTest::keyClick(app.window, Qt::Key_Z, Qt::ControlModifier);
+        QTest::qWait(50);
+        QCOMPARE(names(), (QStringList{u"fixed"_s, u"other"_s, u"last"_s}));
+    }
+
+    // The toolbar shows a refresh while any runs, and says so; a source's own screen shows
+    // its refresh under the header. The last end, a failure included, stops it.
+    void refreshShowsWhileItRuns()
+    {
+        QAccessible::setActive(true); // as a reader would
+        TestServer server;
+        server.serve(u"a/Packages"_s, "Package: com.example.one\n\n");
+        server.serve(u"b/Packages"_s, "gone", 404);
+        server.setHolding(true);
+        RepoList list;
+        for (const char *name : {"a", "b"}) {
+            Repo repo = source(name, false, false);
+            repo.url = server.url(QString::fromLatin1(name) + u'/').toStdString();
+            repo.packagesURL = repo.url + "Packages";
+            list.append(repo);
+        }
+        AppWindow app;
+        QVERIFY(app.start(list, [&] { return app.model->repos().size() == 2 && server.heldCount() == 2; }));
+        QQuickItem *button = find(app.root(), u"refreshButton"_s);
+        const auto busy = [button] { return button->property("busy").toBool(); };
+        QVERIFY(busy());
+        QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), u"تحديث، جارٍ التحديث"_s);
+        // The row's bar has no size to go by yet.
+        QVERIFY(find(app.row("a"), u"updateProgressBar"_s)->property("indeterminate").toBool());
+
+        click(app.row("a"));
+        QTRY_COMPARE(app.depth(), 2);
+        QTRY_VERIFY(shown(app.root(), u"sourceRefreshBar"_s));
+        // A second press starts a second refresh beside the first.
+        app.key(Qt::Key_Escape);
+        QTRY_COMPARE(app.depth(), 1);
+        QTRY_VERIFY(!app.stack()->property("busy").toBool());
+        click(button);
+        QTRY_COMPARE(server.heldCount(), 4);
+        server.releaseOne(u"a/Packages"_s);
+        QTRY_COMPARE(app.model->repos().at(0).packages.size(), 1);
+        QVERIFY(busy());
+        // Its error page sends the fetch on to the compressed names, which fail too.
+        server.setHolding(false);
+        server.release();
+        QTRY_VERIFY(!busy());
+        QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), u"تحديث"_s);
+        QVERIFY(app.model->showAlert());
+    }
+
     void contextMenuAndKeyboard()
     {
         AppWindow app;
@@ -219,12 +329,17 @@ private Q_SLOTS:
         QTRY_VERIFY(!app.window->findChild<QObject *>(u"alert"_s)->property("visible").toBool());
         const auto menuItems = [&app] { return shownMenuItems(app.root()); };
 
-        // A right click offers the actions of every row, then the row's swipe actions.
+        // A right click offers the actions of every row, then the row's swipe actions; a fixed
+        // source shows those disabled, and says why.
         const QStringList always{u"تحديث هذا السورس"_s, u"نسخ العنوان"_s};
         QTest::mouseClick(app.window, Qt::RightButton, {}, centreOf(app.row("fixed")));
-        QTRY_COMPARE(menuItems(), always);
+        QTRY_COMPARE(menuItems(), always + QStringList{u"سورس ثابت"_s, u"إلغاء التثبيت"_s, u"حذف"_s});
+        QVERIFY(!find(app.root(), u"deleteMenuItem"_s)->isEnabled());
+        QTest::qWait(400); // the opening transition
+        click(find(app.root(), u"deleteMenuItem"_s));
         QTest::keyClick(app.window, Qt::Key_Escape);
         QTRY_VERIFY(menuItems().isEmpty());
+        QVERIFY(repoNamed(app, "fixed"));
         QTest::mouseClick(app.window, Qt::RightButton, {}, centreOf(app.row("mine")));
         QTRY_COMPARE(menuItems(), always + QStringList{u"إلغاء التثبيت"_s});
         QTest::keyClick(app.window, Qt::Key_Escape);
@@ -283,6 +398,25 @@ private Q_SLOTS:
         QVERIFY2(QRectF(0, 0, app.window->width(), app.window->height()).contains(sceneRect(button)), "the button is off screen");
         QQuickItem *area = find(app.root(), u"alertMessageArea"_s);
         QVERIFY(area->property("contentHeight").toDouble() > area->height());
+        // As wide as the window leaves, up to 560.
+        QCOMPARE(sceneRect(area->parentItem()).width(), std::min(560.0, app.window->width() - 48.0));
+        // The keyboard reads it to its last line and back.
+        const auto top = [area] { return area->property("contentY").toDouble(); };
+        const double bottom = area->property("contentHeight").toDouble() - area->height();
+        QTest::keyClick(app.window, Qt::Key_End);
+        QCOMPARE(top(), bottom);
+        QTest::keyClick(app.window, Qt::Key_Down);
+        QCOMPARE(top(), bottom);
+        QTest::keyClick(app.window, Qt::Key_Home);
+        QCOMPARE(top(), 0.0);
+        QTest::keyClick(app.window, Qt::Key_PageDown);
+        QVERIFY(top() > 0);
+        QTest::keyClick(app.window, Qt::Key_Up);
+        QTest::keyClick(app.window, Qt::Key_PageUp);
+        QCOMPARE(top(), 0.0);
+        // Its text copies, all of it when nothing is selected.
+        QTest::keyClick(app.window, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY2(QGuiApplication::clipboard()->text().contains(lines.last()), qPrintable(QGuiApplication::clipboard()->text()));
         // The keypad's Enter closes it too (Return, Escape and a click elsewhere).
         QTest::keyClick(app.window, Qt::Key_Enter);
         QTRY_VERIFY(!app.model->showAlert());

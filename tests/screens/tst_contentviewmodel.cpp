@@ -98,6 +98,15 @@ QStringList newSince(const QString &dataDir, const char *days)
     return listed;
 }
 
+QStringList names(const RepoList &repos)
+{
+    QStringList list;
+    for (const Repo &repo : repos)
+        list.append(QString::fromStdString(repo.name));
+    return list;
+}
+QStringList names(const ContentViewModel &model) { return names(model.repos()); }
+
 } // namespace
 
 class TestContentViewModel : public QObject
@@ -372,6 +381,18 @@ private Q_SLOTS:
         model.deleteRepoAt({0, 1}); // "Twin A" and the fixed "Fixed unpinned"
         QVERIFY(find(model, "Fixed unpinned"));
         QCOMPARE(storedRepos(model).size(), 2);
+
+        // Several sources of one delete come back where each was; an older delete stays done.
+        model.setRepos({fixed, twinA, twinB, fixedUnpinned, source("Last", u"https://last.example/"_s)});
+        model.deleteRepoAt({0});
+        model.deleteRepoAt({2, 0}); // "Last" and "Twin B"
+        QCOMPARE(model.undoDeleteText(), u"تم حذف السورس «Last، Twin B»"_s);
+        model.undoDelete();
+        QCOMPARE(names(model), (QStringList{u"Fixed"_s, u"Twin B"_s, u"Fixed unpinned"_s, u"Last"_s}));
+        QCOMPARE(names(storedRepos(model)), names(model));
+        QVERIFY(model.undoDeleteText().isEmpty());
+        model.undoDelete();
+        QCOMPARE(model.repos().size(), 4);
 
         model.setRepos({source("lower", u"https://HAVOC.example/"_s), source("Other", u"https://other.example/"_s)});
         model.setSearchText(u"havoc"_s);

@@ -281,19 +281,62 @@ private Q_SLOTS:
         QSignalSpy spinning(viewModel, &RepoDetailViewModel::isButtonAnimatingChanged);
         click(button);
         QTRY_VERIFY(spinning.size() == 2 && !viewModel->isButtonAnimating()); // the feedback is given, and ends
-        // The first card comes to the top: the picker and count line above it stay out of view.
-        const auto firstCard = [&]() -> QQuickItem * {
-            for (QQuickItem *name : findAll(grid, u"cardName"_s))
-                if (text(name) == u"com.example.tool0"_s)
-                    return name;
-            return nullptr;
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(firstCard() ? qRound(sceneRect(firstCard()->parentItem()->parentItem()).top() - sceneRect(grid).top()) : -1, 0, 2000);
+        // Back to the very top: the picker and the count line above the first card show.
+        QTRY_COMPARE_WITH_TIMEOUT(grid->property("contentY").toDouble(), grid->property("originY").toDouble(), 2000);
+        QVERIFY(sceneRect(find(screen, u"countLine"_s)).top() >= sceneRect(grid).top());
 
         // A card that is gone opens nothing (a tapped one opens its package in the sheet's case).
         QMetaObject::invokeMethod(grid, "openPackage", Q_ARG(QVariant, 40));
         scene.settle();
         QCOMPARE(scene.depth(), 1);
+    }
+
+    // Page Down, End and Home move the focus through a grid of 620 cards, the view with it;
+    // a search typed key by key keeps the filters in view, down to no result at all.
+    void longJumpsAndTheHeaderWhileSearching()
+    {
+        QmlScene scene(430, 900);
+        QQuickItem *screen = scene.push(u"RepoDetailView"_s, {{u"repo"_s, QVariant::fromValue(sampleRepo(620))}});
+        QQuickItem *grid = find(screen, u"packageGrid"_s);
+        const auto focusedRow = [&scene] {
+            QQuickItem *item = scene.window()->activeFocusItem();
+            return item && item->property("packageRow").isValid() ? item->property("packageRow").toInt() : -1;
+        };
+        const auto inView = [grid, &scene] {
+            const QRectF card = sceneRect(scene.window()->activeFocusItem());
+            return card.top() >= sceneRect(grid).top() - 1 && card.bottom() <= sceneRect(grid).bottom() + 1;
+        };
+        QTRY_VERIFY(!findAll(grid, u"packageCard"_s).isEmpty());
+        itemsWhere(grid, [](QQuickItem *i) { return i->objectName() == u"packageCard" && i->property("packageRow").toInt() == 0; })
+            .first()
+            ->forceActiveFocus(Qt::TabFocusReason);
+        QCOMPARE(focusedRow(), 0);
+        QTest::keyClick(scene.window(), Qt::Key_PageDown);
+        const int page = focusedRow();
+        QVERIFY2(page >= 2, qPrintable(QString::number(page)));
+        QTRY_VERIFY(inView());
+        QTest::keyClick(scene.window(), Qt::Key_PageDown);
+        QVERIFY(focusedRow() > page);
+        QTest::keyClick(scene.window(), Qt::Key_End);
+        QCOMPARE(focusedRow(), 619);
+        QTRY_VERIFY(inView());
+        QTest::keyClick(scene.window(), Qt::Key_PageUp);
+        QVERIFY(focusedRow() < 619 && focusedRow() >= 619 - 2 * page);
+        QTest::keyClick(scene.window(), Qt::Key_Home);
+        QCOMPARE(focusedRow(), 0);
+        QTRY_VERIFY(inView());
+
+        grid->setProperty("contentY", grid->property("originY").toDouble() + 3000);
+        click(find(screen, u"searchField"_s));
+        QQuickItem *count = find(screen, u"countLine"_s);
+        for (const char *key = "tool61x"; *key; ++key) {
+            QTest::keyClick(scene.window(), *key);
+            QTest::qWait(60);
+            QVERIFY2(count->isVisible() && sceneRect(count).top() >= sceneRect(grid).top() - 1, key);
+        }
+        QTRY_COMPARE(grid->property("contentY").toDouble(), grid->property("originY").toDouble());
+        QVERIFY(shown(screen, u"noResults"_s));
+        QVERIFY(shown(screen, u"architecturePicker"_s));
     }
 
     void packageScreenTextsAndActions()
@@ -310,9 +353,10 @@ private Q_SLOTS:
             QVERIFY2(!find(screen, QString::fromLatin1(name))->isVisible(), name);
         QVERIFY(!find(screen, u"detailDisplayName"_s)->parentItem()->isVisible());
 
+        platform.handledSchemes.insert(u"https"_s);
         for (const char *button : {"downloadButton", "copyDownloadLinkButton", "copyShareLinkButton"})
             click(find(screen, QString::fromLatin1(button)));
-        QCOMPARE(platform.opened, QList<QUrl>{QUrl(u"https://example.org/debs/com.example.a-rather-long-name.deb"_s)});
+        QTRY_COMPARE(platform.opened, QList<QUrl>{QUrl(u"https://example.org/debs/com.example.a-rather-long-name.deb"_s)});
         QCOMPARE(platform.copied, (QStringList{u"https://example.org/debs/com.example.a-rather-long-name.deb"_s,
                                                u"sileo://package/com.example.a-rather-long-name"_s}));
 
@@ -320,6 +364,7 @@ private Q_SLOTS:
         // nothing. Its one button closes it.
         QObject *alert = screen->findChild<QObject *>(u"sileoAlert"_s);
         platform.holdAnswers = true;
+        platform.asked.clear();
         click(find(screen, u"sileoButton"_s));
         click(find(screen, u"sileoButton"_s));
         QCOMPARE(platform.asked.size(), 1);
@@ -327,12 +372,29 @@ private Q_SLOTS:
         platform.answerHeld();
         QTRY_VERIFY(alert->property("opened").toBool());
         QCOMPARE(alert->property("title").toString(), u"Sileo غير مثبت"_s);
-        QCOMPARE(text(find(scene.window()->contentItem(), u"alertButton"_s)), u"حسنًا"_s);
-        click(find(scene.window()->contentItem(), u"alertButton"_s));
+        QCOMPARE(text(shown(scene.window()->contentItem(), u"alertButton"_s)), u"حسنًا"_s);
+        click(shown(scene.window()->contentItem(), u"alertButton"_s));
         QTRY_VERIFY(!alert->property("visible").toBool());
+        // Its second button copies the hand-over address.
+        click(find(screen, u"sileoButton"_s));
+        platform.answerHeld();
+        QTRY_VERIFY(alert->property("opened").toBool());
+        QCOMPARE(text(shown(scene.window()->contentItem(), u"alertSecondaryButton"_s)), u"نسخ رابط الحزمة"_s);
+        click(shown(scene.window()->contentItem(), u"alertSecondaryButton"_s));
+        QTRY_VERIFY(!alert->property("visible").toBool());
+        QCOMPARE(platform.copied.last(), u"sileo://package/com.example.a-rather-long-name"_s);
+
+        // A download that nothing on the desktop opens says so.
+        platform.holdAnswers = false;
+        platform.handledSchemes.remove(u"https"_s);
+        click(find(screen, u"downloadButton"_s));
+        QObject *failed = screen->findChild<QObject *>(u"openAlert"_s);
+        QTRY_VERIFY(failed->property("opened").toBool());
+        QVERIFY(failed->property("message").toString().endsWith(u"https://example.org/debs/com.example.a-rather-long-name.deb"_s));
+        QTest::keyClick(scene.window(), Qt::Key_Escape);
+        QTRY_VERIFY(!failed->property("visible").toBool());
 
         // With Sileo: handed over, no alert.
-        platform.holdAnswers = false;
         platform.handledSchemes.insert(u"sileo"_s);
         click(find(screen, u"sileoButton"_s));
         QTRY_COMPARE(platform.opened.last(), QUrl(u"sileo://package/com.example.a-rather-long-name"_s));
@@ -356,8 +418,9 @@ private Q_SLOTS:
         QQuickItem *page = find(screen, u"depictionButton"_s);
         // After the four buttons.
         QVERIFY(page->y() > find(screen, u"copyShareLinkButton"_s)->y());
+        platform.handledSchemes.insert(u"https"_s);
         click(page);
-        QCOMPARE(platform.opened, QList<QUrl>{QUrl(u"https://example.org/depictions/tool.html"_s)});
+        QTRY_COMPARE(platform.opened, QList<QUrl>{QUrl(u"https://example.org/depictions/tool.html"_s)});
     }
 
     // A card with an icon address of its own loads that picture; one without, or with an

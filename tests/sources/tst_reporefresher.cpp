@@ -121,6 +121,33 @@ class TestRepoRefresher : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A source's bar moves as its index arrives: rising steps of a twentieth, to the end.
+    void progressFollowsTheBytes()
+    {
+        TempDataDir dir;
+        TestServer server;
+        QByteArray index;
+        for (int i = 0; i < 80'000; ++i)
+            index += "Package: com.example.p" + QByteArray::number(i) + "\nVersion: 1.0\n\n";
+        RepoList repos{servedRepo(server, u"big"_s, tagged(index, {}))};
+        LiveRepoList live(&repos, [](const RepoList &) {});
+        QList<double> seen;
+        connect(&live, &LiveRepoList::sourceChanged, this, [&](int i) {
+            if (repos.at(i).isUpdating)
+                seen.append(repos.at(i).updateProgress);
+        });
+        QSignalSpy idle(&live, &LiveRepoList::idle);
+        live.refreshAll();
+        QVERIFY(idle.wait(20'000));
+        QVERIFY2(seen.size() >= 3, qPrintable(QString::number(seen.size())));
+        for (qsizetype k = 1; k < seen.size(); ++k) {
+            QVERIFY(seen.at(k) > seen.at(k - 1));
+            QCOMPARE(seen.at(k) * 20, std::round(seen.at(k) * 20));
+        }
+        QCOMPARE(repos.at(0).packages.size(), 80'000);
+        QCOMPARE(repos.at(0).updateProgress, 1.0);
+    }
+
     // The list handed in may be the caller's own, changed by a slot of `started` (its old
     // storage freed by the last other holder) while the refresh walks it. Parsed lists reach
     // the release function as their last reference unless a slot kept one.

@@ -44,7 +44,7 @@ void AddRepoViewModel::reset()
 {
     m_batch = 0;
     setLoading(false);
-    clear();
+    setRepoURLs(m_failedURLs);
 }
 
 void AddRepoViewModel::setLoading(bool loading)
@@ -58,11 +58,12 @@ void AddRepoViewModel::setLoading(bool loading)
         Q_EMIT canSaveChanged();
 }
 
-void AddRepoViewModel::batchFinished(int batch)
+void AddRepoViewModel::batchFinished(int batch, const AddBatchResult &result)
 {
     if (batch != m_batch)
         return;
     m_batch = 0;
+    m_failedURLs = result.failedAddresses.join(u'\n');
     setLoading(false);
     // The main screen's alert already carries the closing message.
     if (m_content)

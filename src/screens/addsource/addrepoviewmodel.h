@@ -1,6 +1,7 @@
 #pragma once
 
 #include "screens/mainscreen/contentviewmodel.h"
+#include "sources/repoadder.h"
 
 #include <QObject>
 #include <QPointer>
@@ -35,8 +36,9 @@ public:
     Q_INVOKABLE void addRepos();
     // The clear button.
     Q_INVOKABLE void clear() { setRepoURLs({}); }
-    // A new opening of the sheet: an empty field and no batch of its own (one started by an
-    // earlier opening runs on, but no longer closes the sheet).
+    // A new opening of the sheet: no batch of its own (one started by an earlier opening runs
+    // on, but no longer closes the sheet), and a field empty or holding, one per line, the
+    // addresses that the last batch of this sheet could not add.
     Q_INVOKABLE void reset();
 
 Q_SIGNALS:
@@ -47,11 +49,12 @@ Q_SIGNALS:
 
 private:
     void setLoading(bool loading);
-    void batchFinished(int batch);
+    void batchFinished(int batch, const AddBatchResult &result);
 
     QPointer<ContentViewModel> m_content;
     QMetaObject::Connection m_finished;
     QString m_repoURLs;
+    QString m_failedURLs;
     bool m_isLoading = false;
     int m_batch = 0; // the running batch started here, 0 when none
 };

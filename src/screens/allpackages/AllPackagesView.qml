@@ -151,6 +151,32 @@ Sheet {
                         }
                     }
                 }
+
+                // A search that matches nothing says so, with the way out.
+                ColumnLayout {
+                    objectName: "noResults"
+                    visible: viewModel.packages.count === 0 && viewModel.searchText !== ""
+                    anchors.centerIn: parent
+                    width: parent.width - 2 * SystemStyle.padding
+                    spacing: 12
+                    Label {
+                        objectName: "noResultsText"
+                        Layout.fillWidth: true
+                        horizontalAlignment: Text.AlignHCenter
+                        wrapMode: Text.Wrap
+                        text: "لا توجد نتائج لـ «" + BidirectionalText.isolated(viewModel.searchText) + "»"
+                        font: SystemStyle.body
+                        color: SystemStyle.secondary
+                    }
+                    Button {
+                        objectName: "clearSearchButton"
+                        Layout.alignment: Qt.AlignHCenter
+                        text: "مسح البحث"
+                        Accessible.name: text
+                        FocusRing {}
+                        onClicked: viewModel.searchText = ""
+                    }
+                }
             }
         }
     }

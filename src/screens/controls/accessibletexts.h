@@ -13,6 +13,7 @@ class AccessibleTexts : public QObject
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(QString refresh MEMBER refresh CONSTANT)
+    Q_PROPERTY(QString refreshing MEMBER refreshing CONSTANT)
     Q_PROPERTY(QString addSource MEMBER addSource CONSTANT)
     Q_PROPERTY(QString allPackages MEMBER allPackages CONSTANT)
     Q_PROPERTY(QString updates MEMBER updates CONSTANT)
@@ -38,6 +39,8 @@ public:
     using QObject::QObject;
 
     static inline const QString refresh = QStringLiteral("تحديث");
+    // The refresh button while some refresh runs.
+    static inline const QString refreshing = QStringLiteral("تحديث، جارٍ التحديث");
     static inline const QString addSource = QStringLiteral("إضافة سورس");
     static inline const QString allPackages = QStringLiteral("جميع الحزم");
     static inline const QString updates = QStringLiteral("المستجدات");

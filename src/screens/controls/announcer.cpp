@@ -15,6 +15,14 @@ Announcer *Announcer::create(QQmlEngine *, QJSEngine *)
     return announcer;
 }
 
+void Announcer::confirm(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    Q_EMIT confirmed(text);
+    announce(text);
+}
+
 void Announcer::announce(const QString &text)
 {
     if (!text.isEmpty())

@@ -22,9 +22,13 @@ public:
 
     // Said once, even when it repeats the previous announcement.
     Q_INVOKABLE void announce(const QString &text);
+    // Said, and shown for a moment by the window: what an action that changes nothing on
+    // screen did (a copy).
+    Q_INVOKABLE void confirm(const QString &text);
 
 Q_SIGNALS:
     void announced(const QString &text);
+    void confirmed(const QString &text);
 
 private:
     Announcer() = default;

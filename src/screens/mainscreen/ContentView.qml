@@ -44,6 +44,12 @@ Page {
         enabled: page.isCurrent
         onActivated: page.model.showAllPackages = true
     }
+    // Takes the last delete back while its bar shows (a focused text field keeps its own undo).
+    Shortcut {
+        sequences: [StandardKey.Undo]
+        enabled: page.isCurrent && page.model.undoDeleteText !== ""
+        onActivated: page.model.undoDelete()
+    }
     function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
 
     // A row that had the focus keeps it when it moves to the other section; a deleted row
@@ -88,11 +94,15 @@ Page {
             // Leading: the profile link, then the add button.
             ToolButton {
                 objectName: "profileLink"
+                visible: page.model.hasProfile
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
                 Accessible.name: AccessibleTexts.profile
                 Accessible.onPressAction: clicked()
+                ToolTip.text: Accessible.name
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
                 FocusRing {}
                 contentItem: Text {
                     text: "🆇"
@@ -111,6 +121,9 @@ Page {
                 background: null
                 Accessible.name: AccessibleTexts.addSource
                 Accessible.onPressAction: clicked()
+                ToolTip.text: Accessible.name
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
                 FocusRing {}
                 contentItem: SymbolIcon { name: "plus"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showingAddRepo = !page.model.showingAddRepo
@@ -150,13 +163,27 @@ Page {
             }
             ToolButton {
                 objectName: "refreshButton"
+                // Turns while any refresh runs; another press starts one more beside it.
+                readonly property bool busy: page.model.isRefreshing
                 implicitWidth: 30; implicitHeight: 30
                 padding: 0
                 background: null
-                Accessible.name: AccessibleTexts.refresh
+                Accessible.name: busy ? AccessibleTexts.refreshing : AccessibleTexts.refresh
+                ToolTip.text: Accessible.name
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
                 Accessible.onPressAction: clicked()
                 FocusRing {}
-                contentItem: SymbolIcon { name: "arrow.clockwise"; size: 20; color: SystemStyle.accent }
+                contentItem: SymbolIcon {
+                    id: refreshIcon
+                    name: "arrow.clockwise"; size: 20; color: SystemStyle.accent
+                    RotationAnimator on rotation {
+                        running: page.model.isRefreshing
+                        from: 0; to: 360; duration: 1000
+                        loops: Animation.Infinite
+                        onStopped: refreshIcon.rotation = 0
+                    }
+                }
                 onClicked: page.model.updateAllRepos()
             }
             ToolButton {
@@ -166,6 +193,9 @@ Page {
                 background: null
                 Accessible.name: AccessibleTexts.allPackages
                 Accessible.onPressAction: clicked()
+                ToolTip.text: Accessible.name
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
                 FocusRing {}
                 contentItem: SymbolIcon { name: "square.grid.2x2.fill"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showAllPackages = !page.model.showAllPackages
@@ -231,6 +261,7 @@ Page {
                     Layout.rightMargin: 16
                     model: page.model.pinnedRepos
                     pinnedSection: true
+                    pageHeight: scroll.height
                     onRepoOpened: id => page.repoOpened(id)
                     onPinToggled: id => page.togglePin(id)
                     onRefreshRequested: id => page.model.refreshRepo(id)
@@ -249,6 +280,7 @@ Page {
                     Layout.rightMargin: 16
                     model: page.model.otherRepos
                     pinnedSection: false
+                    pageHeight: scroll.height
                     onRepoOpened: id => page.repoOpened(id)
                     onPinToggled: id => page.togglePin(id)
                     onRefreshRequested: id => page.model.refreshRepo(id)
@@ -263,6 +295,24 @@ Page {
 
     // A sheet lies over this screen, in place (not while it slides or is dragged).
     readonly property bool coveredBySheet: addSheet.covering || allPackagesSheet.covering
+
+    MessageBar {
+        id: undoBar
+        objectName: "undoBar"
+        actionText: "تراجع"
+        duration: 6000
+        onActionTriggered: page.model.undoDelete()
+        onExpired: page.model.forgetDelete()
+        Connections {
+            target: page.model
+            function onUndoDeleteChanged() {
+                if (page.model.undoDeleteText !== "")
+                    undoBar.show(page.model.undoDeleteText)
+                else
+                    undoBar.hide()
+            }
+        }
+    }
 
     AddRepoView {
         id: addSheet

@@ -9,6 +9,8 @@ Rectangle {
     id: group
     property alias model: repeater.model
     property bool pinnedSection
+    // The height of the list's view, which Page Up and Page Down move by.
+    property real pageHeight: 400
     signal repoOpened(string id)
     signal pinToggled(string id)
     // `next` is the row that takes the focus once this one is gone (null when none).
@@ -43,6 +45,7 @@ Rectangle {
                 width: column.width
                 hasPinAction: !group.pinnedSection || !isFixed
                 hasDeleteAction: !group.pinnedSection
+                pageHeight: group.pageHeight
                 onOpenRequested: {
                     forceActiveFocus(Qt.OtherFocusReason)
                     group.repoOpened(repoId)

@@ -116,6 +116,8 @@ ColumnLayout {
         from: 0
         to: 1
         value: row.updateProgress
+        // Until the index's size is known, nothing tells how far it has come.
+        indeterminate: row.updateProgress <= 0
     }
     Label {
         Accessible.ignored: true

@@ -5,11 +5,13 @@ import QtQuick.Layouts
 import Vexlo
 
 // The swipe actions of a source row as a context menu, with the same labels and symbols,
-// and the actions every row has: refresh that source, copy its address.
+// and the actions every row has: refresh that source, copy its address. A fixed source that
+// offers no swipe action shows them disabled under "سورس ثابت".
 Menu {
     id: menu
     property bool hasPinAction
     property bool hasDeleteAction
+    property bool isLocked
     property bool isPinned
     signal pinTriggered()
     signal deleteTriggered()
@@ -64,9 +66,19 @@ Menu {
         tint: SystemStyle.green
         onTriggered: menu.copyAddressTriggered()
     }
+    MenuItem {
+        objectName: "fixedMenuNote"
+        visible: menu.isLocked
+        height: visible ? implicitHeight : 0
+        enabled: false
+        text: "سورس ثابت"
+        Accessible.name: text
+        font: SystemStyle.footnote
+    }
     ActionItem {
         objectName: "pinMenuItem"
-        visible: menu.hasPinAction
+        visible: menu.hasPinAction || menu.isLocked
+        enabled: !menu.isLocked
         text: menu.isPinned ? AccessibleTexts.unpin : AccessibleTexts.pin
         symbol: menu.isPinned ? "pin.slash" : "pin"
         tint: menu.isPinned ? SystemStyle.gray : SystemStyle.yellow
@@ -74,7 +86,8 @@ Menu {
     }
     ActionItem {
         objectName: "deleteMenuItem"
-        visible: menu.hasDeleteAction
+        visible: menu.hasDeleteAction || menu.isLocked
+        enabled: !menu.isLocked
         text: AccessibleTexts.remove
         symbol: "trash"
         tint: SystemStyle.red

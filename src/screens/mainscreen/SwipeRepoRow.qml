@@ -79,6 +79,37 @@ Item {
         else
             close()
     }
+    // How far Page Up and Page Down go: the height of the list's view.
+    property real pageHeight: 400
+    // Page Up/Down, Home and End go to the source row a view's height away, or the first or
+    // last, in the order they are shown; the list follows the focus.
+    function focusJump(key) {
+        const rows = []
+        for (let item = nextItemInFocusChain(true); item && item !== row; item = item.nextItemInFocusChain(true)) {
+            if (item.isSourceRow === true && item.visible)
+                rows.push(item)
+        }
+        rows.push(row)
+        const top = r => r.mapToItem(null, 0, 0).y
+        rows.sort((a, b) => top(a) - top(b))
+        const here = top(row)
+        let target = row
+        if (key === Qt.Key_Home)
+            target = rows[0]
+        else if (key === Qt.Key_End)
+            target = rows[rows.length - 1]
+        else if (key === Qt.Key_PageDown) {
+            for (const r of rows)
+                if (top(r) > here && (target === row || top(r) + r.height - here <= pageHeight))
+                    target = r
+        } else {
+            for (let i = rows.length - 1; i >= 0; --i)
+                if (top(rows[i]) < here && (target === row || here + row.height - top(rows[i]) <= pageHeight))
+                    target = rows[i]
+        }
+        if (target !== row)
+            target.forceActiveFocus(Qt.TabFocusReason)
+    }
     // The source row shown right below (forward) or above this one, or null.
     function neighbour(forward) {
         const here = mapToItem(null, 0, 0).y
@@ -113,6 +144,9 @@ Item {
     Keys.onPressed: event => {
         if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
             openMenu(width / 2, height / 2)
+            event.accepted = true
+        } else if ([Qt.Key_PageUp, Qt.Key_PageDown, Qt.Key_Home, Qt.Key_End].includes(event.key)) {
+            focusJump(event.key)
             event.accepted = true
         }
     }
@@ -226,6 +260,8 @@ Item {
         id: menu
         hasPinAction: row.hasPinAction
         hasDeleteAction: row.hasDeleteAction
+        // A source with no action says why, instead of ignoring the request.
+        isLocked: !row.hasPinAction && !row.hasDeleteAction
         isPinned: row.isPinned
         onPinTriggered: row.pinToggled()
         onDeleteTriggered: row.deleteRequested()

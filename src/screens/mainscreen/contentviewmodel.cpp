@@ -35,7 +35,7 @@ ContentViewModel::ContentViewModel(QObject *parent)
     connect(m_adder, &RepoAdder::repoReady, this, &ContentViewModel::appendRepo);
     connect(m_adder, &RepoAdder::failed, this, [this](int, const QString &message) { alert(message); });
     connect(m_adder, &RepoAdder::finished, this,
-            [this](int, const QStringList &failures) { alert(RepoAdder::closingMessage(failures)); });
+            [this](int, const AddBatchResult &result) { alert(result.message()); });
     // Lists of tens of thousands of packages are freed on the store's thread, never here: the
     // list a refresh replaces, and a result that no source is left to take.
     m_live->setRelease([store = m_store](PackageList packages) { store->release(std::move(packages)); });
@@ -44,6 +44,7 @@ ContentViewModel::ContentViewModel(QObject *parent)
     // A picture that failed is tried again once its source may have changed it.
     connect(m_live, &LiveRepoList::idle, ImageLoader::instance(), &ImageLoader::forgetFailures);
     connect(m_live, &LiveRepoList::sourceChanged, this, &ContentViewModel::sourceChanged);
+    connect(m_live, &LiveRepoList::idle, this, &ContentViewModel::updateRefreshing);
     connect(m_live, &LiveRepoList::refreshFailed, this,
             [this](int position) { alertRefreshFailure(RefreshOutcome::alertMessage(m_repos.at(position))); });
     connect(m_live, &LiveRepoList::idle, this, [] { Announcer::instance()->announce(u"انتهى التحديث"_s); });
@@ -240,6 +241,15 @@ void ContentViewModel::updateAllRepos()
 {
     m_alertListsFailures = false; // failures of an earlier refresh are not added to
     m_live->refreshAll();
+    updateRefreshing();
+}
+
+void ContentViewModel::updateRefreshing()
+{
+    if (m_refreshing == !m_live->isIdle())
+        return;
+    m_refreshing = !m_refreshing;
+    Q_EMIT isRefreshingChanged();
 }
 
 void ContentViewModel::refreshRepo(const QString &repoId)
@@ -255,8 +265,10 @@ void ContentViewModel::setFetchOptions(const FetchOptions &options)
 
 void ContentViewModel::copyAddress(const QString &repoId)
 {
-    if (const int i = positionOf(QUuid::fromString(repoId)); i >= 0)
+    if (const int i = positionOf(QUuid::fromString(repoId)); i >= 0) {
         PlatformServices::instance()->copyText(QString::fromStdString(m_repos.at(i).url));
+        Announcer::instance()->confirm(u"تم نسخ العنوان"_s);
+    }
 }
 
 QString ContentViewModel::failureReason(const QString &repoId) const
@@ -281,33 +293,62 @@ void ContentViewModel::togglePin(const QString &repoId)
 void ContentViewModel::deleteRepo(const QString &repoId)
 {
     const int i = positionOf(QUuid::fromString(repoId));
-    if (i < 0)
-        return;
-    const QString name = QString::fromStdString(m_repos.at(i).name);
-    m_store->release(RepoList{m_repos.takeAt(i)});
-    refreshSections(false);
-    Q_EMIT reposChanged();
-    saveRepos();
-    Announcer::instance()->announce(u"تم حذف السورس «"_s + name + u"»"_s);
+    if (i >= 0)
+        removeAt({i});
 }
 
 void ContentViewModel::deleteRepoAt(const QList<int> &sectionRows)
 {
-    QList<QUuid> ids;
+    QList<int> positions;
     for (int row : sectionRows) {
-        if (row >= 0 && row < m_other->rowCount())
-            ids.append(m_repos.at(m_other->listPosition(row)).id);
+        if (row >= 0 && row < m_other->rowCount() && !m_repos.at(m_other->listPosition(row)).isFixed)
+            positions.append(m_other->listPosition(row));
     }
-    RepoList removed;
-    for (const QUuid &id : ids) {
-        const int i = positionOf(id);
-        if (i >= 0 && !m_repos.at(i).isFixed)
-            removed.append(m_repos.takeAt(i));
-    }
-    m_store->release(std::move(removed));
+    if (!positions.isEmpty())
+        removeAt(std::move(positions));
+}
+
+void ContentViewModel::removeAt(QList<int> positions)
+{
+    // From the back, so that every recorded position is the one its source had in the list
+    // it was taken from; restoring in the reverse order brings them all back.
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    m_store->release(m_deleted.begin());
+    for (auto it = positions.crbegin(); it != positions.crend(); ++it)
+        m_deleted.add(*it, m_repos.takeAt(*it));
     refreshSections(false);
     Q_EMIT reposChanged();
+    Q_EMIT undoDeleteChanged();
+    // Written at once: a quit while the delete could still be taken back keeps it.
     saveRepos();
+    Announcer::instance()->announce(m_deleted.message());
+}
+
+void ContentViewModel::undoDelete()
+{
+    if (m_deleted.isEmpty())
+        return;
+    const QString names = m_deleted.names();
+    m_deleted.restoreInto(m_repos);
+    // A refresh that ended while the source was out of the list was dropped.
+    for (Repo &repo : m_repos) {
+        if (repo.isUpdating && !m_live->isRefreshing(repo.id))
+            repo.isUpdating = false;
+    }
+    refreshSections();
+    Q_EMIT reposChanged();
+    Q_EMIT undoDeleteChanged();
+    saveRepos();
+    Announcer::instance()->announce(u"تمت استعادة السورس «"_s + names + u"»"_s);
+}
+
+void ContentViewModel::forgetDelete()
+{
+    if (m_deleted.isEmpty())
+        return;
+    m_store->release(m_deleted.take());
+    Q_EMIT undoDeleteChanged();
 }
 
 std::optional<Repo> ContentViewModel::repo(const QString &repoId) const
@@ -338,9 +379,14 @@ void ContentViewModel::appendRepo(const Repo &repo)
 
 void ContentViewModel::openProfile()
 {
+    if (hasProfile())
+        PlatformServices::instance()->openUrl(QUrl(QStringLiteral(VEXLO_PROFILE_URL), QUrl::StrictMode));
+}
+
+bool ContentViewModel::hasProfile()
+{
     const QUrl url(QStringLiteral(VEXLO_PROFILE_URL), QUrl::StrictMode);
-    if (url.isValid() && !url.scheme().isEmpty())
-        PlatformServices::instance()->openUrl(url);
+    return url.isValid() && !url.scheme().isEmpty();
 }
 
 void ContentViewModel::waitForPendingWrites()

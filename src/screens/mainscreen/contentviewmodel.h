@@ -1,5 +1,6 @@
 #pragma once
 
+#include "deletedrepos.h"
 #include "model/repo.h"
 #include "reposectionmodel.h"
 #include "sources/packagenews.h"
@@ -48,6 +49,9 @@ class ContentViewModel : public QObject
     // each kept for the run.
     Q_PROPERTY(int sourceOrder READ sourceOrder WRITE setSourceOrder NOTIFY sourceOrderChanged)
     Q_PROPERTY(int allPackagesOrder READ allPackagesOrder WRITE setAllPackagesOrder NOTIFY allPackagesOrderChanged)
+    Q_PROPERTY(QString undoDeleteText READ undoDeleteText NOTIFY undoDeleteChanged)
+    Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
+    Q_PROPERTY(bool hasProfile READ hasProfile CONSTANT)
 
 public:
     explicit ContentViewModel(QObject *parent = nullptr);
@@ -110,18 +114,28 @@ public:
     Q_INVOKABLE void copyAddress(const QString &repoId);
     // Why the source's last refresh failed; empty when it did not fail or is unknown.
     [[nodiscard]] QString failureReason(const QString &repoId) const;
+    // Some refresh of a source of this list runs.
+    [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
 
     Q_INVOKABLE void togglePin(const QString &repoId);
     // The delete button of a row: removes exactly that source, fixed or not.
     Q_INVOKABLE void deleteRepo(const QString &repoId);
     // The list's delete action: rows of the sources section; fixed sources stay.
     Q_INVOKABLE void deleteRepoAt(const QList<int> &sectionRows);
+    // What the last delete removed, until it is taken back or forgotten: "تم حذف السورس «…»".
+    [[nodiscard]] QString undoDeleteText() const { return m_deleted.message(); }
+    // Puts the sources of the last delete back where they were, and writes the list.
+    Q_INVOKABLE void undoDelete();
+    // The last delete can no longer be taken back.
+    Q_INVOKABLE void forgetDelete();
 
     [[nodiscard]] Q_INVOKABLE QString repoName(const QString &repoId) const;
     // A copy of one source as a value for the screens pushed from a row; invalid when gone.
     [[nodiscard]] Q_INVOKABLE QVariant repoValue(const QString &repoId) const;
     // Opens the maker's profile page; does nothing while no profile address is configured.
     Q_INVOKABLE void openProfile();
+    // A profile address is configured: without one its button is not shown.
+    [[nodiscard]] static bool hasProfile();
 
     // The add-source flow of this list: its sources are appended here and written, its
     // messages shown by the alert.
@@ -153,6 +167,8 @@ Q_SIGNALS:
     void showAllPackagesChanged();
     void sourceOrderChanged();
     void allPackagesOrderChanged();
+    void undoDeleteChanged();
+    void isRefreshingChanged();
     void reposChanged();
     // Fields of one source changed (a refresh began or ended); a reload emits reposChanged.
     void repoUpdated(const QUuid &id);
@@ -167,6 +183,9 @@ private:
     void updateNews();
     void sourceChanged(int position);
     void applyLoaded(RepoList loaded, std::uint64_t mark);
+    // Takes the sources at these positions out of the list, as one delete that can be undone.
+    void removeAt(QList<int> positions);
+    void updateRefreshing();
 
     RepoList m_repos;
     bool m_showingAddRepo = false;
@@ -176,6 +195,8 @@ private:
     QString m_searchText;
     bool m_hasUpdatedRepos = false;
     bool m_showAllPackages = false;
+    DeletedRepos m_deleted;
+    bool m_refreshing = false;
 
     RepoSectionModel *m_pinned;
     RepoSectionModel *m_other;

@@ -20,6 +20,10 @@ Page {
         id: viewModel
         record: page.record
         onSileoMissing: sileoAlert.open()
+        onOpenFailed: address => {
+            openAlert.message = "لا يوجد تطبيق يفتح هذا الرابط:\n" + address
+            openAlert.open()
+        }
     }
 
     background: Rectangle { color: SystemStyle.background }
@@ -264,6 +268,15 @@ Page {
         objectName: "sileoAlert"
         title: "Sileo غير مثبت"
         message: "يرجى تثبيت Sileo لفتح الحزمة."
+        buttonText: "حسنًا"
+        secondaryButtonText: "نسخ رابط الحزمة"
+        onSecondary: viewModel.copySileoLink()
+    }
+
+    AlertDialog {
+        id: openAlert
+        objectName: "openAlert"
+        title: "تعذر فتح الرابط"
         buttonText: "حسنًا"
     }
 }

@@ -2,6 +2,7 @@
 
 #include "model/packagepicture.h"
 #include "platform/platformservices.h"
+#include "screens/controls/announcer.h"
 #include "text/filesize.h"
 #include "text/ratingdisplay.h"
 #include "text/shortentext.h"
@@ -153,37 +154,52 @@ void PackageDetailViewModel::openDepiction()
 {
     const QUrl url = webAddress(m_package.depictionURL().value_or(std::string_view()));
     if (url.isValid())
-        PlatformServices::instance()->openUrl(url);
+        openWhenHandled(url, [this, url] { Q_EMIT openFailed(url.toString()); });
 }
 
 void PackageDetailViewModel::download()
 {
     const QUrl url = address(m_package.downloadURL);
     if (url.isValid())
-        PlatformServices::instance()->openUrl(url);
+        openWhenHandled(url, [this, url] { Q_EMIT openFailed(url.toString()); });
 }
 
 void PackageDetailViewModel::copyDownloadLink()
 {
     PlatformServices::instance()->copyText(text(m_package.downloadURL));
+    Announcer::instance()->confirm(QStringLiteral("تم نسخ رابط التحميل"));
 }
 
 void PackageDetailViewModel::openInSileo()
 {
     const QUrl url = address(m_package.shareURL());
-    if (!url.isValid() || m_askingForSileo)
-        return;
-    m_askingForSileo = true;
-    PlatformServices::instance()->canOpenUrl(url, this, [this, url](bool handled) {
-        m_askingForSileo = false;
-        if (handled)
-            PlatformServices::instance()->openUrl(url);
-        else
-            Q_EMIT sileoMissing();
-    });
+    if (url.isValid())
+        openWhenHandled(url, [this] { Q_EMIT sileoMissing(); });
 }
 
 void PackageDetailViewModel::copyShareLink()
 {
     PlatformServices::instance()->copyText(text(m_package.shareURL()));
+    Announcer::instance()->confirm(QStringLiteral("تم نسخ رابط المشاركة"));
+}
+
+void PackageDetailViewModel::copySileoLink()
+{
+    PlatformServices::instance()->copyText(text(m_package.shareURL()));
+    Announcer::instance()->confirm(QStringLiteral("تم نسخ رابط الحزمة"));
+}
+
+void PackageDetailViewModel::openWhenHandled(const QUrl &url, std::function<void()> missing)
+{
+    // A second tap while the desktop is asked adds nothing.
+    if (m_asking)
+        return;
+    m_asking = true;
+    PlatformServices::instance()->canOpenUrl(url, this, [this, url, missing = std::move(missing)](bool handled) {
+        m_asking = false;
+        if (handled)
+            PlatformServices::instance()->openUrl(url);
+        else
+            missing();
+    });
 }

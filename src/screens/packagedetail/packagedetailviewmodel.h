@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
+
+#include <functional>
 #include <QtQml/qqmlregistration.h>
 
 // State and actions of the screen that shows one package: its texts, the four things the
@@ -73,25 +75,33 @@ public:
     // Whether the package's page is a web address, the only kind the page button opens.
     [[nodiscard]] bool hasDepiction() const;
 
-    // Opens the download address; nothing when it is no valid address.
+    // Opens the download address once the desktop says something opens it, else signals
+    // openFailed; nothing when it is no valid address.
     Q_INVOKABLE void download();
-    // Copies the download address as it is, also when empty.
+    // Copies the download address as it is, also when empty. Every copy is announced.
     Q_INVOKABLE void copyDownloadLink();
     // Opens "sileo://package/" + name when something handles it, else signals sileoMissing,
     // once the desktop has answered. A name that cannot form an address does nothing, and so
     // does a second tap while the answer is awaited.
     Q_INVOKABLE void openInSileo();
     Q_INVOKABLE void copyShareLink();
-    // Opens the package's page when it is a web address; nothing otherwise.
+    // The Sileo alert's way on: the hand-over address on the clipboard.
+    Q_INVOKABLE void copySileoLink();
+    // Opens the package's page when it is a web address (as download does); nothing otherwise.
     Q_INVOKABLE void openDepiction();
 
 Q_SIGNALS:
     void packageChanged();
     void sileoMissing();
     void shownTextsChanged();
+    // Nothing on the desktop opens this address.
+    void openFailed(const QString &address);
 
 private:
+    // Opens the address once the desktop says something handles it; otherwise `missing` runs.
+    void openWhenHandled(const QUrl &url, std::function<void()> missing);
+
     Package m_package;
-    bool m_askingForSileo = false;
+    bool m_asking = false;
     bool m_expanded = false;
 };

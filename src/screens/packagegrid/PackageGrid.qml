@@ -20,12 +20,12 @@ ListView {
     readonly property real cardWidth: (width - 2 * sidePadding - (columns - 1) * columnSpacing) / columns
 
     // Brings the row of this package row's card to the top (as far as the content allows),
-    // animated.
+    // animated; a row below 0 brings the very top, the header included.
     function scrollToRow(row, duration, easingType) {
         scroll.stop()
-        scroll.row = rows.rowOf(row)
+        scroll.row = row < 0 ? -1 : rows.rowOf(row)
         const from = contentY
-        positionViewAtIndex(scroll.row, ListView.Beginning)
+        scroll.settle()
         const to = contentY
         contentY = from
         scroll.from = from
@@ -33,6 +33,12 @@ ListView {
         scroll.duration = duration
         scroll.easing.type = easingType
         scroll.start()
+    }
+
+    // The very top, the header included, at once.
+    function toTop() {
+        scroll.stop()
+        positionViewAtBeginning()
     }
 
     // Gives the keyboard focus to the card of this package row, scrolled into view; a row
@@ -63,6 +69,29 @@ ListView {
                            { record: record, opener: grid.Window.activeFocusItem })
     }
 
+    // Page Up/Down move the focus a view's height of rows, in the same column; Home and End
+    // to the first and the last card. The view follows the focus.
+    Keys.onPressed: event => {
+        const card = Window.activeFocusItem
+        if (!card || card.packageRow === undefined
+                || ![Qt.Key_PageUp, Qt.Key_PageDown, Qt.Key_Home, Qt.Key_End].includes(event.key))
+            return
+        const rowsPerPage = Math.max(1, Math.floor(height / (card.height + rowSpacing)))
+        const step = rowsPerPage * columns
+        const last = packages.count - 1
+        let target = card.packageRow
+        if (event.key === Qt.Key_Home)
+            target = 0
+        else if (event.key === Qt.Key_End)
+            target = last
+        else if (event.key === Qt.Key_PageDown)
+            target = Math.min(last, target + step)
+        else
+            target = Math.max(0, target - step)
+        focusCard(target)
+        event.accepted = true
+    }
+
     readonly property PackageRowModel rowModel: rows
     model: PackageRowModel {
         id: rows
@@ -82,7 +111,13 @@ ListView {
         property int row: -1
         target: grid
         property: "contentY"
-        onFinished: grid.positionViewAtIndex(row, ListView.Beginning)
+        function settle() {
+            if (row < 0)
+                grid.positionViewAtBeginning()
+            else
+                grid.positionViewAtIndex(row, ListView.Beginning)
+        }
+        onFinished: settle()
     }
 
     delegate: Item {

@@ -26,7 +26,9 @@ Page {
         repo: page.repo
         contentModel: page.contentModel
         repoId: page.repoId
-        onScrollRequested: (row, eased) => grid.scrollToRow(row, eased ? 500 : 350, Easing.InOutQuad)
+        // To the very top: the search's header (segments, sections, count) stays in view.
+        // A search goes there at once, so the filters never leave the view while typing.
+        onScrollRequested: eased => eased ? grid.scrollToRow(-1, 500, Easing.InOutQuad) : grid.toTop()
     }
 
     background: Rectangle { color: SystemStyle.background }
@@ -45,6 +47,18 @@ Page {
             placeholderText: "بحث"
             text: viewModel.searchText
             onTextEdited: viewModel.searchText = text
+        }
+        // Thin, under the search, while the source is being refreshed.
+        ProgressBar {
+            objectName: "sourceRefreshBar"
+            Accessible.ignored: true
+            visible: viewModel.isUpdating
+            indeterminate: true
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            height: 3
+            padding: 0
         }
     }
 
@@ -117,6 +131,15 @@ Page {
                     font: SystemStyle.subheadline
                     color: SystemStyle.secondary
                 }
+            }
+            Label {
+                objectName: "noResults"
+                visible: viewModel.packages.count === 0
+                Layout.alignment: Qt.AlignHCenter
+                Layout.bottomMargin: SystemStyle.padding
+                text: "لا توجد نتائج"
+                font: SystemStyle.body
+                color: SystemStyle.secondary
             }
         }
     }

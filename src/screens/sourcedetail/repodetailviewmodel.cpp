@@ -1,5 +1,7 @@
 #include "repodetailviewmodel.h"
 
+#include "screens/controls/announcer.h"
+
 #include "platform/platformservices.h"
 #include "screens/mainscreen/contentviewmodel.h"
 #include "sources/packagenews.h"
@@ -27,6 +29,7 @@ RepoDetailViewModel::~RepoDetailViewModel() = default;
 void RepoDetailViewModel::setRepo(const Repo &repo)
 {
     m_repo = repo;
+    setUpdating(repo.isUpdating);
     m_architectures = ArchitectureIndex(m_repo.packages);
     m_sections = SectionIndex(m_repo.packages);
     // Unlike the architecture, a section the refreshed source no longer has is let go.
@@ -121,6 +124,7 @@ void RepoDetailViewModel::follow()
         m_failureReason = reason;
         Q_EMIT failureReasonChanged();
     }
+    setUpdating(current->isUpdating);
     // A refresh that begins changes only the source's progress, which this screen does not show.
     if (current->name == m_repo.name && samePackages(current->packages, m_repo.packages))
         return;
@@ -136,6 +140,15 @@ void RepoDetailViewModel::retry()
 void RepoDetailViewModel::copyAddress()
 {
     PlatformServices::instance()->copyText(address());
+    Announcer::instance()->confirm(QStringLiteral("تم نسخ العنوان"));
+}
+
+void RepoDetailViewModel::setUpdating(bool updating)
+{
+    if (m_isUpdating == updating)
+        return;
+    m_isUpdating = updating;
+    Q_EMIT isUpdatingChanged();
 }
 
 QString RepoDetailViewModel::title() const
@@ -296,9 +309,5 @@ void RepoDetailViewModel::scrollToTop()
 
 void RepoDetailViewModel::requestScroll(bool eased)
 {
-    // The target is the source's first package; while it is filtered out nothing moves. In
-    // another order than the index's, the top is the first row.
-    const int row = m_packageOrder.empty() ? m_packages->rowOfPackage(0) : (m_packages->count() > 0 ? 0 : -1);
-    if (row >= 0)
-        Q_EMIT scrollRequested(row, eased);
+    Q_EMIT scrollRequested(eased);
 }

@@ -46,6 +46,7 @@ class RepoDetailViewModel : public QObject
     Q_PROPERTY(QString countText READ countText NOTIFY countChanged)
     Q_PROPERTY(bool showScrollToTopButton READ showScrollToTopButton NOTIFY showScrollToTopButtonChanged)
     Q_PROPERTY(bool isButtonAnimating READ isButtonAnimating NOTIFY isButtonAnimatingChanged)
+    Q_PROPERTY(bool isUpdating READ isUpdating NOTIFY isUpdatingChanged)
 
 public:
     // The picker value that means no architecture filter; also its first segment.
@@ -95,6 +96,8 @@ public:
     [[nodiscard]] QString countText() const;
     [[nodiscard]] bool showScrollToTopButton() const { return m_showScrollToTopButton; }
     [[nodiscard]] bool isButtonAnimating() const { return m_isButtonAnimating; }
+    // The source is being refreshed now.
+    [[nodiscard]] bool isUpdating() const { return m_isUpdating; }
 
     // Where the top edge of the scrolled content is, relative to its place at rest: 0 at
     // rest, negative when scrolled down. The button shows below -100.
@@ -114,10 +117,10 @@ Q_SIGNALS:
     void showScrollToTopButtonChanged();
     void isButtonAnimatingChanged();
     void failureReasonChanged();
-    // Asks the view to bring this row's card to its top; `eased` for the button's slower
-    // ease-in-out scroll. Only emitted when the scroll target (the source's first package)
-    // is shown.
-    void scrollRequested(int row, bool eased);
+    void isUpdatingChanged();
+    // Asks the view to go back to its very top, where the filters are; `eased` for the
+    // button's slower ease-in-out scroll.
+    void scrollRequested(bool eased);
 
 private:
     void refilter();
@@ -125,6 +128,7 @@ private:
     void follow();
     void followIf(const QUuid &id);
     void requestScroll(bool eased);
+    void setUpdating(bool updating);
 
     Repo m_repo;
     QPointer<ContentViewModel> m_content;
@@ -141,4 +145,5 @@ private:
     bool m_showScrollToTopButton = false;
     bool m_isButtonAnimating = false;
     QString m_failureReason;
+    bool m_isUpdating = false;
 };
