@@ -16,7 +16,7 @@ desktop_files() {
     local id=$1
     printf '%s\n' bin/vexlo bin/vexlo-cli \
         "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
-        "share/icons/hicolor/scalable/apps/$id.svg"
+        "share/icons/hicolor/scalable/apps/$id.svg" share/doc/vexlo/copyright share/doc/vexlo/changelog.gz
     for size in 16 24 32 48 64 128 256 512; do
         echo "share/icons/hicolor/${size}x${size}/apps/$id.png"
     done
@@ -70,6 +70,7 @@ check_install() {
     local entry=$prefix/share/applications/$id.desktop meta=$prefix/share/metainfo/$id.metainfo.xml
     desktop-file-validate "$entry" || fail "desktop-file-validate rejects $entry"
     appstreamcli validate --no-net "$meta" || fail "appstreamcli rejects $meta"
+    grep -q "<project_license>GPL-3.0-or-later</project_license>" "$meta" || fail "metadata names no licence"
     grep -qx "Icon=$id" "$entry" || fail "the entry does not name the installed icon"
     grep -qx "Exec=vexlo" "$entry" || fail "the entry does not start the installed program"
     grep -q "^Name\[ar\]=" "$entry" && grep -q "^Comment\[ar\]=" "$entry" || fail "no Arabic name or comment"
@@ -102,6 +103,11 @@ check_deb() {
         grep -qx "$dep" <<<"$depends" || fail "Depends lacks $dep: $(dpkg-deb -f "$deb" Depends)"
     done
     grep -q '^libsimdjson' <<<"$depends" || fail "Depends lacks simdjson"
+
+    # One paragraph per line of the description: no list separator of CMake in it.
+    dpkg-deb -f "$deb" Description | grep -q ';' && fail "the description holds a ';': $(dpkg-deb -f "$deb" Description)"
+    need lintian
+    lintian --fail-on error "$deb" || fail "lintian finds errors in the package"
 
     diff <(desktop_files "$id" | sed 's|^|./usr/|' | sort) \
         <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort) ||
