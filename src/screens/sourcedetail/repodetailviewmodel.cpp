@@ -1,8 +1,7 @@
 #include "repodetailviewmodel.h"
 
-#include "screens/controls/announcer.h"
-
 #include "platform/platformservices.h"
+#include "screens/controls/announcer.h"
 #include "screens/mainscreen/contentviewmodel.h"
 #include "sources/packagenews.h"
 #include "screens/packagegrid/packagelistmodel.h"
