@@ -40,7 +40,7 @@ void LiveRepoList::setClock(std::function<double()> now)
 
 void LiveRepoList::refreshAll()
 {
-    m_refresher->refresh(*m_repos);
+    m_refresher->refresh(*m_repos, RepoRefresher::Scope::Whole, m_heldAside);
 }
 
 void LiveRepoList::refreshOne(const QUuid &id)
@@ -57,7 +57,7 @@ void LiveRepoList::unchanged(const QUuid &id)
 void LiveRepoList::ended()
 {
     // Written with the list as it is now, which is when entries of deleted sources go.
-    QSet<QUuid> listed;
+    QSet<QUuid> listed = m_heldAside;
     for (const Repo &repo : std::as_const(*m_repos))
         listed.insert(repo.id);
     m_outcomes.keepOnly(listed);

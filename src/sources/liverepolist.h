@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,9 @@ public:
     // Starts a refresh of every source of the list as it is now; each is marked as
     // updating before this returns.
     void refreshAll();
+    // Sources out of the list whose remembered state (validators, outcome, first-seen times)
+    // must survive until further notice, because a delete of them may still be undone.
+    void setHeldAside(QSet<QUuid> ids) { m_heldAside = std::move(ids); }
     // Starts a refresh of that source alone; nothing when it is not in the list.
     void refreshOne(const QUuid &id);
     // Each source's last refresh outcome, as recorded beside the store; read at construction,
@@ -81,6 +85,7 @@ private:
     Release m_release;
     RepoRefresher *m_refresher;
     RefreshOutcomeStore m_outcomes;
+    QSet<QUuid> m_heldAside;
     QSet<QUuid> m_unchanged; // answered 304, their success not yet applied
     // Counts the writes of the list; per source, the count at its last written result.
     std::uint64_t m_writes = 0;

@@ -29,7 +29,7 @@ const FirstSeenStore &RepoRefresher::firstSeen() const
     return *m_firstSeen;
 }
 
-void RepoRefresher::refresh(const RepoList &list, Scope scope)
+void RepoRefresher::refresh(const RepoList &list, Scope scope, const QSet<QUuid> &keep)
 {
     // A slot of `started` may change the caller's list, and with it the storage `list` refers
     // to; this copy keeps the list as it was for the whole loop.
@@ -38,7 +38,7 @@ void RepoRefresher::refresh(const RepoList &list, Scope scope)
         m_validators.emplace();
         m_validators->load();
     }
-    QSet<QUuid> listed;
+    QSet<QUuid> listed = keep;
     for (const Repo &repo : repos)
         listed.insert(repo.id);
     if (scope == Scope::Whole)

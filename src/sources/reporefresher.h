@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 
 #include <functional>
 #include <optional>
@@ -33,9 +34,10 @@ public:
     // Starts a refresh of every source of the list as it is now; `started` is emitted for
     // each before this returns. A source whose refresh already runs gets a second one; the
     // result that arrives last is the one that stays. The list is the whole list: what is
-    // remembered of sources missing from it is forgotten, unless only `Some` are refreshed.
+    // remembered of sources missing from it is forgotten, unless only `Some` are refreshed,
+    // or they are in `keep` (sources a delete that can still be undone took out).
     enum class Scope { Whole, Some };
-    void refresh(const RepoList &repos, Scope scope = Scope::Whole);
+    void refresh(const RepoList &repos, Scope scope = Scope::Whole, const QSet<QUuid> &keep = {});
 
     // Where each list this object lets go of goes once `succeeded` or `failed` has been handled,
     // so that a list no slot kept is not freed on the calling thread. By default it is dropped

@@ -333,7 +333,7 @@ private Q_SLOTS:
         // source shows those disabled, and says why.
         const QStringList always{u"تحديث هذا السورس"_s, u"نسخ العنوان"_s};
         QTest::mouseClick(app.window, Qt::RightButton, {}, centreOf(app.row("fixed")));
-        QTRY_COMPARE(menuItems(), always + QStringList{u"سورس ثابت"_s, u"إلغاء التثبيت"_s, u"حذف"_s});
+        QTRY_COMPARE(menuItems(), (always + QStringList{u"سورس ثابت"_s, u"إلغاء التثبيت"_s, u"حذف"_s}));
         QVERIFY(!find(app.root(), u"deleteMenuItem"_s)->isEnabled());
         QTest::qWait(400); // the opening transition
         click(find(app.root(), u"deleteMenuItem"_s));

@@ -460,6 +460,12 @@ private Q_SLOTS:
         QCOMPARE(newSince(data.path(), "7"), listed);
         QVERIFY(newSince(data.path(), "0").isEmpty());
 
+        // A refresh while a delete can still be undone forgets nothing of the deleted source.
+        model.deleteRepo(find(model, "s")->id.toString());
+        model.updateAllRepos();
+        model.undoDelete();
+        QCOMPARE(cards(model.filteredPackages()), (QStringList{u"a"_s, u"b مُحدَّث"_s, u"d جديد"_s}));
+
         QFile file(UserDefaults::filePath(QString::fromUtf16(FirstSeenStore::key)));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("damaged") == 7);
         file.close();

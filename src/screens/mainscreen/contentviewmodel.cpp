@@ -317,6 +317,7 @@ void ContentViewModel::removeAt(QList<int> positions)
     m_store->release(m_deleted.begin());
     for (auto it = positions.crbegin(); it != positions.crend(); ++it)
         m_deleted.add(*it, m_repos.takeAt(*it));
+    m_live->setHeldAside(m_deleted.ids());
     refreshSections(false);
     Q_EMIT reposChanged();
     Q_EMIT undoDeleteChanged();
@@ -331,6 +332,7 @@ void ContentViewModel::undoDelete()
         return;
     const QString names = m_deleted.names();
     m_deleted.restoreInto(m_repos);
+    m_live->setHeldAside({});
     // A refresh that ended while the source was out of the list was dropped.
     for (Repo &repo : m_repos) {
         if (repo.isUpdating && !m_live->isRefreshing(repo.id))
@@ -348,6 +350,7 @@ void ContentViewModel::forgetDelete()
     if (m_deleted.isEmpty())
         return;
     m_store->release(m_deleted.take());
+    m_live->setHeldAside({});
     Q_EMIT undoDeleteChanged();
 }
 

@@ -14,6 +14,14 @@ void DeletedRepos::add(int position, Repo repo)
     m_entries.append({position, std::move(repo)});
 }
 
+QSet<QUuid> DeletedRepos::ids() const
+{
+    QSet<QUuid> ids;
+    for (const auto &entry : m_entries)
+        ids.insert(entry.second.id);
+    return ids;
+}
+
 QString DeletedRepos::message() const
 {
     return m_entries.isEmpty() ? QString() : u"تم حذف السورس «%1»"_s.arg(names());

@@ -3,6 +3,7 @@
 #include "model/repo.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 // The sources the last delete removed, each with the position it had, so that the delete can
@@ -16,6 +17,7 @@ public:
     // One source taken out of the list at `position` (as it was just before).
     void add(int position, Repo repo);
     [[nodiscard]] bool isEmpty() const { return m_entries.isEmpty(); }
+    [[nodiscard]] QSet<QUuid> ids() const;
     // "تم حذف السورس «<name>»", or empty when there is nothing to take back.
     [[nodiscard]] QString message() const;
     // The names of the sources, joined by the Arabic comma.
