@@ -1,7 +1,8 @@
 // A refresh of 50 sources (Debian's whole index and 49 corpus indexes that are UTF-8) served by a server that
 // honours ETags, as a fresh start runs it: first with nothing kept, then again with nothing
 // changed, then with one index changed. Usage: bench_conditional DEBIAN_INDEX CORPUS_REPOS [REPS]
-// Prints one line per rep: wall time, index bytes received, full answers (200) and 304s of
+// Each corpus source also serves its Release, where it has one. Prints one line per rep: wall
+// time, index bytes received, full answers (200) and 304s of
 // each refresh.
 #include "sources/refreshoutcome.h"
 #include "sources/reporefresher.h"
@@ -81,14 +82,18 @@ int main(int argc, char *argv[])
     const int reps = args.size() > 3 ? args.at(3).toInt() : 5;
     ServerThread server;
     QList<QByteArray> corpus;
+    QList<QByteArray> releases; // beside each index, empty where its source publishes none
     const QDir dir(args.at(2));
     for (const QString &name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         if (!QFile::exists(dir.filePath(name + u"/Packages"_s)))
             continue;
         // An index that fails (not UTF-8) is fetched whole every time, having no list to stand for.
         const QByteArray index = readAll(dir.filePath(name + u"/Packages"_s));
-        if (isValidUtf8({index.constData(), std::size_t(index.size())}))
+        if (isValidUtf8({index.constData(), std::size_t(index.size())})) {
             corpus.append(index);
+            releases.append(QFile::exists(dir.filePath(name + u"/Release"_s)) ? readAll(dir.filePath(name + u"/Release"_s))
+                                                                              : QByteArray());
+        }
     }
     if (corpus.isEmpty())
         return 2;
@@ -96,6 +101,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < sourceCount; ++i) {
         const QString path = u"s%1/Packages"_s.arg(i);
         server.serve(path, i == 0 ? readAll(args.at(1)) : corpus.at((i - 1) % corpus.size()), "\"1\"");
+        if (i > 0 && !releases.at((i - 1) % corpus.size()).isEmpty())
+            server.serve(u"s%1/Release"_s.arg(i), releases.at((i - 1) % corpus.size()), "\"r1\"");
         Repo repo;
         repo.name = "source " + std::to_string(i);
         repo.url = server.url(u"s%1/"_s.arg(i)).toStdString();

@@ -3,6 +3,7 @@
 #include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "model/repostore.h"
+#include "sources/releaseinfostore.h"
 #include "sources/repoadder.h"
 
 #include <QEventLoop>
@@ -14,12 +15,24 @@ int Cli::add(const QStringList &args)
         err() << "vexlo-cli: add needs at least one address (see --help)\n";
         return 2;
     }
+    // Each argument is read as typed text, so one may hold several addresses.
+    return addBatch([&args](RepoAdder &adder) { adder.addRepos(args.join(u'\n')); });
+}
+
+int Cli::addBatch(const std::function<void(RepoAdder &)> &start)
+{
     // The list the main screen would add to: the stored one, else the defaults.
     RepoList repos = RepoStore::loadRepos().value_or(defaultRepos());
     RepoAdder adder([&repos]() -> const RepoList & { return repos; });
 
     AsyncRepoStore store;
     AddBatchResult result;
+    ReleaseInfoStore releases;
+    releases.load();
+    QObject::connect(&adder, &RepoAdder::releaseRead, [&releases](const QUuid &id, const ReleaseInfo &info) {
+        if (releases.insert(id, info))
+            releases.save();
+    });
     QEventLoop loop;
     QObject::connect(&adder, &RepoAdder::repoReady, [&](const Repo &repo) {
         repos.append(repo);
@@ -31,8 +44,7 @@ int Cli::add(const QStringList &args)
         result = batch;
         loop.quit();
     });
-    // Each argument is read as typed text, so one may hold several addresses.
-    adder.addRepos(args.join(u'\n'));
+    start(adder);
     loop.exec();
 
     if (!store.finish()) {

@@ -2,7 +2,10 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class QTextStream;
+class RepoAdder;
 
 // Each command of vexlo-cli takes the arguments after its name and returns the exit status.
 // Exit statuses: 0 success, 1 the operation failed (a source or address failed), 2 usage error,
@@ -14,6 +17,11 @@ int parse(const QStringList &args);
 int refresh(const QStringList &args);
 int add(const QStringList &args);
 int packages(const QStringList &args);
+int exportList(const QStringList &args);
+int importLists(const QStringList &args);
+
+// Runs one batch of the add flow on the stored list, as `add` reports it.
+int addBatch(const std::function<void(RepoAdder &)> &start);
 
 // Standard output and standard error as UTF-8 text streams.
 QTextStream &out();

@@ -39,7 +39,8 @@ Commands:
                               changed. Exits 1 when any source failed.
   add ADDRESS...              Add sources as the add-source sheet does: each argument is read
                               like the sheet's text (addresses separated by blanks or line
-                              breaks), all are fetched at once, each new source is appended
+                              breaks; a line `deb URL SUITE [COMPONENT...]` is one source),
+                              all are fetched at once, each new source is appended
                               and the list written. Messages go to standard error; exits 1
                               when any address failed (invalid, already listed, not fetched).
   packages [--source NAME] [--search TEXT] [--arch ARCH] [--section NAME]
@@ -56,6 +57,14 @@ Commands:
                               each was first seen, or by name. --new-since lists only those
                               that came new or updated in the last DAYS days, newest first,
                               with their mark as a sixth field, as the updates screen does.
+  export [--format text|list|sources|json]
+                              Write the source list: addresses one per line (text, the
+                              default), apt one-line entries (list), deb822 stanzas
+                              (sources) or the JSON of `sources --json`.
+  import FILE...              Add the sources of list files in any of those forms (told
+                              apart by their content) as `add` does, and report as `add`.
+                              Nothing is removed. A file that is not UTF-8 text, or that
+                              names more than 1000 addresses, is refused.
   --help                      Show this text.
 )";
 
@@ -105,6 +114,10 @@ int main(int argc, char *argv[])
         status = Cli::add(args);
     else if (command == u"packages")
         status = Cli::packages(args);
+    else if (command == u"export")
+        status = Cli::exportList(args);
+    else if (command == u"import")
+        status = Cli::importLists(args);
     else
         Cli::err() << "vexlo-cli: unknown command " << command << " (see --help)\n";
     // Close kept-alive connections of any command now, while their thread still runs, so none

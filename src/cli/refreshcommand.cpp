@@ -32,7 +32,7 @@ int Cli::refresh(const QStringList &args)
         allSucceeded = false;
         const Repo &repo = repos.at(position);
         const std::optional<RefreshOutcomeStore::Entry> outcome = live.outcomes().find(repo.id);
-        err() << RefreshOutcome::alertMessage(repo) << '\t' << (outcome ? outcome->reason : QString()) << Qt::endl;
+        err() << RefreshOutcome::alertMessage(live.title(repo)) << '\t' << (outcome ? outcome->reason : QString()) << Qt::endl;
     });
     QEventLoop loop;
     QObject::connect(&live, &LiveRepoList::idle, &loop, &QEventLoop::quit);

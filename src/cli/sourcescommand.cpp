@@ -5,6 +5,7 @@
 #include "model/repostore.h"
 #include "platform/userdefaults.h"
 #include "sources/refreshoutcomestore.h"
+#include "sources/releaseinfostore.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -37,6 +38,8 @@ int Cli::sources(const QStringList &args)
     const RepoList repos = stored.value_or(defaultRepos());
     RefreshOutcomeStore outcomes;
     outcomes.load();
+    ReleaseInfoStore releases;
+    releases.load();
 
     if (json) {
         // Each source as the store writes it, with its last refresh outcome added when known.
@@ -55,6 +58,16 @@ int Cli::sources(const QStringList &args)
                 one.pop_back();
                 one += ",\"outcome\":" + QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + '}';
             }
+            // What the Release said, beside the stored fields: readers of the stored form pass over it.
+            if (const ReleaseInfo *info = releases.find(r.id)) {
+                QJsonObject release{{u"indexMatchesRelease"_s, !info->indexMismatch()}};
+                if (!info->title.isEmpty())
+                    release.insert(u"title"_s, info->title);
+                if (!info->description.isEmpty())
+                    release.insert(u"description"_s, info->description);
+                one.pop_back();
+                one += ",\"release\":" + QJsonDocument(release).toJson(QJsonDocument::Compact).toStdString() + '}';
+            }
             text += (text.size() > 1 ? "," : "") + one;
         }
         text += ']';
@@ -68,7 +81,8 @@ int Cli::sources(const QStringList &args)
     for (const Repo &r : repos) {
         const QString updated =
             ReferenceDate::toDateTime(r.lastUpdated).toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
-        out() << QString::fromStdString(r.name) << '\t' << QString::fromStdString(r.url) << '\t'
+        const ReleaseInfo *info = releases.find(r.id);
+        out() << (info && !info->title.isEmpty() ? info->title : QString::fromStdString(r.name)) << '\t' << QString::fromStdString(r.url) << '\t'
               << r.packages.size() << '\t' << updated;
         if (const std::optional<RefreshOutcomeStore::Entry> outcome = outcomes.find(r.id)) {
             out() << '\t' << RefreshOutcomeStore::resultName(outcome->result);

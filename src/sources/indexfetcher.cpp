@@ -48,7 +48,9 @@ void fetchIndexText(const QString &from, QObject *context, std::function<void(In
 void parsePackages(const QString &from, std::string repoURL, QObject *context,
                    std::function<void(IndexResult)> done, const FetchOptions &options)
 {
-    auto work = [repoURL = std::move(repoURL)](QByteArray body, qint64 maxBytes, MemoryBudget::Share &share) {
+    auto work = [repoURL = std::move(repoURL), request = options.digest](QByteArray body, qint64 maxBytes,
+                                                                         MemoryBudget::Share &share) {
+        const IndexDigest digest = request ? digestOf(body, request->wanted()) : IndexDigest{};
         IndexText text = decodeFetchedIndex(std::move(body), maxBytes, share);
         if (text.error)
             return Outcome{{}, {}, text.error};
@@ -56,11 +58,14 @@ void parsePackages(const QString &from, std::string repoURL, QObject *context,
         text.text = QByteArray();
         share.giveBack(share.held());
         const PackageListFingerprint fingerprint = fingerprintOf(packages);
-        return Outcome{{}, std::move(packages), {}, fingerprint};
+        Outcome outcome{{}, std::move(packages), {}, fingerprint};
+        outcome.digest = digest;
+        return outcome;
     };
     auto finish = [done = std::move(done)](Outcome &&outcome) {
         done(IndexResult{std::move(outcome.packages), outcome.error, outcome.notModified,
-                         std::move(outcome.validators), outcome.fingerprint, outcome.bytesReceived});
+                         std::move(outcome.validators), outcome.fingerprint, outcome.bytesReceived,
+                         std::move(outcome.digest)});
     };
     (new IndexFetchJob(context, options, work, std::move(finish)))->start(from);
 }

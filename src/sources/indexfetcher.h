@@ -1,5 +1,6 @@
 #pragma once
 
+#include "indexdigest.h"
 #include "indexerror.h"
 #include "indexresult.h"
 #include "indextext.h"
@@ -7,6 +8,7 @@
 #include "platform/networkaccess.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -33,6 +35,10 @@ struct FetchOptions
     // Told the bytes of the body so far and its announced size, as they arrive; only when
     // the server announces the size.
     std::function<void(qint64 received, qint64 total)> progress;
+    // Which checksums of the fetched body parsePackages computes; none when null.
+    std::shared_ptr<const DigestRequest> digest;
+    // Whether an HTTP error status sends the fetch on to the compressed names.
+    bool compressedNames = true;
 };
 
 // False for text that a fetch rejects at once as no valid address (IndexError::Kind::BadUrl):

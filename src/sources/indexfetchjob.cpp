@@ -96,6 +96,8 @@ void IndexFetchJob::start(const QString &from)
 
     m_candidates.append(url);
     for (QStringView suffix : compressedSuffixes) {
+        if (!m_options.compressedNames)
+            break;
         QUrl candidate = url;
         candidate.setPath(url.path(QUrl::FullyEncoded) + suffix, QUrl::TolerantMode);
         if (candidate.isValid())

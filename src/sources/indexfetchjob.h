@@ -34,6 +34,7 @@ public:
         bool notModified = false;
         IndexValidators validators = {};
         qint64 bytesReceived = 0;
+        IndexDigest digest = {};
     };
     // Runs off the main thread on a fetched body, drawing on the fetch's share of the budget.
     using Work = std::function<Outcome(QByteArray body, qint64 maxBytes, MemoryBudget::Share &share)>;

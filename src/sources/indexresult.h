@@ -1,5 +1,6 @@
 #pragma once
 
+#include "indexdigest.h"
 #include "indexerror.h"
 #include "indexvalidators.h"
 #include "model/package.h"
@@ -18,6 +19,7 @@ struct IndexResult
     IndexValidators validators = {}; // of the answer that was taken, when it carried any
     PackageListFingerprint fingerprint = {}; // of `packages`
     qint64 bytesReceived = 0; // bodies of every request made, error pages included
+    IndexDigest digest = {}; // of the body taken, when asked for
 
     [[nodiscard]] bool ok() const { return !error; }
 };

@@ -65,6 +65,22 @@ void LiveRepoList::ended()
     Q_EMIT idle();
 }
 
+const ReleaseInfo *LiveRepoList::releaseInfo(const QUuid &id) const
+{
+    return m_refresher->releaseInfo(id);
+}
+
+QString LiveRepoList::title(const Repo &repo) const
+{
+    const ReleaseInfo *info = releaseInfo(repo.id);
+    return info && !info->title.isEmpty() ? info->title : QString::fromStdString(repo.name);
+}
+
+void LiveRepoList::keepRelease(const QUuid &id, const ReleaseInfo &info)
+{
+    m_refresher->keepRelease(id, info);
+}
+
 bool LiveRepoList::isRefreshing(const QUuid &id) const
 {
     return m_refresher->isRefreshing(id);

@@ -12,6 +12,7 @@
 #include <functional>
 
 class RepoRefresher;
+struct ReleaseInfo;
 
 // A list of sources kept in step with the refreshes that run on it. Each step of a refresh is
 // applied to the source with its id and each result, success or failure, is written as soon
@@ -50,6 +51,12 @@ public:
     [[nodiscard]] RepoRefresher &refresher() { return *m_refresher; }
     // The clock of the first-seen times the refreshes record, replaceable in tests.
     void setClock(std::function<double()> now);
+
+    // What the source's Release said, or null. The name to show is its title, when it has one.
+    [[nodiscard]] const ReleaseInfo *releaseInfo(const QUuid &id) const;
+    [[nodiscard]] QString title(const Repo &repo) const;
+    // Keeps what the Release of a source being added said.
+    void keepRelease(const QUuid &id, const ReleaseInfo &info);
 
     // The owner wrote the list after a change of its own (a pin, a deletion, an addition).
     void noteWritten();

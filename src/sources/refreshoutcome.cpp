@@ -34,5 +34,10 @@ QString RefreshOutcome::consoleLine(const Repo &repo)
 
 QString RefreshOutcome::alertMessage(const Repo &repo)
 {
-    return u"فشل في جلب الحزم من السورس: "_s + QString::fromStdString(repo.name);
+    return alertMessage(QString::fromStdString(repo.name));
+}
+
+QString RefreshOutcome::alertMessage(const QString &shownName)
+{
+    return u"فشل في جلب الحزم من السورس: "_s + shownName;
 }

@@ -15,5 +15,6 @@ void fail(Repo &repo);
 
 [[nodiscard]] QString consoleLine(const Repo &repo); // "فشل في تحديث السورس: " + name
 [[nodiscard]] QString alertMessage(const Repo &repo); // "فشل في جلب الحزم من السورس: " + name
+[[nodiscard]] QString alertMessage(const QString &shownName); // the same, with the name shown for it
 
 } // namespace RefreshOutcome

@@ -1,7 +1,10 @@
 #include "repoadder.h"
 
+#include "distribution.h"
 #include "indexfetcher.h"
 #include "sourceaddress.h"
+#include "sourcefetch.h"
+#include "sourcelists.h"
 
 #include <QUrl>
 
@@ -56,7 +59,7 @@ Repo RepoAdder::makeRepo(const QString &base, PackageList packages)
     const QString host = QUrl(base, QUrl::StrictMode).host();
     repo.name = host.isEmpty() ? "سورس جديد" : host.toStdString();
     repo.url = base.toStdString();
-    repo.imageURL = repo.url + "CydiaIcon.png";
+    repo.imageURL = Distribution::archiveRoot(base).value_or(base).toStdString() + "CydiaIcon.png";
     repo.packagesURL = repo.url + "Packages";
     repo.packages = std::move(packages);
     repo.isPinned = false;
@@ -75,7 +78,7 @@ QString AddBatchResult::message() const
 
 int RepoAdder::addRepos(const QString &text)
 {
-    return addAll(splitAddresses(text));
+    return addAll(SourceLists::typedAddresses(text));
 }
 
 int RepoAdder::addAll(const QStringList &addresses)
@@ -109,12 +112,15 @@ void RepoAdder::add(int batch, int index)
 
     m_inFlight.insert(base);
     ++m_batches[batch].pending;
-    parsePackages(address.indexAddress(), url, this, [this, base, batch, index](IndexResult result) {
+    fetchSource({base, address.indexAddress(), std::nullopt, {}}, this, [this, base, batch, index](SourceFetchResult fetched) {
         m_inFlight.remove(base);
+        IndexResult &result = fetched.index;
         // An error status, a body that is not UTF-8 and every other failure alike add nothing.
-        if (result.ok())
-            Q_EMIT repoReady(makeRepo(base, std::move(result.packages)));
-        else
+        if (result.ok()) {
+            const Repo repo = makeRepo(base, std::move(result.packages));
+            Q_EMIT releaseRead(repo.id, fetched.release);
+            Q_EMIT repoReady(repo);
+        } else
             fail(batch, index, u"فشل في جلب البيانات: "_s + base);
         ended(batch);
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/repo.h"
+#include "releaseinfo.h"
 
 #include <QHash>
 #include <QObject>
@@ -54,6 +55,8 @@ public:
 Q_SIGNALS:
     // A source whose index was fetched: to be appended at the end of the list and written.
     void repoReady(const Repo &repo);
+    // What the Release of a source about to be handed over said; emitted just before repoReady.
+    void releaseRead(const QUuid &id, const ReleaseInfo &release);
     // One address failed; the message names its base address.
     void failed(int batch, const QString &message);
     // Every address of the batch has ended.

@@ -1,6 +1,6 @@
 #include "reporefresher.h"
 
-#include "indexfetcher.h"
+#include "sourcefetch.h"
 
 #include <QtConcurrent>
 
@@ -18,6 +18,8 @@ RepoRefresher::~RepoRefresher()
         m_validators->save();
     if (m_firstSeen)
         m_firstSeen->save();
+    if (m_releases)
+        m_releases->save();
 }
 
 const FirstSeenStore &RepoRefresher::firstSeen() const
@@ -41,15 +43,18 @@ void RepoRefresher::refresh(const RepoList &list, Scope scope, const QSet<QUuid>
     QSet<QUuid> listed = keep;
     for (const Repo &repo : repos)
         listed.insert(repo.id);
-    if (scope == Scope::Whole)
+    if (scope == Scope::Whole) {
         m_validators->keepOnly(listed);
+        releases().keepOnly(listed);
+    }
     firstSeen();
     if (scope == Scope::Whole)
         m_firstSeen->keepOnly(listed);
     for (const Repo &repo : repos) {
         ++m_inFlight[repo.id];
         Q_EMIT started(repo.id);
-        Fetch fetch{repo.id, QString::fromStdString(repo.packagesURL), repo.url, m_validators->find(repo.id), {}};
+        Fetch fetch{repo.id, QString::fromStdString(repo.packagesURL), QString::fromStdString(repo.url),
+                    m_validators->find(repo.id), {}};
         if (!fetch.known) {
             start(std::move(fetch));
             continue;
@@ -68,24 +73,47 @@ void RepoRefresher::refresh(const RepoList &list, Scope scope, const QSet<QUuid>
     }
 }
 
-void RepoRefresher::start(Fetch fetch)
+ReleaseInfoStore &RepoRefresher::releases()
 {
-    FetchOptions options = m_options;
-    if (fetch.known)
-        options.revalidate = fetch.known->validators;
-    options.progress = [this, id = fetch.id](qint64 received, qint64 total) {
-        Q_EMIT progressed(id, std::min(1.0, double(received) / double(total)));
-    };
-    const QString address = fetch.packagesURL;
-    const std::string repoURL = fetch.repoURL;
-    parsePackages(
-        address, repoURL, this,
-        [this, fetch = std::move(fetch)](IndexResult result) mutable { finish(std::move(fetch), result); }, options);
+    if (!m_releases) {
+        m_releases.emplace();
+        m_releases->load();
+    }
+    return *m_releases;
 }
 
-void RepoRefresher::finish(Fetch fetch, IndexResult &result)
+const ReleaseInfo *RepoRefresher::releaseInfo(const QUuid &id)
 {
+    return releases().find(id);
+}
+
+void RepoRefresher::keepRelease(const QUuid &id, ReleaseInfo info)
+{
+    if (releases().insert(id, std::move(info)))
+        m_releases->save();
+}
+
+void RepoRefresher::start(Fetch fetch)
+{
+    SourceFetchRequest request{fetch.repoURL, fetch.packagesURL, std::nullopt, {}, m_options};
+    if (fetch.known)
+        request.revalidate = fetch.known->validators;
+    request.options.progress = [this, id = fetch.id](qint64 received, qint64 total) {
+        Q_EMIT progressed(id, std::min(1.0, double(received) / double(total)));
+    };
+    if (const ReleaseInfo *known = releases().find(fetch.id))
+        request.known = *known;
+    fetchSource(std::move(request), this, [this, fetch = std::move(fetch)](SourceFetchResult result) mutable {
+        finish(std::move(fetch), result);
+    });
+}
+
+void RepoRefresher::finish(Fetch fetch, SourceFetchResult &fetched)
+{
+    IndexResult &result = fetched.index;
     const QUuid id = fetch.id;
+    // Before the source's own result, so whoever shows it shows its name from the Release too.
+    releases().insert(id, std::move(fetched.release));
     std::optional<IndexValidatorStore::Entry> &known = fetch.known;
     m_bytesDownloaded += result.bytesReceived;
     if (result.ok() && result.notModified) {
@@ -127,6 +155,7 @@ void RepoRefresher::finish(Fetch fetch, IndexResult &result)
         // and a fingerprint that no longer matches only costs an ordinary fetch.
         m_validators->save();
         m_firstSeen->save();
+        m_releases->save();
         Q_EMIT idle();
     }
 }

@@ -4,6 +4,7 @@
 #include "indexerror.h"
 #include "indexfetcher.h"
 #include "indexvalidatorstore.h"
+#include "releaseinfostore.h"
 #include "model/repo.h"
 
 #include <QHash>
@@ -13,7 +14,7 @@
 #include <functional>
 #include <optional>
 
-struct IndexResult;
+struct SourceFetchResult;
 
 // Refreshes sources: one fetch per source, all in flight at once, parsed off the main
 // thread. Results are reported by source id, so that whoever owns the list applies them to
@@ -46,6 +47,10 @@ public:
 
     // The limits of every fetch started from now on (the platform's by default).
     void setFetchOptions(const FetchOptions &options) { m_options = options; }
+    // What each source's Release said, read from beside the store at the first use.
+    [[nodiscard]] const ReleaseInfo *releaseInfo(const QUuid &id);
+    // Keeps what a source's Release said when it was fetched elsewhere (on adding), at once.
+    void keepRelease(const QUuid &id, ReleaseInfo info);
 
     [[nodiscard]] bool isRefreshing(const QUuid &id) const { return m_inFlight.contains(id); }
     [[nodiscard]] bool isIdle() const { return m_inFlight.isEmpty(); }
@@ -72,18 +77,20 @@ private:
     {
         QUuid id;
         QString packagesURL;
-        std::string repoURL;
+        QString repoURL;
         std::optional<IndexValidatorStore::Entry> known; // when the source's list still matches them
         PackageList current; // that list, which a 304 hands back as the result
     };
     void start(Fetch fetch);
-    void finish(Fetch fetch, IndexResult &result);
+    void finish(Fetch fetch, SourceFetchResult &fetched);
+    ReleaseInfoStore &releases();
 
     QHash<QUuid, int> m_inFlight;
     std::function<void(PackageList)> m_release;
     std::optional<IndexValidatorStore> m_validators; // read at the first refresh
     mutable std::optional<FirstSeenStore> m_firstSeen;
     std::function<double()> m_now = &ReferenceDate::now;
+    std::optional<ReleaseInfoStore> m_releases;      // read at the first use
     qint64 m_bytesDownloaded = 0;
     FetchOptions m_options;
 };

@@ -2,6 +2,7 @@
 #include "model/repojson.h"
 #include "model/repostore.h"
 #include "platform/userdefaults.h"
+#include "sources/packagesparser.h"
 
 #include "testsupport.h"
 
@@ -232,6 +233,77 @@ private Q_SLOTS:
         const QStringList aside = QDir(dir.path()).entryList({u"savedRepos.unreadable-*"_s}, QDir::Files);
         QCOMPARE(aside.size(), 1);
         QVERIFY2(run.err.contains(u"kept as "_s + dir.filePath(aside.first())), qPrintable(run.err));
+    }
+
+    // `deb URL SUITE COMPONENT` names a distribution: its Release lists the components and
+    // architectures, each iOS list is fetched, and all packages make one source whose download
+    // links and icon are under the archive root.
+    void distributionSource()
+    {
+        REQUIRE_CORPUS(corpus);
+        TempDataDir dir;
+        TestServer server;
+        const QByteArray arm = TestData::readFile(corpus + u"/20obb__veronicateam/Packages"_s);
+        const QByteArray arm64 = TestData::readFile(corpus + u"/BandarHL__BandarHL.github.io/Packages"_s);
+        server.serve(u"dists/stable/Release"_s, "Origin: Local\nComponents: main\nArchitectures: amd64 iphoneos-arm iphoneos-arm64\n");
+        server.serve(u"dists/stable/main/binary-iphoneos-arm/Packages"_s, arm);
+        server.serve(u"dists/stable/main/binary-iphoneos-arm64/Packages"_s, arm64);
+        QVERIFY(RepoStore::saveRepos({}));
+
+        const Run run = cli({u"add"_s, u"deb [trusted=yes arch=iphoneos-arm] "_s + server.baseUrl() + u" stable main"_s}, dir.path(), true);
+        QCOMPARE(run.status, 0);
+        const RepoList stored = RepoStore::loadRepos().value_or(RepoList{});
+        QCOMPARE(stored.size(), 1);
+        const Repo &source = stored.first();
+        QCOMPARE(QString::fromStdString(source.url), server.url(u"dists/stable/"_s));
+        QCOMPARE(QString::fromStdString(source.imageURL), server.url(u"CydiaIcon.png"_s));
+        const std::string root = server.baseUrl().toStdString();
+        const PackageList expected = parsePackages(std::string_view(arm.constData(), std::size_t(arm.size())), root)
+                                   + parsePackages(std::string_view(arm64.constData(), std::size_t(arm64.size())), root);
+        QCOMPARE(source.packages.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QCOMPARE(source.packages.at(i).downloadURL, expected.at(i).downloadURL);
+        QCOMPARE(server.requestCount(u"dists/stable/main/binary-amd64/Packages"_s), 0);
+        QCOMPARE(server.requestCount(u"dists/stable/main/binary-all/Packages"_s), 0); // not listed
+        QCOMPARE(rows(cli({u"export"_s, u"--format"_s, u"list"_s}, dir.path()).out).first().first(),
+                 QByteArray("deb ") + root.c_str() + " stable main");
+    }
+
+    // Each export form read back by import on an empty data folder adds the same sources.
+    // Files that are no list, or a hostile one, add nothing and harm nothing.
+    void exportThenImport()
+    {
+        TempDataDir dir;
+        TestServer server;
+        server.serve(u"flat/Packages"_s, "Package: one\n\n");
+        server.serve(u"dists/stable/main/binary-iphoneos-arm64/Packages"_s, "Package: two\n\n");
+        const QStringList urls{server.url(u"flat/"_s), server.url(u"dists/stable/"_s)};
+        QVERIFY(RepoStore::saveRepos({repoAt(urls.at(0)), repoAt(urls.at(1))}));
+        QTemporaryDir files;
+        for (const QString &format : {u"text"_s, u"list"_s, u"sources"_s, u"json"_s}) {
+            const Run exported = cli({u"export"_s, u"--format"_s, format}, dir.path());
+            QCOMPARE(exported.status, 0);
+            const QString file = writeFile(files, u"sources."_s + format, exported.out);
+            TempDataDir empty;
+            const Run imported = cli({u"import"_s, file}, empty.path(), true);
+            QVERIFY2(imported.status == 0, qPrintable(format + u": "_s + imported.err));
+            QCOMPARE(storedUrls().mid(defaultRepos().size()), urls);
+        }
+
+        QByteArray many;
+        for (int i = 0; i < 100'000; ++i)
+            many += "https://host" + QByteArray::number(i) + ".example/\n";
+        const QByteArray unknownFields = "Types: deb\nX-Repolib-Name: x\nURIs: " + urls.at(0).toUtf8()
+                                       + "\nSuites: ./\nSigned-By:\n -----BEGIN PGP-----\n ab\nEnabled: yes\n\n"
+                                         "Types: deb-src\nURIs: http://127.0.0.1:1/\nSuites: ./\n";
+        const QList<std::pair<QByteArray, int>> hostile{{many, 1}, {QByteArray("deb \x01\xff\xfe\0x", 8), 1}, {unknownFields, 0}};
+        for (const auto &[bytes, status] : hostile) {
+            TempDataDir empty;
+            const Run imported = cli({u"import"_s, writeFile(files, u"hostile"_s, bytes)}, empty.path(), true);
+            QCOMPARE(imported.status, status);
+            QCOMPARE(storedUrls().mid(defaultRepos().size()), status ? QStringList() : QStringList{urls.at(0)});
+        }
+        QCOMPARE(cli({u"export"_s, u"--format"_s, u"yaml"_s}, dir.path()).status, 2);
     }
 
     // Results are stored as they come, while other sources still run; a failed source keeps

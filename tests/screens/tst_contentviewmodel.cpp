@@ -5,12 +5,13 @@
 #include "screens/mainscreen/contentviewmodel.h"
 #include "platform/userdefaults.h"
 #include "screens/mainscreen/reposectionmodel.h"
+#include "screens/sourcedetail/repodetailviewmodel.h"
 #include "screens/updates/updatesviewmodel.h"
 #include "sources/firstseenstore.h"
-#include "platform/userdefaults.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
@@ -167,6 +168,73 @@ private Q_SLOTS:
         model.setShowAlert(false);
         model.updateAllRepos();
         QTRY_COMPARE(model.alertMessage(), failed + u"invalid"_s);
+    }
+
+    // A source's Release names it, describes it and vouches for its index; a missing, broken
+    // or address-like one changes nothing. What it said is shown again after a restart, and a
+    // Release the server reports unchanged keeps it.
+    void releaseNamesDescribesAndChecks()
+    {
+        TempDataDir data;
+        TestServer server;
+        const QByteArray sha256 = QCryptographicHash::hash(goodIndex, QCryptographicHash::Sha256).toHex();
+        const QByteArray size = QByteArray::number(goodIndex.size());
+        for (const char *name : {"labelled", "stale", "bare", "portal", "hosted"})
+            server.serve(serverPath(name), goodIndex);
+        TestServer::Answer labelled;
+        labelled.body = "Origin: Someone\nLabel:  Piyazon's Repo \nDescription: a personal repo\nMD5Sum:\n "
+                        + QByteArray(32, 'a') + " 1 Packages\nSHA256:\n " + sha256 + " " + size + " Packages\n";
+        labelled.etag = "\"r1\"";
+        server.serve(u"labelled/Release"_s, labelled);
+        server.serve(u"stale/Release"_s, "Label: Stale\nSHA256:\n " + QByteArray(64, 'b') + " " + size + " Packages\n");
+        server.serve(u"bare/Release"_s, "<html>Not here</html>", 404);
+        server.serve(u"portal/Release"_s, "<html><body>Label: Portal</body></html>");
+        server.serve(u"hosted/Release"_s, "Label: https://someone.github.io/repo\nOrigin: repo.example.org\n");
+        server.serve(u"broken/Release"_s, "Label: Broken Repo\n");
+        server.serve(serverPath("broken"), "gone", 404);
+        RepoList repos;
+        for (const char *name : {"labelled", "stale", "bare", "portal", "hosted", "broken"})
+            repos.append(served(name, server));
+        QVERIFY(RepoStore::saveRepos(repos));
+
+        const QStringList names{u"Piyazon's Repo"_s, u"Stale"_s, u"bare"_s, u"portal"_s, u"hosted"_s, u"Broken Repo"_s};
+        const QList<bool> mismatches{false, true, false, false, false, false};
+        const auto check = [&](ContentViewModel &model) {
+            RepoSectionModel *rows = model.otherRepos();
+            QCOMPARE(rows->rowCount(), names.size());
+            for (int row = 0; row < names.size(); ++row) {
+                QCOMPARE(rows->index(row).data(RepoSectionModel::NameRole).toString(), names.at(row));
+                QCOMPARE(rows->index(row).data(RepoSectionModel::IndexMismatchRole).toBool(), mismatches.at(row));
+            }
+            QCOMPARE(find(model, "stale")->packages.size(), 2); // a stale Release rejects nothing
+            RepoDetailViewModel detail;
+            detail.setContentModel(&model);
+            detail.setRepoId(find(model, "labelled")->id.toString());
+            QCOMPARE(detail.title(), names.at(0));
+            QCOMPARE(detail.releaseDescription(), u"a personal repo"_s);
+            QVERIFY(!detail.indexMismatch());
+            detail.setRepoId(find(model, "stale")->id.toString());
+            QVERIFY(detail.indexMismatch());
+            model.setSearchText(u"piyazon"_s);
+            QCOMPARE(model.filteredRepos(), QList<int>{0});
+            model.setSearchText({});
+        };
+        {
+            ContentViewModel model;
+            appear(model);
+            QTRY_VERIFY(std::none_of(model.repos().cbegin(), model.repos().cend(), [](const Repo &r) { return r.isUpdating; }));
+            check(model);
+            QCOMPARE(model.alertMessage(), u"فشل في جلب الحزم من السورس: Broken Repo"_s);
+        }
+        server.setHolding(true);
+        ContentViewModel restarted;
+        appear(restarted);
+        check(restarted); // from beside the store, before any answer
+        server.setHolding(false);
+        server.release();
+        QTRY_VERIFY(std::none_of(restarted.repos().cbegin(), restarted.repos().cend(), [](const Repo &r) { return r.isUpdating; }));
+        QCOMPARE(server.lastHeader(u"labelled/Release"_s, "If-None-Match"), QByteArray("\"r1\""));
+        check(restarted);
     }
 
     // Results follow their source, not its position, through a deletion and a reload while

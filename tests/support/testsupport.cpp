@@ -59,6 +59,13 @@ bool TestServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
     QString path = request.url().path();
     if (path.startsWith(u'/'))
         path.remove(0, 1);
+    // Sources ask for a Release beside every index: one that no test serves is answered at
+    // once and not counted, so tests about indexes see index requests only.
+    if (path.endsWith(u"Release") && !m_answers.contains(path)) {
+        auto responder = makeResponder(request, socket);
+        answer(path, responder);
+        return true;
+    }
     ++m_total;
     ++m_counts[path];
     m_lastHeaders.insert(path, request.headers());

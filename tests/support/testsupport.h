@@ -47,6 +47,7 @@ public:
     void serve(const QString &path, Answer answer) { m_answers.insert(path, std::move(answer)); }
     void serve(const QString &path, const QByteArray &body, int status = 200);
 
+    // A Release path not served is answered 404 at once, never held nor counted.
     // While holding, requests are queued instead of answered; release() answers them in
     // arrival order.
     void setHolding(bool holding) { m_holding = holding; }

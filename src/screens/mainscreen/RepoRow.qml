@@ -21,6 +21,7 @@ ColumnLayout {
     required property real updateProgress
     // "جديد: N" while N of its packages are marked new, else empty.
     required property string newCountText
+    required property bool indexMismatch
 
     spacing: 6
 
@@ -128,6 +129,17 @@ ColumnLayout {
         wrapMode: Text.Wrap
         font: SystemStyle.caption
         color: SystemStyle.red
+        Layout.alignment: Qt.AlignHCenter
+    }
+    Label {
+        Accessible.ignored: true
+        objectName: "indexMismatchNote"
+        visible: row.indexMismatch
+        text: "الفهرس لا يطابق ملف Release"
+        Layout.maximumWidth: row.width - 32
+        wrapMode: Text.Wrap
+        font: SystemStyle.caption
+        color: SystemStyle.orange
         Layout.alignment: Qt.AlignHCenter
     }
     Label {

@@ -22,6 +22,7 @@ Item {
     required property bool isUpdating
     required property real updateProgress
     required property string newCountText
+    required property bool indexMismatch
     required property bool isPinned
     required property bool isFixed
     // Which swipe buttons the row offers: the pin button and the delete button.
@@ -195,6 +196,7 @@ Item {
             name: row.name
             url: row.url
             failureReason: row.failureReason
+            indexMismatch: row.indexMismatch
             imageURL: row.imageURL
             packageCount: row.packageCount
             lastUpdatedText: row.lastUpdatedText

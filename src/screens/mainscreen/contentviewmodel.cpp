@@ -32,6 +32,7 @@ ContentViewModel::ContentViewModel(QObject *parent)
     , m_live(new LiveRepoList(&m_repos, [store = m_store](const RepoList &repos) { store->save(repos); }, this))
 {
     connect(m_catalog, &CatalogSearch::ready, this, &ContentViewModel::updateFilteredPackages);
+    connect(m_adder, &RepoAdder::releaseRead, m_live, &LiveRepoList::keepRelease);
     connect(m_adder, &RepoAdder::repoReady, this, &ContentViewModel::appendRepo);
     connect(m_adder, &RepoAdder::failed, this, [this](int, const QString &message) { alert(message); });
     connect(m_adder, &RepoAdder::finished, this,
@@ -46,7 +47,10 @@ ContentViewModel::ContentViewModel(QObject *parent)
     connect(m_live, &LiveRepoList::sourceChanged, this, &ContentViewModel::sourceChanged);
     connect(m_live, &LiveRepoList::idle, this, &ContentViewModel::updateRefreshing);
     connect(m_live, &LiveRepoList::refreshFailed, this,
-            [this](int position) { alertRefreshFailure(RefreshOutcome::alertMessage(m_repos.at(position))); });
+            [this](int position) { alertRefreshFailure(RefreshOutcome::alertMessage(m_live->title(m_repos.at(position)))); });
+    const auto releases = [live = m_live](const QUuid &id) { return live->releaseInfo(id); };
+    m_pinned->setReleases(releases);
+    m_other->setReleases(releases);
     connect(m_live, &LiveRepoList::idle, this, [] { Announcer::instance()->announce(u"انتهى التحديث"_s); });
     m_pinned->setOutcomes(&m_live->outcomes());
     m_other->setOutcomes(&m_live->outcomes());
@@ -172,7 +176,8 @@ int ContentViewModel::otherCount() const
 bool ContentViewModel::matchesSearch(const Repo &repo) const
 {
     const QString query = searchFold(m_searchText);
-    return searchMatches(QString::fromStdString(repo.name), query) || searchMatches(QString::fromStdString(repo.url), query);
+    return searchMatches(QString::fromStdString(repo.name), query) || searchMatches(m_live->title(repo), query)
+        || searchMatches(QString::fromStdString(repo.url), query);
 }
 
 QList<int> ContentViewModel::filteredRepos() const
@@ -360,6 +365,11 @@ std::optional<Repo> ContentViewModel::repo(const QString &repoId) const
     return i < 0 ? std::nullopt : std::optional<Repo>(m_repos.at(i));
 }
 
+const ReleaseInfo *ContentViewModel::releaseInfo(const QUuid &id) const
+{
+    return m_live->releaseInfo(id);
+}
+
 QString ContentViewModel::repoName(const QString &repoId) const
 {
     const int i = positionOf(QUuid::fromString(repoId));
@@ -414,6 +424,12 @@ void ContentViewModel::alertRefreshFailure(const QString &message)
     }
     alert(message);
     m_alertListsFailures = true;
+}
+
+void ContentViewModel::openAddSheet(const QStringList &addresses)
+{
+    Q_EMIT addSheetFilled(addresses.join(u'\n'));
+    setShowingAddRepo(true);
 }
 
 void ContentViewModel::alert(const QString &message)

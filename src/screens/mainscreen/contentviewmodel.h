@@ -142,11 +142,16 @@ public:
     [[nodiscard]] RepoAdder *repoAdder() const { return m_adder; }
     // Appends a source at the end of the list and writes the list.
     void appendRepo(const Repo &repo);
+    // Opens the add sheet with these addresses in its text; nothing is added before its save.
+    Q_INVOKABLE void openAddSheet(const QStringList &addresses);
     // Shows a message in the one alert; the last message set wins.
     void alert(const QString &message);
     // Shows a refresh failure: while the alert already shows failures of this refresh, the
     // message is added as a line of its own, so one alert names every source that failed.
     void alertRefreshFailure(const QString &message);
+
+    // What the source's Release said, or null.
+    [[nodiscard]] const ReleaseInfo *releaseInfo(const QUuid &id) const;
 
     // A copy of one source, for the screens pushed from a row.
     [[nodiscard]] std::optional<Repo> repo(const QString &repoId) const;
@@ -160,6 +165,8 @@ public:
 
 Q_SIGNALS:
     void showingAddRepoChanged();
+    // The add sheet is to show this text.
+    void addSheetFilled(const QString &text);
     void showAlertChanged();
     void alertMessageChanged();
     void searchTextChanged();

@@ -27,12 +27,13 @@ QVariant RepoSectionModel::data(const QModelIndex &index, int role) const
     if (position < 0)
         return {}; // a source already gone from the list, about to leave the section
     const Repo &repo = m_repos->at(position);
+    const ReleaseInfo *release = m_releases ? m_releases(repo.id) : nullptr;
     switch (role) {
     case IdRole:
         return repo.id.toString(QUuid::WithoutBraces);
     case Qt::DisplayRole:
     case NameRole:
-        return QString::fromStdString(repo.name);
+        return release && !release->title.isEmpty() ? release->title : QString::fromStdString(repo.name);
     case UrlRole:
         return QString::fromStdString(repo.url);
     case ImageUrlRole:
@@ -55,6 +56,8 @@ QVariant RepoSectionModel::data(const QModelIndex &index, int role) const
         return repo.updateProgress;
     case NewCountTextRole:
         return PackageNews::markedCountText(m_markedCount ? m_markedCount(repo) : 0);
+    case IndexMismatchRole:
+        return release && release->indexMismatch();
     }
     return {};
 }
@@ -74,6 +77,7 @@ QHash<int, QByteArray> RepoSectionModel::roleNames() const
         {UpdateProgressRole, "updateProgress"},
         {FailureReasonRole, "failureReason"},
         {NewCountTextRole, "newCountText"},
+        {IndexMismatchRole, "indexMismatch"},
     };
     return names;
 }

@@ -2,6 +2,7 @@
 
 #include "model/repo.h"
 #include "sources/refreshoutcomestore.h"
+#include "sources/releaseinfo.h"
 
 #include <QAbstractListModel>
 #include <QtQml/qqmlregistration.h>
@@ -30,11 +31,13 @@ public:
         UpdateProgressRole,
         FailureReasonRole, // why the last refresh failed; empty when it did not
         NewCountTextRole, // "جديد: N" while N of its packages are marked, else empty
+        IndexMismatchRole,
     };
     Q_ENUM(Role)
 
     using Filter = std::function<bool(const Repo &)>;
     using MarkedCount = std::function<int(const Repo &)>;
+    using ReleaseLookup = std::function<const ReleaseInfo *(const QUuid &)>;
 
     RepoSectionModel(const RepoList *repos, QObject *parent = nullptr);
     // Where the rows read each source's last refresh outcome; it must outlive the model.
@@ -46,6 +49,9 @@ public:
     [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
     [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
+
+    // Where the rows find what each source's Release said: its title is the name shown.
+    void setReleases(ReleaseLookup lookup) { m_releases = std::move(lookup); }
 
     // Position in the main screen's list of the source shown at a row.
     [[nodiscard]] int listPosition(int row) const { return m_positions.at(row); }
@@ -65,4 +71,5 @@ private:
     QList<int> m_positions;
     QList<QUuid> m_ids;
     MarkedCount m_markedCount;
+    ReleaseLookup m_releases;
 };

@@ -74,6 +74,31 @@ Page {
         header: ColumnLayout {
             width: grid.width
             spacing: 8
+            Label {
+                objectName: "releaseDescription"
+                visible: text.length > 0
+                Layout.fillWidth: true
+                Layout.leftMargin: SystemStyle.padding
+                Layout.rightMargin: SystemStyle.padding
+                Layout.topMargin: SystemStyle.padding
+                text: BidirectionalText.isolated(viewModel.releaseDescription)
+                horizontalAlignment: Text.AlignLeft
+                wrapMode: Text.Wrap
+                font: SystemStyle.subheadline
+                color: SystemStyle.secondary
+            }
+            Label {
+                objectName: "indexMismatchNote"
+                visible: viewModel.indexMismatch
+                Layout.fillWidth: true
+                Layout.leftMargin: SystemStyle.padding
+                Layout.rightMargin: SystemStyle.padding
+                text: "الفهرس لا يطابق ملف Release"
+                horizontalAlignment: Text.AlignLeft
+                wrapMode: Text.Wrap
+                font: SystemStyle.caption
+                color: SystemStyle.orange
+            }
             // With large text the section menu takes a line of its own under the segments.
             SourceFacts {
                 objectName: "sourceFacts"

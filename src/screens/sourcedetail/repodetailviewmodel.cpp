@@ -2,6 +2,8 @@
 
 #include "platform/platformservices.h"
 #include "screens/controls/announcer.h"
+#include "sources/releaseinfo.h"
+
 #include "screens/mainscreen/contentviewmodel.h"
 #include "sources/packagenews.h"
 #include "screens/packagegrid/packagelistmodel.h"
@@ -42,6 +44,7 @@ void RepoDetailViewModel::setRepo(const Repo &repo)
     // lacks simply matches nothing.
     reorder();
     Q_EMIT repoChanged();
+    Q_EMIT releaseChanged();
     if (sectionGone)
         Q_EMIT selectedSectionChanged();
 }
@@ -124,6 +127,7 @@ void RepoDetailViewModel::follow()
         Q_EMIT failureReasonChanged();
     }
     setUpdating(current->isUpdating);
+    Q_EMIT releaseChanged(); // a refresh may have read a new Release
     // A refresh that begins changes only the source's progress, which this screen does not show.
     if (current->name == m_repo.name && samePackages(current->packages, m_repo.packages))
         return;
@@ -150,9 +154,27 @@ void RepoDetailViewModel::setUpdating(bool updating)
     Q_EMIT isUpdatingChanged();
 }
 
+const ReleaseInfo *RepoDetailViewModel::release() const
+{
+    return m_content ? m_content->releaseInfo(m_repo.id) : nullptr;
+}
+
 QString RepoDetailViewModel::title() const
 {
-    return QString::fromStdString(m_repo.name);
+    const ReleaseInfo *info = release();
+    return info && !info->title.isEmpty() ? info->title : QString::fromStdString(m_repo.name);
+}
+
+QString RepoDetailViewModel::releaseDescription() const
+{
+    const ReleaseInfo *info = release();
+    return info ? info->description : QString();
+}
+
+bool RepoDetailViewModel::indexMismatch() const
+{
+    const ReleaseInfo *info = release();
+    return info && info->indexMismatch();
 }
 
 QStringList RepoDetailViewModel::availableArchitectures() const

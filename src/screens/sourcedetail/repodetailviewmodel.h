@@ -16,6 +16,7 @@
 class ContentViewModel;
 class PackageListModel;
 class PackageSearch;
+struct ReleaseInfo;
 
 // State and actions of the screen that lists one source's packages: the search over package
 // names, the architecture choice, the filtered grid, and the scroll-to-top button. Given the
@@ -29,9 +30,11 @@ class RepoDetailViewModel : public QObject
     Q_PROPERTY(QVariant repo READ repoVariant WRITE setRepoVariant NOTIFY repoChanged)
     Q_PROPERTY(ContentViewModel *contentModel READ contentModel WRITE setContentModel NOTIFY contentModelChanged)
     Q_PROPERTY(QString repoId READ repoId WRITE setRepoId NOTIFY repoIdChanged)
-    Q_PROPERTY(QString title READ title NOTIFY repoChanged)
     Q_PROPERTY(QString address READ address NOTIFY repoChanged)
     Q_PROPERTY(QString failureReason READ failureReason NOTIFY failureReasonChanged)
+    Q_PROPERTY(QString title READ title NOTIFY releaseChanged)
+    Q_PROPERTY(QString releaseDescription READ releaseDescription NOTIFY releaseChanged)
+    Q_PROPERTY(bool indexMismatch READ indexMismatch NOTIFY releaseChanged)
     Q_PROPERTY(QStringList availableArchitectures READ availableArchitectures NOTIFY repoChanged)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(QString selectedArchitecture READ selectedArchitecture WRITE setSelectedArchitecture NOTIFY selectedArchitectureChanged)
@@ -68,6 +71,8 @@ public:
     [[nodiscard]] QString repoId() const { return m_repoId; }
     void setRepoId(const QString &id);
 
+    // The title its Release gives, else its name; the Release's description; whether the
+    // index fetched is not the one the Release describes.
     [[nodiscard]] QString title() const;
     [[nodiscard]] QString address() const { return QString::fromStdString(m_repo.url); }
     // Why the source's last refresh failed, while it is followed; empty otherwise.
@@ -76,6 +81,8 @@ public:
     Q_INVOKABLE void retry();
     // Copies the source's address as it is stored.
     Q_INVOKABLE void copyAddress();
+    [[nodiscard]] QString releaseDescription() const;
+    [[nodiscard]] bool indexMismatch() const;
     [[nodiscard]] QStringList availableArchitectures() const;
     // A picker value as shown and read: the value meaning no filter in Arabic, others as given.
     [[nodiscard]] Q_INVOKABLE static QString architectureText(const QString &value);
@@ -106,6 +113,7 @@ public:
     Q_INVOKABLE void scrollToTop();
 
 Q_SIGNALS:
+    void releaseChanged();
     void repoChanged();
     void contentModelChanged();
     void repoIdChanged();
@@ -123,6 +131,7 @@ Q_SIGNALS:
     void scrollRequested(bool eased);
 
 private:
+    [[nodiscard]] const ReleaseInfo *release() const;
     void refilter();
     void reorder();
     void follow();
