@@ -20,7 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-templates, \
 qml6-module-qtquick-layouts, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, \
-qml6-module-qtqml-models, libqt6svg6, qt6-image-formats-plugins, fonts-noto-core, \
+qml6-module-qtqml-models, qml6-module-qtquick-dialogs, libqt6svg6, qt6-image-formats-plugins, fonts-noto-core, \
 fonts-noto-color-emoji")
 # Wayland sessions; xdg-mime tells whether Sileo's addresses have a handler.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")

@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
+import QtQuick.Dialogs
 import Vexlo
 
 // The one window: the main screen at the root of a navigation stack.
@@ -22,6 +23,31 @@ ApplicationWindow {
     ContentViewModel {
         id: contentModel
         objectName: "contentModel"
+    }
+    // What a start asks for: this one's arguments now, a later start's when handed over.
+    property var launchArguments: []
+    function handleArguments(args) { transfer.handleArguments(args) }
+    Component.onCompleted: Qt.callLater(() => transfer.handleArguments(window.launchArguments))
+
+    SourceListTransfer {
+        id: transfer
+        objectName: "sourceListTransfer"
+        contentModel: contentModel
+    }
+    FileDialog {
+        id: importDialog
+        title: "استيراد السورسات…"
+        fileMode: FileDialog.OpenFile
+        nameFilters: ["قوائم السورسات (*.list *.sources *.txt *.json)", "كل الملفات (*)"]
+        onAccepted: transfer.importFrom(selectedFile)
+    }
+    FileDialog {
+        id: exportDialog
+        title: "تصدير السورسات…"
+        fileMode: FileDialog.SaveFile
+        currentFile: "vexlo.list"
+        nameFilters: ["قائمة apt (*.list)", "deb822 (*.sources)", "عناوين (*.txt)", "JSON (*.json)"]
+        onAccepted: transfer.exportTo(selectedFile)
     }
 
     // Escape goes back from a pushed screen; Ctrl+F finds the shown screen's search field.
@@ -60,6 +86,8 @@ ApplicationWindow {
             }
             onUpdatesOpened: stack.push(updates, { contentModel: contentModel })
             onProfileRequested: contentModel.openProfile()
+            onImportRequested: importDialog.open()
+            onExportRequested: exportDialog.open()
         }
     }
 

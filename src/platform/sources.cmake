@@ -5,5 +5,6 @@ target_sources(vexlocore PRIVATE
     platform/desktopservices.h platform/desktopservices.cpp
     platform/networkaccess.h platform/networkaccess.cpp
     platform/platformservices.h platform/platformservices.cpp
+    platform/singleinstance.h platform/singleinstance.cpp
     platform/userdefaults.h platform/userdefaults.cpp
 )

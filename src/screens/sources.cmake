@@ -8,6 +8,7 @@ target_sources(vexlocore PRIVATE
     screens/mainscreen/contentviewmodel.h screens/mainscreen/contentviewmodel.cpp
     screens/mainscreen/reposectionmodel.h screens/mainscreen/reposectionmodel.cpp
     screens/mainscreen/deletedrepos.h screens/mainscreen/deletedrepos.cpp
+    screens/mainscreen/sourcelisttransfer.h screens/mainscreen/sourcelisttransfer.cpp
     screens/packagegrid/packagelistmodel.h screens/packagegrid/packagelistmodel.cpp
     screens/packagegrid/packagerowmodel.h screens/packagegrid/packagerowmodel.cpp
     screens/sourcedetail/repodetailviewmodel.h screens/sourcedetail/repodetailviewmodel.cpp

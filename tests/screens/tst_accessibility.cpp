@@ -113,11 +113,11 @@ private Q_SLOTS:
         // address), the search field and the rows; Shift+Tab goes back.
         QVERIFY(!find(app.root(), u"profileLink"_s)->isVisible());
         QStringList order;
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 8; ++i) {
             app.key(Qt::Key_Tab);
             order.append(app.focused());
         }
-        QCOMPARE(order, (QStringList{u"addButton"_s, u"refreshButton"_s, u"allPackagesButton"_s, u"updatesButton"_s,
+        QCOMPARE(order, (QStringList{u"addButton"_s, u"listMenuButton"_s, u"refreshButton"_s, u"allPackagesButton"_s, u"updatesButton"_s,
                                      u"searchField"_s, u"a"_s, u"b"_s}));
         app.key(Qt::Key_Backtab);
         QCOMPARE(app.focused(), u"a"_s);

@@ -1,10 +1,13 @@
 #include "model/repostore.h"
 #include "screens/addsource/addrepoviewmodel.h"
+#include "platform/singleinstance.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "screens/mainscreen/sourcelisttransfer.h"
 #include "sources/repoadder.h"
 #include "sources/sourceaddress.h"
 #include "testsupport.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QDir>
 #include <QTest>
@@ -258,6 +261,44 @@ private Q_SLOTS:
         QTRY_VERIFY(!sheet.isLoading());
         QVERIFY(!model.showingAddRepo());
         QCOMPARE(urls(model.repos()), (QStringList{server.url(u"a/"_s), server.url(u"b/"_s)}));
+    }
+    // A second start on the same data folder hands its link to the first and ends; the link
+    // fills the sheet and adds nothing. A list file given at start is imported.
+    void secondStartHandsItsArgumentsOver()
+    {
+        TempDataDir data;
+        TestServer server;
+        server.serve(u"flat/Packages"_s, sampleIndex);
+        Screen screen;
+        screen.model.setShowingAddRepo(false);
+        SourceListTransfer transfer;
+        transfer.setContentModel(&screen.model);
+        SingleInstance first(data.path());
+        QVERIFY(first.claim({}));
+        connect(&first, &SingleInstance::argumentsReceived, &transfer, &SourceListTransfer::handleArguments);
+
+        QProcess second;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"VEXLO_DATA_DIR"_s, data.path());
+        env.insert(u"ASAN_OPTIONS"_s, u"detect_leaks=0"_s);
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(VEXLO_APP), {u"vexlo://add?url=https%3A%2F%2Fa.example%2F&url=https://b.example/repo&x=1"_s});
+        QVERIFY(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 30'000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY(screen.model.showingAddRepo());
+        QCOMPARE(screen.sheet.repoURLs(), u"https://a.example/\nhttps://b.example/repo"_s);
+        QVERIFY(screen.model.repos().isEmpty());
+
+        const QString list = data.filePath(u"mine.list"_s);
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("# mine\ndeb " + server.url(u"flat/"_s).toUtf8() + " ./\n");
+        file.close();
+        QSignalSpy ended(screen.model.repoAdder(), &RepoAdder::finished);
+        transfer.handleArguments({u"vexlo://other?url=https://c.example/"_s, list});
+        QVERIFY(ended.wait(20'000));
+        QCOMPARE(urls(screen.model.repos()), QStringList{server.url(u"flat/"_s)});
+        QCOMPARE(screen.sheet.repoURLs(), u"https://a.example/\nhttps://b.example/repo"_s); // not an add link
     }
 };
 

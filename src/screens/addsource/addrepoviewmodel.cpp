@@ -13,11 +13,14 @@ void AddRepoViewModel::setContentModel(ContentViewModel *model)
     if (m_content == model)
         return;
     disconnect(m_finished);
+    disconnect(m_filled);
     m_content = model;
     m_batch = 0;
     setLoading(false);
-    if (m_content)
+    if (m_content) {
         m_finished = connect(m_content->repoAdder(), &RepoAdder::finished, this, &AddRepoViewModel::batchFinished);
+        m_filled = connect(m_content, &ContentViewModel::addSheetFilled, this, &AddRepoViewModel::setRepoURLs);
+    }
     Q_EMIT contentModelChanged();
 }
 

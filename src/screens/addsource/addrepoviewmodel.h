@@ -53,6 +53,7 @@ private:
 
     QPointer<ContentViewModel> m_content;
     QMetaObject::Connection m_finished;
+    QMetaObject::Connection m_filled;
     QString m_repoURLs;
     QString m_failedURLs;
     bool m_isLoading = false;

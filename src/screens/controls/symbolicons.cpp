@@ -37,6 +37,7 @@ const QHash<QString, char16_t> &glyphs()
         {QStringLiteral("photo"), 0xe410},                     // photo
         {QStringLiteral("arrow.up.arrow.down"), 0xe164},       // sort
         {QStringLiteral("sparkles"), 0xe031},                  // new_releases
+        {QStringLiteral("ellipsis.circle"), 0xe5d4},           // more_vert
     };
     return table;
 }

@@ -14,6 +14,9 @@ Page {
     // Pushes the updates screen.
     signal updatesOpened()
     signal profileRequested()
+    // The list's file actions; whoever shows the platform's file dialogs answers them.
+    signal importRequested()
+    signal exportRequested()
 
     background: Rectangle { color: SystemStyle.secondaryBackground }
     Accessible.name: "Vexlo"
@@ -38,6 +41,16 @@ Page {
         sequence: "Ctrl+U"
         enabled: page.isCurrent
         onActivated: page.updatesOpened()
+    }
+    Shortcut {
+        sequence: "Ctrl+O"
+        enabled: page.isCurrent
+        onActivated: page.importRequested()
+    }
+    Shortcut {
+        sequence: "Ctrl+S"
+        enabled: page.isCurrent
+        onActivated: page.exportRequested()
     }
     Shortcut {
         sequence: "Ctrl+Shift+A"
@@ -127,6 +140,31 @@ Page {
                 FocusRing {}
                 contentItem: SymbolIcon { name: "plus"; size: 20; color: SystemStyle.accent }
                 onClicked: page.model.showingAddRepo = !page.model.showingAddRepo
+            }
+            ToolButton {
+                objectName: "listMenuButton"
+                implicitWidth: 30; implicitHeight: 30
+                padding: 0
+                background: null
+                Accessible.name: "قائمة السورسات"
+                FocusRing {}
+                contentItem: SymbolIcon { name: "ellipsis.circle"; size: 20; color: SystemStyle.accent }
+                onClicked: listMenu.open()
+                Menu {
+                    id: listMenu
+                    objectName: "listMenu"
+                    y: parent.height
+                    MenuItem {
+                        objectName: "importItem"
+                        text: "استيراد السورسات…"
+                        onTriggered: page.importRequested()
+                    }
+                    MenuItem {
+                        objectName: "exportItem"
+                        text: "تصدير السورسات…"
+                        onTriggered: page.exportRequested()
+                    }
+                }
             }
             // "Vexlo " and the product's mark in place of the private-use character that
             // ends the title text; without the mark only the words show.
