@@ -4,10 +4,13 @@
 
 #include <memory>
 
-void fetchRelease(const QString &address, const IndexValidators &known, QObject *context,
-                  std::function<void(ReleaseOutcome)> done)
+void fetchRelease(const QString &address, const IndexValidators &known, const FetchOptions &limits,
+                  QObject *context, std::function<void(ReleaseOutcome)> done)
 {
     FetchOptions options;
+    options.transferTimeoutMs = limits.transferTimeoutMs;
+    options.lowSpeedWindowMs = limits.lowSpeedWindowMs;
+    options.lowSpeedBytes = limits.lowSpeedBytes;
     options.maxBytes = qint64(16) << 20;
     options.compressedNames = false;
     if (known.canRevalidate())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "indexfetcher.h"
 #include "indexvalidators.h"
 #include "releasefile.h"
 
@@ -24,6 +25,8 @@ struct ReleaseOutcome
 };
 
 // Fetches a Release, bounded like a picture, asking whether it changed when `known` can ask.
-// `done` runs once on the thread of `context`, unless `context` is destroyed first.
-void fetchRelease(const QString &address, const IndexValidators &known, QObject *context,
-                  std::function<void(ReleaseOutcome)> done);
+// It gives up on a slow server as soon as the index fetch of `limits` would, so a stalled
+// Release never holds back its source's result. `done` runs once on the thread of `context`,
+// unless `context` is destroyed first.
+void fetchRelease(const QString &address, const IndexValidators &known, const FetchOptions &limits,
+                  QObject *context, std::function<void(ReleaseOutcome)> done);

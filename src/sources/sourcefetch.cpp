@@ -70,12 +70,17 @@ struct Flat
     std::shared_ptr<DigestRequest> digest = std::make_shared<DigestRequest>();
     std::optional<IndexResult> index;
     std::optional<ReleaseOutcome> release;
+    bool finished = false;
 
+    // A failed index ends the source at once: its Release, still on its way, could change
+    // nothing but the title, and a failure is not held back for it.
     void finishIfDone()
     {
-        if (!index || !release)
+        if (finished || !index || (!release && index->ok()))
             return;
-        SourceFetchResult result{std::move(*index), releaseInfo(*release, std::move(request.known))};
+        finished = true;
+        SourceFetchResult result{std::move(*index),
+                                 release ? releaseInfo(*release, std::move(request.known)) : std::move(request.known)};
         if (result.index.ok() && !result.index.notModified) {
             result.index.digest.path = relativePath(result.index.validators.address, request.base);
             result.release.fetched = {result.index.digest};
@@ -98,7 +103,7 @@ void fetchFlat(SourceFetchRequest request, QObject *context, std::function<void(
                       flat->finishIfDone();
                   },
                   options);
-    fetchRelease(flat->request.base + u"Release"_s, flat->request.known.validators, context,
+    fetchRelease(flat->request.base + u"Release"_s, flat->request.known.validators, flat->request.options, context,
                  [flat](ReleaseOutcome outcome) {
                      flat->digest->decide(wantedDigests(outcome, flat->request.known));
                      flat->release = std::move(outcome);
@@ -145,7 +150,7 @@ void fetchDistribution(SourceFetchRequest request, const QString &root, QObject 
                        std::function<void(SourceFetchResult)> done)
 {
     // The Release names the lists, so it comes first; `done` below runs only while `context` lives.
-    fetchRelease(request.base + u"Release"_s, {}, context,
+    fetchRelease(request.base + u"Release"_s, {}, request.options, context,
                  [context, root, request, done = std::move(done)](ReleaseOutcome outcome) mutable {
         auto lists = std::make_shared<Lists>();
         lists->base = request.base;
