@@ -302,6 +302,11 @@ def main():
         server.failing = set()
 
         rows = {n.name.split("،")[0]: n for n in nodes(app) if n.getRole() == pyatspi.ROLE_LIST_ITEM}
+        # A row says it is pinned, and a failed one says why, as it is drawn.
+        check("Alpha's row read as pinned", lambda: "مثبّت" in rows["Alpha"].name)
+        check("Delta's row read with its failure",
+              lambda: "فشل التحديث: لا يوجد فهرس حزم على هذا العنوان" in rows["Delta"].name
+              and "فشل التحديث" not in rows["Beta"].name)
         failures.extend("a name with direction marks: " + repr(name) for name in marked(app))
 
         # An open sheet hides the main screen from the reader.
