@@ -1,6 +1,7 @@
 #include "screens/allpackages/allpackagesviewmodel.h"
 #include "screens/mainscreen/contentviewmodel.h"
 #include "screens/packagegrid/packagelistmodel.h"
+#include "screens/packagegrid/packagerowmodel.h"
 #include "screens/sourcedetail/repodetailviewmodel.h"
 #include "records.h"
 #include "testsupport.h"
@@ -93,6 +94,16 @@ private Q_SLOTS:
         PackageListModel list;
         list.setPackages(packages);
         QAbstractItemModelTester tester(&list, QtTestFailures);
+        // The grid's rows of three follow every change without a reset of their own: a view
+        // would make its cards anew. A reset of the packages comes as `replaced`.
+        PackageRowModel rows;
+        rows.setColumns(3);
+        rows.setPackages(&list);
+        QAbstractItemModelTester rowTester(&rows, QtTestFailures);
+        QSignalSpy rowResets(&rows, &QAbstractItemModel::modelReset);
+        QSignalSpy listResets(&list, &QAbstractItemModel::modelReset);
+        QSignalSpy replaced(&rows, &PackageRowModel::replaced);
+        QSignalSpy rowChanges(&rows, &QAbstractItemModel::dataChanged);
         QRandomGenerator random(7);
         for (int round = 0; round < 60; ++round) {
             // From sparse to dense sets, so both precise changes and resets occur.
@@ -101,13 +112,26 @@ private Q_SLOTS:
             for (std::uint32_t i = 0; i < 300; ++i)
                 if (random.bounded(keepOneIn) == 0)
                     next.push_back(i);
+            const qsizetype resetsBefore = listResets.count();
             list.setVisible(next);
             QCOMPARE(list.visible(), next);
+            if (listResets.count() > resetsBefore && !next.empty()) { // every row shows others now
+                QCOMPARE(rowChanges.last().at(0).toModelIndex().row(), 0);
+                QCOMPARE(rowChanges.last().at(1).toModelIndex().row(), rows.rowCount() - 1);
+            }
             for (int row = 0; row < list.rowCount(); row += 17)
                 QCOMPARE(list.data(list.index(row), PackageListModel::NameRole).toString(), QString::number(next[row]));
             if (!next.empty())
                 QCOMPARE(list.rowOfPackage(int(next.back())), int(next.size()) - 1);
+            QCOMPARE(rows.rowCount(), (int(next.size()) + 2) / 3);
+            for (int row = 0; row < rows.rowCount(); row += 7) {
+                const QVariantList cards = rows.data(rows.index(row), PackageRowModel::CardsRole).toList();
+                QCOMPARE(cards.first().toMap().value(u"name"_s).toString(), QString::number(next[std::size_t(row) * 3]));
+            }
         }
+        QCOMPARE(rowResets.count(), 0);
+        QVERIFY(listResets.count() > 0);
+        QCOMPARE(replaced.count(), listResets.count());
     }
 
     // A search and the button go back to the top, also when nothing or not the first package

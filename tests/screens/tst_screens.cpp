@@ -119,9 +119,15 @@ private Q_SLOTS:
         scene.settle();
         QCOMPARE(find(screen, u"packageGrid"_s)->property("count").toInt(), 2);
         click(find(screen, u"segment_All Architectures"_s));
+        scene.settle();
+        QQuickItem *firstCard = cardRows(find(screen, u"packageGrid"_s)).first().first();
         find(screen, u"searchField"_s)->forceActiveFocus();
         type(scene.window(), "TOOL1");
         QCOMPARE(count(), u"عدد الملفات: 1"_s);
+        // A keystroke makes no card anew: the first one shows the package found.
+        scene.settle();
+        QCOMPARE(cardRows(find(screen, u"packageGrid"_s)).first(), QList<QQuickItem *>{firstCard});
+        QCOMPARE(texts(findAll(screen, u"cardName"_s)), QStringList{u"com.example.tool1"_s});
         QTest::keyClick(scene.window(), Qt::Key_Backspace);
         QCOMPARE(count(), u"عدد الملفات: 6"_s);
 

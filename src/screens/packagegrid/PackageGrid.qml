@@ -97,6 +97,13 @@ ListView {
         id: rows
         packages: grid.packages
         columns: grid.columns
+        // What a reset of the view would do: back to the top, a card's focus to the grid.
+        onReplaced: {
+            const focused = grid.Window.activeFocusItem
+            if (grid.activeFocus && focused !== grid && focused.packageRow !== undefined)
+                grid.forceActiveFocus(Qt.OtherFocusReason)
+            grid.toTop()
+        }
     }
     spacing: rowSpacing
     clip: true
@@ -134,36 +141,40 @@ ListView {
             anchors.left: parent.left
             anchors.leftMargin: grid.sidePadding
             spacing: grid.columnSpacing
+            // One card per column, kept while the row shows other packages: a change of the
+            // packages only rebinds the cards' texts, never makes them anew.
             Repeater {
-                model: cardRow.cards
+                model: grid.columns
                 PackageCard {
-                    required property var modelData
+                    required property int index
+                    readonly property var modelData: cardRow.cards[index]
                     objectName: "packageCard"
+                    visible: modelData !== undefined
                     y: (line.height - height) / 2
                     width: grid.cardWidth
-                    name: modelData.name
-                    packageDescription: modelData.packageDescription
-                    version: modelData.version
-                    sizeText: modelData.sizeText
-                    architecture: modelData.architecture
-                    hasRating: modelData.hasRating
-                    ratingText: modelData.ratingText
-                    starCount: modelData.starCount
-                    imageUrl: modelData.imageUrl
-                    displayName: modelData.displayName
-                    mark: modelData.mark
-                    packageRow: modelData.row
+                    name: modelData?.name ?? ""
+                    packageDescription: modelData?.packageDescription ?? ""
+                    version: modelData?.version ?? ""
+                    sizeText: modelData?.sizeText ?? ""
+                    architecture: modelData?.architecture ?? ""
+                    hasRating: modelData?.hasRating ?? false
+                    ratingText: modelData?.ratingText ?? ""
+                    starCount: modelData?.starCount ?? 0
+                    imageUrl: modelData?.imageUrl ?? ""
+                    displayName: modelData?.displayName ?? ""
+                    mark: modelData?.mark ?? ""
+                    packageRow: modelData?.row ?? -1
                     // The card that opened the package has the focus when it is closed again.
                     onClicked: {
                         forceActiveFocus(Qt.OtherFocusReason)
-                        grid.openPackage(modelData.row)
+                        grid.openPackage(packageRow)
                     }
                     // A card reached with Tab comes into view.
-                    onActiveFocusChanged: if (activeFocus) grid.positionViewAtIndex(grid.rowModel.rowOf(modelData.row), ListView.Contain)
+                    onActiveFocusChanged: if (activeFocus) grid.positionViewAtIndex(grid.rowModel.rowOf(packageRow), ListView.Contain)
                     onMoveRequested: (down, across) => {
-                        const target = across !== 0 ? modelData.row + across : modelData.row + down * grid.columns
+                        const target = across !== 0 ? packageRow + across : packageRow + down * grid.columns
                         // Across stays within the grid row.
-                        if (across === 0 || grid.rowModel.rowOf(target) === grid.rowModel.rowOf(modelData.row))
+                        if (across === 0 || grid.rowModel.rowOf(target) === grid.rowModel.rowOf(packageRow))
                             grid.focusCard(target)
                     }
                 }

@@ -19,7 +19,7 @@ void PackageRowModel::setPackages(PackageListModel *packages)
         m_packages->disconnect(this);
     m_packages = packages;
     if (m_packages) {
-        connect(m_packages, &QAbstractItemModel::modelReset, this, &PackageRowModel::reset);
+        connect(m_packages, &QAbstractItemModel::modelReset, this, &PackageRowModel::replace);
         connect(m_packages, &QAbstractItemModel::layoutChanged, this, &PackageRowModel::reset);
         connect(m_packages, &QAbstractItemModel::rowsMoved, this, &PackageRowModel::reset);
         connect(m_packages, &QAbstractItemModel::rowsInserted, this,
@@ -65,9 +65,15 @@ void PackageRowModel::reset()
     endResetModel();
 }
 
-void PackageRowModel::changedFrom(int packageRow)
+void PackageRowModel::replace()
 {
-    const int rows = rowsFor(packageCount());
+    resize(rowsFor(packageCount()));
+    changed(0, packageCount() - 1);
+    Q_EMIT replaced();
+}
+
+void PackageRowModel::resize(int rows)
+{
     if (rows > m_rows) {
         beginInsertRows({}, m_rows, rows - 1);
         m_rows = rows;
@@ -77,6 +83,11 @@ void PackageRowModel::changedFrom(int packageRow)
         m_rows = rows;
         endRemoveRows();
     }
+}
+
+void PackageRowModel::changedFrom(int packageRow)
+{
+    resize(rowsFor(packageCount()));
     // Every package from there on may have moved to another place.
     changed(packageRow, packageCount() - 1);
 }

@@ -8,7 +8,9 @@ class PackageListModel;
 
 // The rows of a package grid: `columns` packages of a package list per row, so that each row
 // is as tall as its own highest card. A change of the packages becomes a change of the rows
-// from the first one it touches, so a view keeps its place across partial updates.
+// from the first one it touches, so a view keeps its place across partial updates. A wholly
+// new set of packages refills the rows there are (as many are added or taken away at the
+// end), since a view makes its cards anew on a reset, which costs a frame on a keystroke.
 class PackageRowModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -40,11 +42,15 @@ public:
 Q_SIGNALS:
     void packagesChanged();
     void columnsChanged();
+    // The packages were replaced as a whole: a view goes back to its top, as after a reset.
+    void replaced();
 
 private:
     [[nodiscard]] int packageCount() const;
     [[nodiscard]] int rowsFor(int packages) const;
     void reset();
+    void replace();
+    void resize(int rows);
     void changedFrom(int packageRow);
     void changed(int firstPackageRow, int lastPackageRow);
 
