@@ -100,24 +100,45 @@ quint64 FirstSeenStore::packageKey(const Package &package)
 
 bool FirstSeenStore::record(const QUuid &source, const PackageList &packages, double now)
 {
-    const auto previous = m_sources.constFind(source);
-    const bool first = previous == m_sources.cend();
+    Recording recording = compute(prepare(source), packages, now);
+    const bool news = recording.m_news;
+    adopt(std::move(recording));
+    return news;
+}
+
+FirstSeenStore::Recording FirstSeenStore::prepare(const QUuid &source) const
+{
+    Recording recording;
+    recording.m_id = source;
+    recording.m_generation = m_generation;
+    if (const auto previous = m_sources.constFind(source); previous != m_sources.cend())
+        recording.m_previous = *previous;
+    return recording;
+}
+
+FirstSeenStore::Recording FirstSeenStore::compute(Recording recording, const PackageList &packages, double now)
+{
+    const std::optional<Source> &previous = recording.m_previous;
+    const bool first = !previous;
     QSet<quint32> identifiers;
     if (!first) {
         identifiers.reserve(previous->entries.size());
         for (const Stored &stored : previous->entries)
             identifiers.insert(stored.identifier);
     }
-    Source next;
+    Source &next = recording.m_next;
     if (!first)
         next.latestNews = previous->latestNews;
     next.entries.reserve(packages.size());
+    next.recorded = ListIdentity::of(packages);
+    next.inOrder.reserve(std::size_t(packages.size()));
     bool news = false;
     for (const Package &package : packages) {
         const quint64 key = packageKey(package);
         if (!first) {
             if (const auto known = previous->entries.constFind(key); known != previous->entries.cend()) {
                 next.entries.insert(key, *known);
+                next.inOrder.push_back({known->time, known->novelty});
                 continue;
             }
         }
@@ -127,20 +148,49 @@ bool FirstSeenStore::record(const QUuid &source, const PackageList &packages, do
             novelty = identifiers.contains(identifier) ? Novelty::Updated : Novelty::New;
         news = news || novelty != Novelty::Known;
         next.entries.insert(key, {now, identifier, novelty});
+        next.inOrder.push_back({now, novelty});
     }
     if (news)
         next.latestNews = now;
     // Nothing appeared and nothing left: the file stays as it is.
-    if (first || news || next.entries.size() != previous->entries.size()) {
-        m_sources.insert(source, std::move(next));
+    recording.m_changed = first || news || next.entries.size() != previous->entries.size();
+    recording.m_news = news;
+    recording.m_previous.reset();
+    return recording;
+}
+
+bool FirstSeenStore::adopt(Recording recording)
+{
+    if (recording.m_generation != m_generation)
+        return false;
+    m_sources.insert(recording.m_id, std::move(recording.m_next));
+    if (recording.m_changed)
         m_changed = true;
-    }
-    return news;
+    ++m_generation;
+    return true;
+}
+
+const std::vector<FirstSeenStore::Entry> *FirstSeenStore::entriesInOrder(const QUuid &source, const PackageList &packages) const
+{
+    const auto it = m_sources.constFind(source);
+    return it != m_sources.cend() && it->recorded == ListIdentity::of(packages) ? &it->inOrder : nullptr;
+}
+
+FirstSeenStore::ListIdentity FirstSeenStore::ListIdentity::of(const PackageList &packages)
+{
+    if (packages.isEmpty())
+        return {nullptr, 0, {}, {}};
+    // Package ids are made afresh for every record: a list freed and another one made at the
+    // same address is told apart by them.
+    return {packages.constData(), packages.size(), packages.constFirst().id, packages.constLast().id};
 }
 
 void FirstSeenStore::keepOnly(const QSet<QUuid> &ids)
 {
-    m_changed = m_sources.removeIf([&ids](const auto &source) { return !ids.contains(source.key()); }) > 0 || m_changed;
+    if (m_sources.removeIf([&ids](const auto &source) { return !ids.contains(source.key()); }) > 0) {
+        m_changed = true;
+        ++m_generation;
+    }
 }
 
 std::optional<FirstSeenStore::Entry> FirstSeenStore::find(const QUuid &source, const Package &package) const
@@ -194,6 +244,7 @@ QByteArray FirstSeenStore::serialize() const
 
 bool FirstSeenStore::deserialize(const QByteArray &bytes)
 {
+    ++m_generation;
     m_sources.clear();
     if (bytes.size() < 8)
         return false;
@@ -240,6 +291,7 @@ bool FirstSeenStore::deserialize(const QByteArray &bytes)
 
 void FirstSeenStore::load()
 {
+    ++m_generation;
     m_sources.clear();
     m_changed = false;
     const QString name = QString::fromUtf16(key);

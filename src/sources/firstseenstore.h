@@ -7,6 +7,7 @@
 #include <QUuid>
 
 #include <optional>
+#include <vector>
 
 // How a package came into its source's index.
 enum class Novelty : quint8 {
@@ -44,6 +45,18 @@ public:
     // what appeared as new or updated, and forget what left the index. Returns whether
     // anything appeared.
     bool record(const QUuid &source, const PackageList &packages, double now);
+
+    // The same in steps, so that the work on a whole distribution's packages can run on
+    // another thread: `prepare` on the store's thread, `compute` anywhere, then `adopt` on
+    // the store's thread, which refuses (returning false) when the store changed meanwhile.
+    class Recording;
+    [[nodiscard]] Recording prepare(const QUuid &source) const;
+    [[nodiscard]] static Recording compute(Recording recording, const PackageList &packages, double now);
+    bool adopt(Recording recording);
+
+    // The entry of each of these packages, in their order, when they are the very list last
+    // recorded for the source (a list read back from the store is another); else null.
+    [[nodiscard]] const std::vector<Entry> *entriesInOrder(const QUuid &source, const PackageList &packages) const;
     // Forgets every source but these.
     void keepOnly(const QSet<QUuid> &ids);
 
@@ -66,12 +79,35 @@ private:
         quint32 identifier; // hash of the identifier alone: tells an update from a new package
         Novelty novelty;
     };
+    // Tells the list last recorded from every other one, without holding on to it.
+    struct ListIdentity
+    {
+        const Package *data = nullptr;
+        qsizetype size = -1;
+        QUuid first, last;
+        [[nodiscard]] static ListIdentity of(const PackageList &packages);
+        bool operator==(const ListIdentity &) const = default;
+    };
     struct Source
     {
         std::optional<double> latestNews;
         QHash<quint64, Stored> entries;
+        ListIdentity recorded; // the list that inOrder describes
+        std::vector<Entry> inOrder;
     };
 
     QHash<QUuid, Source> m_sources;
     bool m_changed = false;
+    quint64 m_generation = 0; // counts the changes of m_sources
+};
+
+class FirstSeenStore::Recording
+{
+    friend class FirstSeenStore;
+    QUuid m_id;
+    std::optional<Source> m_previous;
+    quint64 m_generation = 0;
+    Source m_next;
+    bool m_changed = false;
+    bool m_news = false;
 };

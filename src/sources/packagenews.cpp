@@ -12,8 +12,11 @@ PackageNews::Ages PackageNews::agesOf(const FirstSeenStore &store, const QUuid &
         return ages;
     const std::optional<double> latest = store.latestNews(source);
     const bool marking = latest && now - *latest <= recentSeconds;
+    const std::vector<FirstSeenStore::Entry> *inOrder = store.entriesInOrder(source, packages);
     for (qsizetype i = 0; i < packages.size(); ++i) {
-        const std::optional<FirstSeenStore::Entry> entry = store.find(source, packages.at(i));
+        // The list last recorded needs no look-up, which is most of the time on a large one.
+        const std::optional<FirstSeenStore::Entry> entry =
+            inOrder ? std::optional((*inOrder)[std::size_t(i)]) : store.find(source, packages.at(i));
         if (!entry)
             continue;
         ages.firstSeen[std::size_t(i)] = entry->time;
@@ -33,8 +36,10 @@ std::vector<PackageNews::Arrival> PackageNews::arrivals(const RepoList &repos, c
         // Nothing of this source is recent: its packages need not be looked up.
         if (const std::optional<double> latest = store.latestNews(repo.id); !latest || *latest < since)
             continue;
+        const std::vector<FirstSeenStore::Entry> *inOrder = store.entriesInOrder(repo.id, repo.packages);
         for (qsizetype p = 0; p < repo.packages.size(); ++p) {
-            const std::optional<FirstSeenStore::Entry> entry = store.find(repo.id, repo.packages.at(p));
+            const std::optional<FirstSeenStore::Entry> entry =
+                inOrder ? std::optional((*inOrder)[std::size_t(p)]) : store.find(repo.id, repo.packages.at(p));
             if (entry && entry->novelty != Novelty::Known && entry->time >= since)
                 found.push_back({r, p, entry->time, entry->novelty});
         }

@@ -110,12 +110,28 @@ void RepoRefresher::start(Fetch fetch)
 
 void RepoRefresher::finish(Fetch fetch, SourceFetchResult &fetched)
 {
+    const IndexResult &result = fetched.index;
+    m_bytesDownloaded += result.bytesReceived;
+    if (!result.ok() || result.notModified)
+        return conclude(std::move(fetch), fetched, std::nullopt);
+    // Weighing a whole distribution's packages against what was recorded of them takes a
+    // frame or more: done on another thread, then taken over here unless the times changed
+    // meanwhile, in which case the packages are recorded here after all.
+    const double now = m_now();
+    QtConcurrent::run([recording = m_firstSeen->prepare(fetch.id), packages = result.packages, now]() mutable {
+        return FirstSeenStore::compute(std::move(recording), packages, now);
+    }).then(this, [this, fetch = std::move(fetch), fetched = std::move(fetched), now](FirstSeenStore::Recording recording) mutable {
+        conclude(std::move(fetch), fetched, m_firstSeen->adopt(std::move(recording)) ? std::nullopt : std::optional(now));
+    });
+}
+
+void RepoRefresher::conclude(Fetch fetch, SourceFetchResult &fetched, std::optional<double> recordAt)
+{
     IndexResult &result = fetched.index;
     const QUuid id = fetch.id;
     // Before the source's own result, so whoever shows it shows its name from the Release too.
     releases().insert(id, std::move(fetched.release));
     std::optional<IndexValidatorStore::Entry> &known = fetch.known;
-    m_bytesDownloaded += result.bytesReceived;
     if (result.ok() && result.notModified) {
         Q_ASSERT(known); // only a request that carried validators is answered so
         // A 304 may bring validators of its own; they describe the same index.
@@ -135,8 +151,8 @@ void RepoRefresher::finish(Fetch fetch, SourceFetchResult &fetched)
     } else if (result.ok()) {
         m_validators->remove(id);
     }
-    if (result.ok() && !result.notModified)
-        m_firstSeen->record(id, result.packages, m_now());
+    if (recordAt)
+        m_firstSeen->record(id, result.packages, *recordAt);
     if (result.ok())
         Q_EMIT succeeded(id, result.packages);
     else

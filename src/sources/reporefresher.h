@@ -83,6 +83,9 @@ private:
     };
     void start(Fetch fetch);
     void finish(Fetch fetch, SourceFetchResult &fetched);
+    // The rest of finish, once a successful fetch's packages were recorded (or are to be
+    // recorded at `recordAt`).
+    void conclude(Fetch fetch, SourceFetchResult &fetched, std::optional<double> recordAt);
     ReleaseInfoStore &releases();
 
     QHash<QUuid, int> m_inFlight;

@@ -19,6 +19,7 @@ target_sources(vexlocore PRIVATE
     sources/liverepolist.h sources/liverepolist.cpp
     sources/memorybudget.h sources/memorybudget.cpp
     sources/packagenews.h sources/packagenews.cpp
+    sources/packageagescache.h sources/packageagescache.cpp
     sources/packagesparser.h sources/packagesparser.cpp
     sources/refreshoutcome.h sources/refreshoutcome.cpp
     sources/refreshoutcomestore.h sources/refreshoutcomestore.cpp

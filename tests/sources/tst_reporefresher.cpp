@@ -343,6 +343,50 @@ private Q_SLOTS:
         QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 1);
     }
 
+    // Recorded in steps, as a refresh does off the main thread: a store changed meanwhile
+    // refuses the result. The very list recorded is read without look-ups and answers as an
+    // equal list made anew (which is looked up).
+    void firstSeenRecordedInSteps()
+    {
+        const QUuid id = QUuid::createUuid();
+        const auto made = [](std::initializer_list<std::pair<const char *, const char *>> named) {
+            PackageList list;
+            for (const auto &[name, version] : named) {
+                list.append(Package{});
+                list.last().name = name;
+                list.last().version = version;
+            }
+            return list;
+        };
+        FirstSeenStore store;
+        store.record(id, made({{"a", "1"}, {"b", "1"}}), 1000);
+        const PackageList next = made({{"a", "1"}, {"b", "2"}, {"c", "1"}});
+        FirstSeenStore::Recording pending = store.prepare(id);
+        store.keepOnly({});
+        QVERIFY(!store.adopt(FirstSeenStore::compute(std::move(pending), next, 2000)));
+        QCOMPARE(store.entryCount(id), 0);
+        store.record(id, made({{"a", "1"}, {"b", "1"}}), 1000);
+        QVERIFY(store.adopt(FirstSeenStore::compute(store.prepare(id), next, 2000)));
+        QCOMPARE(store.entryCount(id), 3);
+
+        const PackageList again = made({{"a", "1"}, {"b", "2"}, {"c", "1"}});
+        QVERIFY(store.entriesInOrder(id, next));
+        QVERIFY(!store.entriesInOrder(id, again));
+        QVERIFY(!store.entriesInOrder(id, next.mid(0, 2)));
+        for (const PackageList &list : {next, again}) {
+            const PackageNews::Ages ages = PackageNews::agesOf(store, id, list, 2000);
+            QCOMPARE(ages.firstSeen, (std::vector<double>{1000, 2000, 2000}));
+            QCOMPARE(ages.marks, (std::vector<Novelty>{Novelty::Known, Novelty::Updated, Novelty::New}));
+        }
+        Repo repo;
+        repo.id = id;
+        repo.packages = next;
+        QStringList arrived;
+        for (const PackageNews::Arrival &arrival : PackageNews::arrivals({repo}, store, 1500))
+            arrived << QString::fromStdString(next.at(arrival.package).name) + PackageNews::markText(arrival.novelty);
+        QCOMPARE(arrived, (QStringList{u"bمُحدَّث"_s, u"cجديد"_s}));
+    }
+
     // Every failure keeps a reason of its own, chosen by what happened, beside the store: it is
     // read back after a restart, and a refresh of one source leaves the others' records alone.
     void outcomesNameEachFailure()

@@ -150,17 +150,7 @@ const FirstSeenStore &ContentViewModel::firstSeen() const
 
 const PackageNews::Ages &ContentViewModel::agesOf(const Repo &repo) const
 {
-    // Looked up again only when the list, what was recorded of it, or the marks' term changed.
-    const FirstSeenStore &store = firstSeen();
-    const std::optional<double> latest = store.latestNews(repo.id);
-    const bool marking = latest && m_now() - *latest <= PackageNews::recentSeconds;
-    CachedAges &cached = m_ages[repo.id];
-    if (cached.packages != repo.packages.constData() || cached.size != repo.packages.size()
-        || cached.recorded != store.entryCount(repo.id) || cached.latestNews != latest || cached.marking != marking) {
-        cached = {repo.packages.constData(), repo.packages.size(), store.entryCount(repo.id), latest, marking,
-                  PackageNews::agesOf(store, repo.id, repo.packages, m_now())};
-    }
-    return cached.ages;
+    return m_ages.agesOf(firstSeen(), repo, m_now());
 }
 
 int ContentViewModel::pinnedCount() const
@@ -193,9 +183,7 @@ QList<int> ContentViewModel::filteredRepos() const
 void ContentViewModel::appear()
 {
     // The refresh decision waits for the reload, so that it reads the stored first source.
-    m_store->load(this, [this, mark = m_live->loadMark()](std::optional<RepoList> loaded) {
-        if (loaded)
-            applyLoaded(std::move(*loaded), mark);
+    reload([this] {
         // What counted as new may have aged since the last appearance.
         updateNews();
         for (int i = 0; i < m_repos.size(); ++i) {
@@ -215,16 +203,27 @@ void ContentViewModel::appear()
 
 void ContentViewModel::loadRepos()
 {
-    m_store->load(this, [this, mark = m_live->loadMark()](std::optional<RepoList> loaded) {
-        if (loaded)
-            applyLoaded(std::move(*loaded), mark);
+    reload([] { });
+}
+
+void ContentViewModel::reload(const std::function<void()> &then)
+{
+    m_store->load(this, [this, then, mark = m_live->loadMark()](std::optional<RepoList> loaded) {
+        if (!loaded)
+            return then();
+        PackageAgesCache::prepare(firstSeen(), *loaded, m_now())
+            .then(this, [this, then, mark, loaded = std::move(*loaded)](const PackageAgesCache::Prepared &ages) mutable {
+                applyLoaded(std::move(loaded), mark, ages);
+                then();
+            });
     });
 }
 
-void ContentViewModel::applyLoaded(RepoList loaded, std::uint64_t mark)
+void ContentViewModel::applyLoaded(RepoList loaded, std::uint64_t mark, const PackageAgesCache::Prepared &ages)
 {
     if (!m_live->applyLoaded(std::move(loaded), mark))
         return;
+    m_ages.adopt(ages, m_repos);
     refreshSections();
     Q_EMIT reposChanged();
 }
@@ -494,7 +493,7 @@ void ContentViewModel::updateNews()
             marks.push_back(std::uint8_t(mark));
         firstSeen.insert(firstSeen.end(), ages.firstSeen.begin(), ages.firstSeen.end());
     }
-    m_ages.removeIf([this](const auto &entry) { return positionOf(entry.key()) < 0; });
+    m_ages.keepOnly(m_repos);
     if (firstSeen != m_firstSeen) {
         m_firstSeen = std::move(firstSeen);
         if (m_allPackagesOrder == PackageOrder::Newest)

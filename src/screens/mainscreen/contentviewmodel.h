@@ -3,6 +3,7 @@
 #include "deletedrepos.h"
 #include "model/repo.h"
 #include "reposectionmodel.h"
+#include "sources/packageagescache.h"
 #include "sources/packagenews.h"
 #include "screens/packagegrid/packagelistmodel.h"
 
@@ -189,7 +190,10 @@ private:
     void updateFilteredPackages();
     void updateNews();
     void sourceChanged(int position);
-    void applyLoaded(RepoList loaded, std::uint64_t mark);
+    // Reads the store and works out the ages of what it read, both on other threads, then
+    // applies it (unless the list was written meanwhile) and calls `then`.
+    void reload(const std::function<void()> &then);
+    void applyLoaded(RepoList loaded, std::uint64_t mark, const PackageAgesCache::Prepared &ages);
     // Takes the sources at these positions out of the list, as one delete that can be undone.
     void removeAt(QList<int> positions);
     void updateRefreshing();
@@ -217,16 +221,7 @@ private:
 
     int m_sourceOrder = PackageOrder::Index;
     int m_allPackagesOrder = PackageOrder::Index;
-    struct CachedAges
-    {
-        const Package *packages = nullptr;
-        qsizetype size = 0;
-        qsizetype recorded = 0;
-        std::optional<double> latestNews;
-        bool marking = false;
-        PackageNews::Ages ages;
-    };
-    mutable QHash<QUuid, CachedAges> m_ages;
+    mutable PackageAgesCache m_ages;
     // Of all packages, in the joined lists' order: first-seen times, and the all-packages order.
     std::vector<double> m_firstSeen;
     std::vector<std::uint32_t> m_allOrder;
