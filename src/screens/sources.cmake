@@ -9,6 +9,7 @@ target_sources(vexlocore PRIVATE
     screens/mainscreen/reposectionmodel.h screens/mainscreen/reposectionmodel.cpp
     screens/mainscreen/deletedrepos.h screens/mainscreen/deletedrepos.cpp
     screens/mainscreen/sourcelisttransfer.h screens/mainscreen/sourcelisttransfer.cpp
+    screens/mainscreen/followcontent.h screens/mainscreen/followcontent.cpp
     screens/packagegrid/packagelistmodel.h screens/packagegrid/packagelistmodel.cpp
     screens/packagegrid/packagerowmodel.h screens/packagegrid/packagerowmodel.cpp
     screens/sourcedetail/repodetailviewmodel.h screens/sourcedetail/repodetailviewmodel.cpp

@@ -544,6 +544,15 @@ private Q_SLOTS:
         QCOMPARE(QDir(data.path()).entryList({u"packagesFirstSeen.unreadable-*"_s}).size(), 1);
         // The 304 stood for a first fetch, so the next news are marked.
         QCOMPARE(restarted.firstSeen().entryCount(find(restarted, "s")->id), 3);
+
+        // A result with news rebuilds the updates list once, not at each step of its refresh.
+        QTRY_VERIFY(!find(model, "s")->isUpdating);
+        QSignalSpy rebuilt(&updates, &QAbstractItemModel::modelReset);
+        server.serve(serverPath("s"), index("Package: a\nVersion: 1\n\nPackage: b\nVersion: 2\n\nPackage: d\nVersion: 1\n\n"
+                                            "Package: e\nVersion: 1\n", "\"3\""));
+        refreshAndWait(model, "s");
+        QTRY_COMPARE(updates.count(), 3);
+        QCOMPARE(rebuilt.count(), 1);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "sources/releaseinfo.h"
 
 #include "screens/mainscreen/contentviewmodel.h"
+#include "screens/mainscreen/followcontent.h"
 #include "sources/packagenews.h"
 #include "screens/packagegrid/packagelistmodel.h"
 #include "search/packageorder.h"
@@ -67,14 +68,9 @@ ContentViewModel *RepoDetailViewModel::contentModel() const
 
 void RepoDetailViewModel::setContentModel(ContentViewModel *model)
 {
-    if (m_content == model)
+    if (!followContent(m_content, model, this, [this] { follow(); }, [this](const QUuid &id) { followIf(id); }))
         return;
-    if (m_content)
-        m_content->disconnect(this);
-    m_content = model;
     if (m_content) {
-        connect(m_content, &ContentViewModel::reposChanged, this, &RepoDetailViewModel::follow);
-        connect(m_content, &ContentViewModel::repoUpdated, this, &RepoDetailViewModel::followIf);
         connect(m_content, &ContentViewModel::sourceOrderChanged, this, [this] {
             reorder();
             Q_EMIT orderChanged();

@@ -3,7 +3,10 @@
 #include "model/packagepicture.h"
 #include "model/referencedate.h"
 #include "screens/mainscreen/contentviewmodel.h"
+#include "screens/mainscreen/followcontent.h"
 #include "sources/packagenews.h"
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -33,17 +36,40 @@ ContentViewModel *UpdatesViewModel::contentModel() const
 
 void UpdatesViewModel::setContentModel(ContentViewModel *model)
 {
-    if (m_content == model)
+    if (!followContent(m_content, model, this, [this] { scheduleRebuild(); },
+                       [this](const QUuid &id) { sourceChanged(id); }))
         return;
-    if (m_content)
-        m_content->disconnect(this);
-    m_content = model;
-    if (m_content) {
-        connect(m_content, &ContentViewModel::reposChanged, this, &UpdatesViewModel::rebuild);
-        connect(m_content, &ContentViewModel::repoUpdated, this, &UpdatesViewModel::rebuild);
-    }
     Q_EMIT contentModelChanged();
     rebuild();
+}
+
+// A refresh that begins, moves on or fails leaves the source's packages and what was recorded
+// of them as they were: only a result that changed either is worth a look at every package.
+void UpdatesViewModel::sourceChanged(const QUuid &id)
+{
+    if (m_rebuildPending || !m_content || newsState(id) == m_newsStates.value(id))
+        return;
+    scheduleRebuild();
+}
+
+UpdatesViewModel::NewsState UpdatesViewModel::newsState(const QUuid &id) const
+{
+    const FirstSeenStore &store = m_content->firstSeen();
+    const std::optional<Repo> repo = m_content->repo(id.toString(QUuid::WithoutBraces));
+    return {repo ? repo->packages.constData() : nullptr, repo ? repo->packages.size() : 0, store.entryCount(id),
+            store.latestNews(id)};
+}
+
+// Several changes in one turn of the event loop (a reload, results landing together) make one
+// rebuild, in the next turn.
+void UpdatesViewModel::scheduleRebuild()
+{
+    if (std::exchange(m_rebuildPending, true))
+        return;
+    QMetaObject::invokeMethod(this, [this] {
+        if (m_rebuildPending)
+            rebuild();
+    }, Qt::QueuedConnection);
 }
 
 QString UpdatesViewModel::title() const
@@ -64,11 +90,15 @@ QString UpdatesViewModel::dayHeading(QDate day, QDate today, const QLocale &loca
 
 void UpdatesViewModel::rebuild()
 {
+    m_rebuildPending = false;
     const int before = count();
     beginResetModel();
     m_arrivals.clear();
     m_days.clear();
+    m_newsStates.clear();
     if (m_content) {
+        for (const Repo &repo : m_content->repos())
+            m_newsStates.insert(repo.id, newsState(repo.id));
         const double now = m_content->now();
         m_arrivals = PackageNews::arrivals(m_content->repos(), m_content->firstSeen(), now - PackageNews::recentSeconds);
         const QDate today = localDay(now);
@@ -91,6 +121,9 @@ QVariant UpdatesViewModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) || !m_content)
         return {};
     const PackageNews::Arrival &arrival = m_arrivals.at(std::size_t(index.row()));
+    // Until the rebuild asked for has run, the list may have changed under the entries.
+    if (arrival.repo >= m_content->repos().size() || arrival.package >= m_content->repos().at(arrival.repo).packages.size())
+        return {};
     const Repo &repo = m_content->repos().at(arrival.repo);
     const Package &package = repo.packages.at(arrival.package);
     switch (role) {

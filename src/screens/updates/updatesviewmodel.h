@@ -4,9 +4,12 @@
 
 #include <QAbstractListModel>
 #include <QDate>
+#include <QHash>
 #include <QLocale>
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
+
+#include <optional>
 
 class ContentViewModel;
 
@@ -53,9 +56,23 @@ Q_SIGNALS:
     void countChanged();
 
 private:
+    // What the list depends on of one source: its packages and what was recorded of them.
+    struct NewsState
+    {
+        const Package *packages = nullptr;
+        qsizetype size = 0;
+        qsizetype recorded = 0;
+        std::optional<double> latestNews;
+        bool operator==(const NewsState &) const = default;
+    };
+    [[nodiscard]] NewsState newsState(const QUuid &id) const;
+    void sourceChanged(const QUuid &id);
+    void scheduleRebuild();
     void rebuild();
 
     QPointer<ContentViewModel> m_content;
     std::vector<PackageNews::Arrival> m_arrivals;
     QList<QString> m_days;
+    QHash<QUuid, NewsState> m_newsStates; // as of the last rebuild
+    bool m_rebuildPending = false;
 };
