@@ -132,6 +132,47 @@ private Q_SLOTS:
         QCOMPARE(rowResets.count(), 0);
         QVERIFY(listResets.count() > 0);
         QCOMPARE(replaced.count(), listResets.count());
+
+        // Lists replaced, inserted or removed among others, the rows shown in index order or not.
+        const auto made = [](const std::string &prefix, int count) {
+            PackageList made;
+            for (int i = 0; i < count; ++i)
+                made.append(package(prefix + std::to_string(i)));
+            return made;
+        };
+        QList<PackageList> lists;
+        for (int l = 0; l < 6; ++l)
+            lists.append(made(std::to_string(l) + ".", 20));
+        PackageListModel joined;
+        joined.setLists(lists);
+        QAbstractItemModelTester joinedTester(&joined, QtTestFailures);
+        for (int round = 0; round < 60; ++round) {
+            QList<PackageList> next = lists;
+            const int at = int(random.bounded(next.size()));
+            const PackageList fresh = made("n" + std::to_string(round) + ".", 1 + random.bounded(30));
+            if (round % 4 == 0 && next.size() > 1)
+                next.removeAt(at);
+            else if (round % 4 == 1)
+                next.insert(at, fresh);
+            else
+                next[at] = fresh;
+            QStringList all;
+            for (const PackageList &list : next)
+                for (const Package &p : list)
+                    all << QString::fromStdString(p.name);
+            std::vector<std::uint32_t> shown;
+            for (std::uint32_t i = 0; i < std::uint32_t(all.size()); ++i)
+                if (random.bounded(3) != 0)
+                    shown.push_back(i);
+            if (round % 3 == 2)
+                std::reverse(shown.begin(), shown.end());
+            joined.setLists(next, round % 3 == 0 ? nullptr : &shown);
+            QStringList expected = round % 3 == 0 ? all : QStringList();
+            for (std::uint32_t i : round % 3 == 0 ? std::vector<std::uint32_t>() : shown)
+                expected << all.at(i);
+            QCOMPARE(names(&joined), expected);
+            lists = next;
+        }
     }
 
     // A search and the button go back to the top, also when nothing or not the first package
