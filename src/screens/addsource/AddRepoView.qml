@@ -152,7 +152,11 @@ Sheet {
         padding: 0
         background: null
         contentItem: SymbolIcon { name: "xmark.circle.fill"; color: SystemStyle.gray; size: 20 }
-        onClicked: viewModel.clear()
+        // The button hides with the text: the field takes the typing again.
+        onClicked: {
+            viewModel.clear()
+            field.forceActiveFocus()
+        }
     }
 
     BusyIndicator {

@@ -104,8 +104,18 @@ Dialog {
         dragOffset = 0
         if (shown)
             dismissed()
-        if (opener)
+        if (opener && !focusTakenByOtherPopup())
             opener.forceActiveFocus(Qt.OtherFocusReason)
         opener = null
+    }
+    // An alert opened while the sheet closed (the batch's outcome) keeps the keys it took.
+    function focusTakenByOtherPopup() {
+        for (let item = opener.Window.activeFocusItem; item; item = item.parent) {
+            if (item === contentItem.parent)
+                return false
+            if (item === Overlay.overlay)
+                return true
+        }
+        return false
     }
 }

@@ -56,6 +56,7 @@ Page {
             required property int index
             required property string name
             required property string version
+            required property string architecture
             required property string sourceName
             required property string mark
             required property string day
@@ -77,7 +78,7 @@ Page {
                 highlighted: entry.ListView.isCurrentItem && list.activeFocus
                 Accessible.role: Accessible.ListItem
                 Accessible.onPressAction: clicked()
-                Accessible.name: AccessibleTexts.marked(entry.name + "، " + "الإصدار: " + entry.version + "، " + entry.sourceName, entry.mark)
+                Accessible.name: AccessibleTexts.marked(entry.name + "، " + "الإصدار: " + entry.version + "، " + (entry.architecture === "" ? "" : entry.architecture + "، ") + entry.sourceName, entry.mark)
                 onClicked: {
                     list.currentIndex = entry.index
                     page.openPackage(entry.index)
@@ -102,15 +103,20 @@ Page {
                             Layout.fillWidth: true
                             horizontalAlignment: Text.AlignLeft
                             elide: Text.ElideRight
-                            text: BidirectionalText.isolated(entry.name)
+                            text: BidirectionalText.field(entry.name)
                             font: SystemStyle.headline
                             color: SystemStyle.primary
                         }
                         Label {
+                            objectName: "entryDetail"
                             Layout.fillWidth: true
                             horizontalAlignment: Text.AlignLeft
-                            elide: Text.ElideRight
-                            text: "الإصدار: " + BidirectionalText.isolated(entry.version) + " · " + BidirectionalText.isolated(entry.sourceName)
+                            // Each datum in its own direction ("1.1-8" stays so); the architecture
+                            // tells apart the entries of one package built for several.
+                            wrapMode: Text.Wrap
+                            text: "الإصدار: " + BidirectionalText.field(entry.version)
+                                  + (entry.architecture === "" ? "" : " · " + BidirectionalText.field(entry.architecture))
+                                  + " · " + BidirectionalText.field(entry.sourceName)
                             font: SystemStyle.caption
                             color: SystemStyle.secondary
                         }

@@ -134,6 +134,8 @@ QVariant UpdatesViewModel::data(const QModelIndex &index, int role) const
     }
     case VersionRole:
         return text(package.version);
+    case ArchitectureRole:
+        return text(package.simplifiedArchitecture());
     case SourceRole:
         return text(repo.name);
     case MarkRole:
@@ -154,7 +156,7 @@ QVariant UpdatesViewModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> UpdatesViewModel::roleNames() const
 {
     static const QHash<int, QByteArray> names{
-        {NameRole, "name"},         {VersionRole, "version"},   {SourceRole, "sourceName"}, {MarkRole, "mark"},
+        {NameRole, "name"},         {VersionRole, "version"},   {ArchitectureRole, "architecture"}, {SourceRole, "sourceName"}, {MarkRole, "mark"},
         {DayRole, "day"},           {FirstOfDayRole, "firstOfDay"}, {ImageUrlRole, "imageUrl"},
         {RecordRole, "record"},
     };

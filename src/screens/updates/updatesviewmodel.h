@@ -33,6 +33,7 @@ public:
         FirstOfDayRole, // the first entry under its day's heading
         ImageUrlRole,
         RecordRole, // the Package, for the package screen
+        ArchitectureRole, // without its "iphoneos-"
     };
     Q_ENUM(Role)
 
