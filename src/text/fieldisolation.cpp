@@ -93,7 +93,14 @@ QString isolateMessage(const QString &message)
             continue;
         }
         const QString datum = line.sliced(start);
-        line = line.first(start) + isolateField(looksLikeAddress(datum) ? maskedAddress(datum) : datum);
+        if (!looksLikeAddress(datum)) {
+            line = line.first(start) + isolateField(datum);
+            continue;
+        }
+        // An address ends at its first blank; a note after it is text of its own.
+        const qsizetype blank = datum.indexOf(u' ');
+        const QString address = blank < 0 ? datum : datum.first(blank);
+        line = line.first(start) + isolateField(maskedAddress(address)) + isolateLeftToRightRuns(datum.sliced(address.size()));
     }
     return lines.join(u'\n');
 }

@@ -12,6 +12,6 @@
 [[nodiscard]] QString isolateField(const QString &text);
 
 // Display form of a message line by line: a line "<Arabic words>: <datum>" has its datum
-// isolated as a field (an address in it with its password hidden); the left-to-right runs of
-// other lines are isolated as isolateLeftToRightRuns does.
+// isolated as a field (an address in it with its password hidden, and what follows the address
+// taken as text); the left-to-right runs of other lines are isolated as isolateLeftToRightRuns does.
 [[nodiscard]] QString isolateMessage(const QString &message);

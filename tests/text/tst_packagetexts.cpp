@@ -176,6 +176,8 @@ private Q_SLOTS:
         QCOMPARE(isolateMessage(u"فشل في جلب البيانات: https://u:p@h/\nفشل في جلب الحزم من السورس: 1.0 عربي\nتم"_s),
                  u"فشل في جلب البيانات: "_s + fsi + u"https://u:***@h/"_s + pdi + u"\nفشل في جلب الحزم من السورس: "_s
                      + fsi + u"1.0 عربي"_s + pdi + u"\nتم"_s);
+        QCOMPARE(isolateMessage(u"فشل في جلب البيانات: https://h/ (قُرئ بـ https لأنه بلا بروتوكول)"_s),
+                 u"فشل في جلب البيانات: "_s + fsi + u"https://h/"_s + pdi + u" (قُرئ بـ "_s + fsi + u"https"_s + pdi + u" لأنه بلا بروتوكول)"_s);
         // Without an Arabic label, the left-to-right runs alone.
         for (const QString &line : {u"Sileo غير مثبت"_s, u"Sileo: غير مثبت"_s})
             QCOMPARE(isolateMessage(line), isolateLeftToRightRuns(line));
