@@ -130,6 +130,9 @@ ColumnLayout {
         font: SystemStyle.caption
         color: SystemStyle.red
         Layout.alignment: Qt.AlignHCenter
+        // Clear of the separator under the row.
+        Layout.topMargin: -4
+        Layout.bottomMargin: 10
     }
     Label {
         Accessible.ignored: true
@@ -152,5 +155,8 @@ ColumnLayout {
         font: SystemStyle.caption
         color: SystemStyle.red
         Layout.alignment: Qt.AlignHCenter
+        // Clear of the separator under the row.
+        Layout.topMargin: -4
+        Layout.bottomMargin: 10
     }
 }

@@ -112,6 +112,7 @@ Page {
                 onRetryRequested: viewModel.retry()
             }
             GridLayout {
+                id: choosers
                 Layout.fillWidth: true
                 Layout.margins: SystemStyle.padding
                 columns: SystemStyle.textScale > 1.3 ? 1 : 3
@@ -120,6 +121,9 @@ Page {
                 SegmentedPicker {
                     objectName: "architecturePicker"
                     Layout.fillWidth: true
+                    // Segments that would be cut beside the menus take a line of their own.
+                    Layout.columnSpan: naturalWidth + (sectionMenu.visible ? sectionMenu.implicitWidth + 8 : 0)
+                                       + orderMenu.implicitWidth + 8 > choosers.width ? choosers.columns : 1
                     model: viewModel.availableArchitectures
                     current: viewModel.selectedArchitecture
                     textOf: value => viewModel.architectureText(value)
@@ -127,6 +131,7 @@ Page {
                 }
                 // Only for a source whose packages name their sections.
                 SectionMenuButton {
+                    id: sectionMenu
                     objectName: "sectionMenuButton"
                     visible: choices.length > 1
                     Layout.alignment: Qt.AlignLeft
@@ -135,6 +140,7 @@ Page {
                     onActivated: name => viewModel.selectedSection = name
                 }
                 OrderMenuButton {
+                    id: orderMenu
                     objectName: "orderMenuButton"
                     Layout.alignment: Qt.AlignLeft
                     names: viewModel.orderNames

@@ -12,6 +12,16 @@ Rectangle {
     signal activated(string value)
 
     implicitHeight: Math.max(32, SystemStyle.footnote.pixelSize * 1.5 + 8)
+    // Room for every segment as wide as the widest text, unshrunk.
+    readonly property real naturalWidth: {
+        let widest = 0
+        for (let i = 0; i < segments.count; ++i) {
+            const segment = segments.itemAt(i)
+            if (segment)
+                widest = Math.max(widest, segment.textWidth)
+        }
+        return segments.count * (Math.ceil(widest) + 10) + 4
+    }
     Accessible.role: Accessible.Grouping
     Accessible.name: AccessibleTexts.architectures
 
@@ -45,6 +55,8 @@ Rectangle {
                 required property string modelData
                 required property int index
                 readonly property bool selected: modelData === picker.current
+                // As drawn when chosen (bold), before any shrinking.
+                readonly property real textWidth: boldMetrics.advanceWidth(label.text)
                 objectName: "segment_" + modelData
                 Layout.fillWidth: true
                 Layout.fillHeight: true
@@ -80,7 +92,14 @@ Rectangle {
                     height: parent.height * 0.5
                     color: Qt.rgba(0.5, 0.5, 0.55, 0.3)
                 }
+                FontMetrics {
+                    id: boldMetrics
+                    font.pixelSize: label.font.pixelSize
+                    font.family: label.font.family
+                    font.weight: Font.DemiBold
+                }
                 Text {
+                    id: label
                     anchors.fill: parent
                     anchors.leftMargin: 4
                     anchors.rightMargin: 4
