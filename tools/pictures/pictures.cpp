@@ -9,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QNetworkProxy>
 #include <QQmlApplicationEngine>
@@ -68,7 +69,9 @@ struct App
 
 Repo corpusSource(TestServer &server, const QString &repos, const QString &folder, const char *name, bool pinned)
 {
-    serveFile(server, folder + u"/Packages"_s, repos + u'/' + folder + u"/Packages"_s);
+    QFile index(repos + u'/' + folder + u"/Packages"_s);
+    if (index.open(QIODevice::ReadOnly))
+        server.serve(folder + u"/Packages"_s, withServedIcons(server, index.readAll(), repos));
     serveFile(server, folder + u"/CydiaIcon.png"_s, repos + u'/' + folder + u"/CydiaIcon.png"_s);
     Repo repo;
     repo.name = name;
@@ -116,6 +119,9 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vexlo-pictures: the corpus of real indexes was not found; pass its repos folder\n");
         return 2;
     }
+    // The other screens' sources come from the same corpus.
+    if (qEnvironmentVariableIsEmpty("VEXLO_SHARED_DIR"))
+        qputenv("VEXLO_SHARED_DIR", QDir(repos + u"/../.."_s).absolutePath().toLocal8Bit());
     QDir().mkpath(out);
     Shot shot{out};
 

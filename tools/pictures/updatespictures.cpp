@@ -5,6 +5,7 @@
 #include "model/repostore.h"
 #include "screens/mainscreen/contentviewmodel.h"
 #include "search/packageorder.h"
+#include "servedsource.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -56,7 +57,7 @@ bool updatesPictures(const QString &out, const QString &repos)
         QFile file(repos + u'/' + s.folder + u"/Packages"_s);
         if (!file.open(QIODevice::ReadOnly))
             return false;
-        const QByteArray index = file.readAll().replace("\r\n", "\n");
+        const QByteArray index = withServedIcons(server, file.readAll().replace("\r\n", "\n"), repos);
         for (qsizetype from = 0; from < index.size();) {
             qsizetype end = index.indexOf("\n\n", from);
             if (end < 0)
