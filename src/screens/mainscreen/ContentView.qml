@@ -177,6 +177,8 @@ Page {
                 implicitHeight: titleWords.implicitHeight
                 Row {
                     anchors.centerIn: parent
+                    // Large text draws the title smaller rather than over the buttons beside it.
+                    scale: Math.min(1, parent.width / Math.max(1, implicitWidth))
                     LayoutMirroring.enabled: false
                     spacing: 0
                     Label {
