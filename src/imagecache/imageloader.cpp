@@ -129,7 +129,7 @@ void ImageLoader::setDiskBytes(qint64 bytes)
 void ImageLoader::decodeFile(const QString &url, QSize box)
 {
     const QString path = imageCacheFilePath(url);
-    QtConcurrent::run(&m_decoders, [path, box] { return path.isEmpty() ? QImage() : readImageFile(path, box); })
+    decode([path, box] { return path.isEmpty() ? QImage() : readImageFile(path, box); })
         .then(this, [this, url, box](const QImage &image) {
             if (!image.isNull())
                 return deliver(url, box, image);
@@ -144,16 +144,15 @@ void ImageLoader::decodeFile(const QString &url, QSize box)
 
 void ImageLoader::decodeBytes(const QString &url, const QList<QSize> &boxes, const QByteArray &bytes, bool downloaded)
 {
-    QtConcurrent::run(&m_decoders,
-                      [bytes, boxes] {
-                          QList<QImage> images;
-                          for (const QSize box : boxes) {
-                              images.append(RasterPicture::decode(bytes, box));
-                              if (images.last().isNull())
-                                  break; // the same bytes fail for every box
-                          }
-                          return images;
-                      })
+    decode([bytes, boxes] {
+        QList<QImage> images;
+        for (const QSize box : boxes) {
+            images.append(RasterPicture::decode(bytes, box));
+            if (images.last().isNull())
+                break; // the same bytes fail for every box
+        }
+        return images;
+    })
         .then(this, [this, url, boxes, bytes, downloaded](const QList<QImage> &images) {
             if (downloaded) {
                 m_fetches.remove(url);
@@ -174,7 +173,7 @@ void ImageLoader::decodeBytes(const QString &url, const QList<QSize> &boxes, con
 
 void ImageLoader::decodeBundled(const QString &url, QSize box)
 {
-    QtConcurrent::run(&m_decoders, [path = bundledPath(url), box] { return RasterPicture::decodeBundled(path, box); })
+    decode([path = bundledPath(url), box] { return RasterPicture::decodeBundled(path, box); })
         .then(this, [this, url, box](const QImage &image) {
             if (image.isNull())
                 fail(url);

@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 #include <QThreadPool>
+#include <QtConcurrent/qtconcurrenttask.h>
 
 class QNetworkReply;
 
@@ -76,6 +77,13 @@ private:
         int queued = 0;
     };
 
+    // Runs `work` on the decoding thread, the newest request first: after a fast scroll the
+    // cards in view wait for no picture of the cards scrolled past.
+    template<typename Work>
+    auto decode(Work work)
+    {
+        return QtConcurrent::task(std::move(work)).onThreadPool(m_decoders).withPriority(++m_requests).spawn();
+    }
     void decodeFile(const QString &url, QSize box);
     void decodeBytes(const QString &url, const QList<QSize> &boxes, const QByteArray &bytes, bool downloaded);
     void decodeBundled(const QString &url, QSize box);
@@ -94,4 +102,5 @@ private:
     QThreadPool m_saver; // one thread: writes keep their order
     CacheBound m_bound;  // used on the saver's thread only
     qint64 m_maxBytes = defaultMaxBytes;
+    int m_requests = 0; // counts decodes asked for: the priority of the next one
 };

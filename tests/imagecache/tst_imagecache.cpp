@@ -331,8 +331,11 @@ private Q_SLOTS:
 
         // The oldest file, read once more, outlives the next-oldest.
         QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
-        for (qsizetype i = 0; i < files.size(); ++i)
-            QFile(files.at(i).filePath()).setFileTime(QDateTime::currentDateTime().addSecs(-3600 + i), QFileDevice::FileModificationTime);
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            QFile file(files.at(i).filePath());
+            QVERIFY(file.open(QIODevice::ReadOnly)
+                    && file.setFileTime(QDateTime::currentDateTime().addSecs(-3600 + i), QFileDevice::FileModificationTime));
+        }
         QVERIFY(!readImageFile(files.at(0).filePath(), {}).isNull());
         loader.setDiskBytes(folderBytes(folder)); // full: the next write removes the oldest
         loader.waitForSaves();
@@ -348,6 +351,22 @@ private Q_SLOTS:
         loader.setDiskBytes(10 << 10);
         loader.waitForSaves();
         QVERIFY(folderBytes(folder) <= 10 << 10);
+
+        // Behind a slow picture, the newest of those asked for is decoded first.
+        loader.setDiskBytes(64 << 20);
+        const QString slow = u"http://img.example/slow.png"_s;
+        QVERIFY(!saveImageLocally(TestData::picture("png", {3000, 3000}), slow).isEmpty());
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(!saveImageLocally(TestData::picture("bmp", {8, 8}), u"http://img.example/%1.bmp"_s.arg(i)).isEmpty());
+        QSignalSpy ready(&loader, &ImageLoader::ready);
+        QCOMPARE(loader.request(slow, {20, 20}, &image), ImageLoader::State::Loading);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(loader.request(u"http://img.example/%1.bmp"_s.arg(i), {8, 8}, &image), ImageLoader::State::Loading);
+        QTRY_COMPARE(ready.size(), 11);
+        QStringList order;
+        for (const QList<QVariant> &signal : std::as_const(ready))
+            order.append(signal.at(0).toString());
+        QVERIFY2(order.indexOf(u"http://img.example/9.bmp"_s) < order.indexOf(u"http://img.example/0.bmp"_s), qPrintable(order.join(u' ')));
     }
 
     // Hostile pictures on 24 cards: one of 5600 × 5600 pixels never grows the process by much,
