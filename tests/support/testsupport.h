@@ -100,6 +100,7 @@ public:
         connect(this, &QTcpServer::newConnection, this, [=, this] {
             QTcpSocket *socket = nextPendingConnection();
             auto *timer = new QTimer(socket);
+            auto sent = std::make_shared<qint64>(0); // each request gets the whole body
             connect(socket, &QTcpSocket::disconnected, timer, &QTimer::stop);
             connect(socket, &QTcpSocket::readyRead, socket, [=] {
                 socket->readAll();
@@ -110,18 +111,19 @@ public:
                 timer->start(intervalMs);
             });
             connect(timer, &QTimer::timeout, socket, [=, this] {
-                if (m_sent >= end) {
+                if (*sent >= end) {
                     timer->stop();
                     return withLength ? void() : socket->disconnectFromHost();
                 }
-                const qint64 n = std::min<qint64>(piece, end - m_sent);
-                socket->write(body.mid(m_sent, n));
+                const qint64 n = std::min<qint64>(piece, end - *sent);
+                socket->write(body.mid(*sent, n));
+                *sent += n;
                 m_sent += n;
             });
         });
     }
     [[nodiscard]] QString url() const { return QStringLiteral("http://127.0.0.1:%1/Packages").arg(serverPort()); }
-    [[nodiscard]] qint64 sent() const { return m_sent; }
+    [[nodiscard]] qint64 sent() const { return m_sent; } // by every request together
 
 private:
     qint64 m_sent = 0;
