@@ -309,6 +309,15 @@ def main():
               and "فشل التحديث" not in rows["Beta"].name)
         failures.extend("a name with direction marks: " + repr(name) for name in marked(app))
 
+        # The list's menu opens on Press and offers import and export.
+        press(find(app, pyatspi.ROLE_PUSH_BUTTON, "قائمة السورسات"))
+        check("the list menu's import item", lambda: any(n.name == "استيراد السورسات…" and n.getRole() == pyatspi.ROLE_MENU_ITEM
+                                                         for n in nodes(app)))
+        listMenu = next(n for n in nodes(app) if n.name == "استيراد السورسات…")
+        listMenu.queryComponent().grabFocus()
+        key(app, 0xff1b)  # Escape
+        wait("the list menu closed", lambda: not any(n.getRole() == pyatspi.ROLE_MENU_ITEM for n in nodes(app)))
+
         # An open sheet hides the main screen from the reader.
         press(find(app, pyatspi.ROLE_PUSH_BUTTON, "إضافة سورس"))
         wait("the add sheet", lambda: find(app, pyatspi.ROLE_HEADING, "إضافة سورس جديد"))

@@ -147,6 +147,10 @@ Page {
                 padding: 0
                 background: null
                 Accessible.name: "قائمة السورسات"
+                ToolTip.text: Accessible.name
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
+                Accessible.onPressAction: clicked()
                 FocusRing {}
                 contentItem: SymbolIcon { name: "ellipsis.circle"; size: 20; color: SystemStyle.accent }
                 onClicked: listMenu.open()
@@ -157,11 +161,13 @@ Page {
                     MenuItem {
                         objectName: "importItem"
                         text: "استيراد السورسات…"
+                        Accessible.onPressAction: clicked()
                         onTriggered: page.importRequested()
                     }
                     MenuItem {
                         objectName: "exportItem"
                         text: "تصدير السورسات…"
+                        Accessible.onPressAction: clicked()
                         onTriggered: page.exportRequested()
                     }
                 }
