@@ -5,6 +5,7 @@
 #include "screens/mainscreen/contentviewmodel.h"
 #include "servedsource.h"
 #include "testsupport.h"
+#include "windowpicture.h"
 
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
@@ -14,18 +15,6 @@
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-bool grab(QQuickWindow *window, const QString &path)
-{
-    QTest::qWait(600);
-    const bool ok = window->grabWindow().save(path);
-    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
-    return ok;
-}
-
-} // namespace
 
 bool addSheetPictures(const QString &out)
 {
@@ -50,30 +39,30 @@ bool addSheetPictures(const QString &out)
     bool ok = true;
 
     model->setShowingAddRepo(true);
-    ok &= grab(window, out + u"/add-sheet-empty.png"_s);
+    ok &= saveWindowPicture(window, out + u"/add-sheet-empty.png"_s);
     auto *sheet = window->findChild<AddRepoViewModel *>();
     sheet->setRepoURLs(server.url(u"new"_s) + u'\n' + server.url(u"lessica/"_s) + u' ' + u"https://repo.example.org"_s);
-    ok &= grab(window, out + u"/add-sheet-filled.png"_s);
+    ok &= saveWindowPicture(window, out + u"/add-sheet-filled.png"_s);
     // A batch with one new source, one already listed and one that is not there.
     server.setHolding(true);
     sheet->setRepoURLs(server.url(u"new"_s) + u'\n' + server.url(u"lessica/"_s) + u'\n' + server.url(u"gone/"_s));
     sheet->addRepos();
-    ok &= grab(window, out + u"/add-sheet-busy.png"_s);
+    ok &= saveWindowPicture(window, out + u"/add-sheet-busy.png"_s);
     server.setHolding(false);
     server.release();
     ok &= QTest::qWaitFor([&] { return !model->showingAddRepo(); }, 10'000);
-    ok &= grab(window, out + u"/add-sheet-done.png"_s);
+    ok &= saveWindowPicture(window, out + u"/add-sheet-done.png"_s);
     model->setShowAlert(false);
 
     model->setShowAllPackages(true);
-    ok &= grab(window, out + u"/all-packages.png"_s);
+    ok &= saveWindowPicture(window, out + u"/all-packages.png"_s);
     model->setSearchText(u"بايباس"_s);
     if (model->filteredPackages()->count() == 0)
         model->setSearchText(u"tweak"_s);
-    ok &= grab(window, out + u"/all-packages-search.png"_s);
+    ok &= saveWindowPicture(window, out + u"/all-packages-search.png"_s);
     if (auto *grid = window->findChild<QQuickItem *>(u"packageGrid"_s)) {
         QMetaObject::invokeMethod(grid, "openPackage", Q_ARG(QVariant, 0));
-        ok &= grab(window, out + u"/all-packages-detail.png"_s);
+        ok &= saveWindowPicture(window, out + u"/all-packages-detail.png"_s);
     }
     model->setShowAllPackages(false);
     model->setSearchText({});

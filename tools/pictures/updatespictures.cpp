@@ -7,6 +7,7 @@
 #include "search/packageorder.h"
 #include "servedsource.h"
 #include "testsupport.h"
+#include "windowpicture.h"
 
 #include <QFile>
 #include <QQmlApplicationEngine>
@@ -20,14 +21,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool grab(QQuickWindow *window, const QString &path)
-{
-    QTest::qWait(800);
-    const bool ok = window->grabWindow().save(path);
-    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
-    return ok;
-}
 
 // The index as it was `step` states before its last: the last 3 * step stanzas held back, and
 // before the last state the first stanza at an older version.
@@ -115,17 +108,17 @@ bool updatesPictures(const QString &out, const QString &repos)
             return false;
     }
     clock = now;
-    bool ok = grab(window, out + u"/main-whats-new.png"_s);
+    bool ok = saveWindowPicture(window, out + u"/main-whats-new.png"_s);
 
     auto *mainScreen = window->findChild<QQuickItem *>(u"contentView"_s);
     QMetaObject::invokeMethod(mainScreen, "updatesOpened");
-    ok = grab(window, out + u"/updates.png"_s) && ok;
+    ok = saveWindowPicture(window, out + u"/updates.png"_s) && ok;
     QTest::keyClick(window, Qt::Key_Escape);
     QTest::qWait(500);
 
     model->setSourceOrder(PackageOrder::Newest);
     QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));
-    ok = grab(window, out + u"/source-newest-first.png"_s) && ok;
+    ok = saveWindowPicture(window, out + u"/source-newest-first.png"_s) && ok;
     model->waitForPendingWrites();
     return ok;
 }
