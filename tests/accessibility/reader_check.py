@@ -352,6 +352,12 @@ def main():
         check("the next row focused after the delete",
               lambda: (lambda f: f is not None and f.name.startswith("Delta"))(focused(app)))
         check("the delete announced", lambda: any("تم حذف السورس «Gamma»" in h for h in reader.heard))
+
+        # A link opened by a second start reaches this window: its add sheet opens.
+        second = subprocess.run([binary, "vexlo://add?url=https://link.example/repo"], env=env, timeout=60)
+        if second.returncode != 0:
+            failures.append("the second start ended with status %d" % second.returncode)
+        check("the add sheet opened by the link", lambda: find(app, pyatspi.ROLE_HEADING, "إضافة سورس جديد"))
     except Failure as failure:
         failures.append(str(failure))
     finally:
