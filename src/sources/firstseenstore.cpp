@@ -110,9 +110,13 @@ FirstSeenStore::Recording FirstSeenStore::prepare(const QUuid &source) const
 {
     Recording recording;
     recording.m_id = source;
-    recording.m_generation = m_generation;
-    if (const auto previous = m_sources.constFind(source); previous != m_sources.cend())
-        recording.m_previous = *previous;
+    if (const auto previous = m_sources.constFind(source); previous != m_sources.cend()) {
+        // Shares the entries; the list in order is not needed, and copying it would cost a frame.
+        recording.m_previous.emplace();
+        recording.m_previous->latestNews = previous->latestNews;
+        recording.m_previous->entries = previous->entries;
+        recording.m_stamp = previous->stamp;
+    }
     return recording;
 }
 
@@ -161,12 +165,14 @@ FirstSeenStore::Recording FirstSeenStore::compute(Recording recording, const Pac
 
 bool FirstSeenStore::adopt(Recording recording)
 {
-    if (recording.m_generation != m_generation)
+    const auto current = m_sources.constFind(recording.m_id);
+    const quint64 stamp = current == m_sources.cend() ? 0 : current->stamp;
+    if (stamp != recording.m_stamp)
         return false;
+    recording.m_next.stamp = ++m_generation;
     m_sources.insert(recording.m_id, std::move(recording.m_next));
     if (recording.m_changed)
         m_changed = true;
-    ++m_generation;
     return true;
 }
 
@@ -187,10 +193,8 @@ FirstSeenStore::ListIdentity FirstSeenStore::ListIdentity::of(const PackageList 
 
 void FirstSeenStore::keepOnly(const QSet<QUuid> &ids)
 {
-    if (m_sources.removeIf([&ids](const auto &source) { return !ids.contains(source.key()); }) > 0) {
+    if (m_sources.removeIf([&ids](const auto &source) { return !ids.contains(source.key()); }) > 0)
         m_changed = true;
-        ++m_generation;
-    }
 }
 
 std::optional<FirstSeenStore::Entry> FirstSeenStore::find(const QUuid &source, const Package &package) const
@@ -244,7 +248,6 @@ QByteArray FirstSeenStore::serialize() const
 
 bool FirstSeenStore::deserialize(const QByteArray &bytes)
 {
-    ++m_generation;
     m_sources.clear();
     if (bytes.size() < 8)
         return false;
@@ -285,13 +288,15 @@ bool FirstSeenStore::deserialize(const QByteArray &bytes)
     }
     if (in.left() != 0)
         return false;
+    const quint64 stamp = ++m_generation;
+    for (Source &source : sources)
+        source.stamp = stamp;
     m_sources = std::move(sources);
     return true;
 }
 
 void FirstSeenStore::load()
 {
-    ++m_generation;
     m_sources.clear();
     m_changed = false;
     const QString name = QString::fromUtf16(key);

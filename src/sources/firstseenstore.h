@@ -48,7 +48,8 @@ public:
 
     // The same in steps, so that the work on a whole distribution's packages can run on
     // another thread: `prepare` on the store's thread, `compute` anywhere, then `adopt` on
-    // the store's thread, which refuses (returning false) when the store changed meanwhile.
+    // the store's thread, which refuses (returning false) when the source's records changed
+    // meanwhile. Other sources' records may change: sources are fetched side by side.
     class Recording;
     [[nodiscard]] Recording prepare(const QUuid &source) const;
     [[nodiscard]] static Recording compute(Recording recording, const PackageList &packages, double now);
@@ -94,11 +95,12 @@ private:
         QHash<quint64, Stored> entries;
         ListIdentity recorded; // the list that inOrder describes
         std::vector<Entry> inOrder;
+        quint64 stamp = 0; // the change of the store that wrote these records; never 0
     };
 
     QHash<QUuid, Source> m_sources;
     bool m_changed = false;
-    quint64 m_generation = 0; // counts the changes of m_sources
+    quint64 m_generation = 0; // the last stamp given
 };
 
 class FirstSeenStore::Recording
@@ -106,7 +108,7 @@ class FirstSeenStore::Recording
     friend class FirstSeenStore;
     QUuid m_id;
     std::optional<Source> m_previous;
-    quint64 m_generation = 0;
+    quint64 m_stamp = 0; // that of the records it was prepared from; 0 when there were none
     Source m_next;
     bool m_changed = false;
     bool m_news = false;

@@ -344,9 +344,9 @@ private Q_SLOTS:
         QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 1);
     }
 
-    // Recorded in steps, as a refresh does off the main thread: a store changed meanwhile
-    // refuses the result. The very list recorded is read without look-ups and answers as an
-    // equal list made anew (which is looked up).
+    // Recorded in steps, as a refresh does off the main thread: a store whose records of the
+    // source changed meanwhile refuses the result. The very list recorded is read without
+    // look-ups and answers as an equal list made anew (which is looked up).
     void firstSeenRecordedInSteps()
     {
         const QUuid id = QUuid::createUuid();
@@ -367,7 +367,12 @@ private Q_SLOTS:
         QVERIFY(!store.adopt(FirstSeenStore::compute(std::move(pending), next, 2000)));
         QCOMPARE(store.entryCount(id), 0);
         store.record(id, made({{"a", "1"}, {"b", "1"}}), 1000);
-        QVERIFY(store.adopt(FirstSeenStore::compute(store.prepare(id), next, 2000)));
+        // Another source's records may change meanwhile; a second recording of this one may not.
+        FirstSeenStore::Recording first = store.prepare(id);
+        FirstSeenStore::Recording second = store.prepare(id);
+        store.record(QUuid::createUuid(), next, 1500);
+        QVERIFY(store.adopt(FirstSeenStore::compute(std::move(first), next, 2000)));
+        QVERIFY(!store.adopt(FirstSeenStore::compute(std::move(second), made({{"d", "1"}}), 2000)));
         QCOMPARE(store.entryCount(id), 3);
 
         const PackageList again = made({{"a", "1"}, {"b", "2"}, {"c", "1"}});
