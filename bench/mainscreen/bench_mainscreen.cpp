@@ -266,10 +266,10 @@ int refresh(const QString &debianIndex, const QString &corpusDir, int reps)
         const Figure screen = measure(meter, {}, [&] { model.updateAllRepos(); },
                                       [&] { return noneUpdating(model.repos()); });
         std::printf("refresh rep=%d sources=%d all_ms=%.3f slowest_ms=%.3f sum_ms=%.3f debian_ms=%.3f "
-                    "screen_applied_ms=%.3f screen_stored_ms=%.3f screen_stall_ms=%.3f screen_stall_cpu_ms=%.3f packages=%lld\n",
+                    "screen_applied_ms=%.3f screen_stored_ms=%.3f screen_stall_ms=%.3f screen_stall_cpu_ms=%.3f screen_waits=%ld screen_preempted=%ld packages=%lld\n",
                     rep, sourceCount, all, *std::max_element(single.cbegin(), single.cend()),
                     std::accumulate(single.cbegin(), single.cend(), 0.0), single.front(), screen.doneMs,
-                    screen.storedMs, screen.stallMs, screen.stallCpuMs, static_cast<long long>(packageCount(model.repos())));
+                    screen.storedMs, screen.stallMs, screen.stallCpuMs, screen.waits, screen.preemptions, static_cast<long long>(packageCount(model.repos())));
         std::fflush(stdout);
     }
     return 0;

@@ -259,6 +259,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!find(model, "b")->isUpdating);
         QCOMPARE(model.repos().size(), 2);
         QCOMPARE(find(model, "b")->packages.at(0).name, std::string("from-b"));
+        QTRY_COMPARE(cards(model.filteredPackages()), QStringList{u"from-b"_s}); // before the refresh ends
         // Written while the other source still runs, which then fails.
         QCOMPARE(storedRepos(model).at(0).packages.size(), 1);
         server.releaseOne(serverPath("bad"));

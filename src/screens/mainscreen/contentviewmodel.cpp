@@ -17,6 +17,8 @@
 #include "sources/refreshoutcome.h"
 #include "sources/repoadder.h"
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 ContentViewModel::ContentViewModel(QObject *parent)
@@ -250,6 +252,9 @@ void ContentViewModel::updateAllRepos()
 
 void ContentViewModel::updateRefreshing()
 {
+    // A refresh that ended has every result shown.
+    if (m_syncPending && m_live->isIdle())
+        syncPackages();
     if (m_refreshing == !m_live->isIdle())
         return;
     m_refreshing = !m_refreshing;
@@ -451,12 +456,16 @@ void ContentViewModel::sourceChanged(int position)
 {
     m_pinned->sourceChanged(position);
     m_other->sourceChanged(position);
-    syncPackages();
+    // Results and progress come in bursts: the package views, whose update weighs every
+    // package, follow once the burst has been handled rather than once per source.
+    if (!std::exchange(m_syncPending, true))
+        QMetaObject::invokeMethod(this, [this] { if (m_syncPending) syncPackages(); }, Qt::QueuedConnection);
     Q_EMIT repoUpdated(m_repos.at(position).id);
 }
 
 void ContentViewModel::syncPackages()
 {
+    m_syncPending = false;
     QList<PackageList> lists;
     lists.reserve(m_repos.size());
     for (const Repo &repo : m_repos)
@@ -515,7 +524,7 @@ void ContentViewModel::updateNews()
 
 bool ContentViewModel::isPackageSearchReady() const
 {
-    return m_catalog->isReady();
+    return !m_syncPending && m_catalog->isReady();
 }
 
 void ContentViewModel::updateFilteredPackages()

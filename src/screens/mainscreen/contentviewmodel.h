@@ -84,6 +84,7 @@ public:
     // index of a changed source is still being built, it shows the previous answer.
     [[nodiscard]] PackageListModel *filteredPackages() const { return m_filteredPackages; }
     // Every source's packages are indexed for the search, so the next search is answered at once.
+    // The package views follow a change of a source's packages at the next turn of the event loop.
     [[nodiscard]] bool isPackageSearchReady() const;
 
     [[nodiscard]] QStringList orderNames() const;
@@ -208,6 +209,7 @@ private:
     bool m_showAllPackages = false;
     DeletedRepos m_deleted;
     bool m_refreshing = false;
+    bool m_syncPending = false; // the package views have yet to follow a source's change
 
     RepoSectionModel *m_pinned;
     RepoSectionModel *m_other;
