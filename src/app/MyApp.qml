@@ -45,7 +45,8 @@ ApplicationWindow {
         id: exportDialog
         title: "تصدير السورسات…"
         fileMode: FileDialog.SaveFile
-        currentFile: "vexlo.list"
+        // A name typed without a suffix takes the chosen form's, which decides what is written.
+        defaultSuffix: selectedNameFilter.extensions.length > 0 ? selectedNameFilter.extensions[0] : "list"
         nameFilters: ["قائمة apt (*.list)", "deb822 (*.sources)", "عناوين (*.txt)", "JSON (*.json)"]
         onAccepted: transfer.exportTo(selectedFile)
     }

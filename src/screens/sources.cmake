@@ -27,6 +27,7 @@ qt_target_qml_sources(vexlocore
         screens/controls/AlertDialog.qml
         screens/controls/AnnouncementRegion.qml
         screens/controls/FocusRing.qml
+        screens/controls/KeyboardMenu.qml
         screens/controls/MessageBar.qml
         screens/controls/NavigationBar.qml
         screens/controls/SearchField.qml

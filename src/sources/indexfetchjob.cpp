@@ -33,7 +33,9 @@ QString sizeText(qint64 bytes)
     return bytes % (1 << 20) == 0 ? u"%1 MiB"_s.arg(bytes >> 20) : u"%1 bytes"_s.arg(bytes);
 }
 
-IndexError::Cause networkCause(QNetworkReply::NetworkError error)
+// `answered`: the server sent a response before the error. Without one, an error Qt does not
+// name (a proxy that refuses an https tunnel is reported as unknown) means no connection.
+IndexError::Cause networkCause(QNetworkReply::NetworkError error, bool answered)
 {
     switch (error) {
     case QNetworkReply::ConnectionRefusedError:
@@ -49,7 +51,7 @@ IndexError::Cause networkCause(QNetworkReply::NetworkError error)
     case QNetworkReply::SslHandshakeFailedError:
         return IndexError::Cause::SecureConnection;
     default:
-        return IndexError::Cause::Other;
+        return answered ? IndexError::Cause::Other : IndexError::Cause::NoConnection;
     }
 }
 
@@ -285,7 +287,7 @@ void IndexFetchJob::onFinished()
                            .arg(double(m_options.lowSpeedWindowMs) / 1000.0),
                        IndexError::Cause::Timeout});
     if (reply->error() != QNetworkReply::NoError)
-        return failed({IndexError::Kind::Network, reply->errorString(), networkCause(reply->error())});
+        return failed({IndexError::Kind::Network, reply->errorString(), networkCause(reply->error(), status != 0)});
 
     m_validators = ConditionalRequest::validatorsOf(*reply, m_conditional ? *m_conditional : m_candidates.at(m_attempt));
     decode(std::exchange(m_body, {}));

@@ -156,6 +156,12 @@ private Q_SLOTS:
         QTRY_VERIFY(app.window->findChild<QObject *>(u"allPackagesSheet"_s)->property("opened").toBool());
         QTRY_VERIFY(cardOf(app.root(), 0));
         QVERIFY(checkNamed(app.window).contains(u"com.example.one، الإصدار: 1.2، حجم الملف: 2.0 ك.ب، البنية: arm64"_s));
+        // The first card holds the keys: End reaches the last one.
+        QTRY_VERIFY(cardOf(app.root(), 0)->hasActiveFocus());
+        app.key(Qt::Key_End);
+        QTRY_COMPARE(app.window->activeFocusItem()->property("packageRow").toInt(),
+                     app.window->findChild<QObject *>(u"allPackagesSheet"_s)->property("viewModel").value<QObject *>()
+                             ->property("packages").value<QAbstractItemModel *>()->rowCount() - 1);
         app.key(Qt::Key_Escape);
         QTRY_VERIFY(!app.model->showAllPackages());
         QTRY_VERIFY(!cardOf(app.root(), 0));

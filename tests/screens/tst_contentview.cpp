@@ -256,7 +256,8 @@ private Q_SLOTS:
             QCOMPARE(back.packages.size(), 2);
             QVERIFY(!bar->isVisible());
             QCOMPARE(storedNames(), all);
-            QTRY_VERIFY(app.row("other"));
+            // The restored row has the focus again, whichever way the delete was taken back.
+            QTRY_VERIFY(app.row("other") && app.row("other")->hasActiveFocus());
         }
 
         // Once the bar has gone, the delete stays; the pointer on the bar holds it.
@@ -378,6 +379,12 @@ private Q_SLOTS:
         QTRY_COMPARE(menuItems(), always + QStringList{u"إلغاء التثبيت"_s});
         QTest::keyClick(app.window, Qt::Key_Escape);
         QTRY_VERIFY(menuItems().isEmpty());
+        // Opened from the keyboard, the menu starts on its first item: two steps down is the pin.
+        QTest::keyClick(app.window, Qt::Key_Menu);
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+            QTest::keyClick(app.window, key);
+        QTRY_VERIFY(!isPinned(app, "mine"));
+        QTRY_VERIFY(app.row("mine")->hasActiveFocus());
     }
 
     // A long alert keeps its button on screen; the magnifier and separators sit right to left.
@@ -578,9 +585,10 @@ private Q_SLOTS:
             QTRY_VERIFY(!app.stack()->property("busy").toBool());
         };
         openSource();
-        click(shown(app.root(), u"orderMenuButton"_s));
-        QTRY_VERIFY(shown(app.root(), u"orderChoice_1"_s));
-        click(shown(app.root(), u"orderChoice_1"_s));
+        // From the keyboard the menu starts on the chosen order; the next one is a step down.
+        shown(app.root(), u"orderMenuButton"_s)->forceActiveFocus(Qt::TabFocusReason);
+        for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Down, Qt::Key_Return})
+            app.key(key);
         const auto cards = [&app] {
             const auto *packages = shown(app.root(), u"packageGrid"_s)->property("packages").value<PackageListModel *>();
             QStringList names;
@@ -599,6 +607,12 @@ private Q_SLOTS:
             return marks;
         };
         QTRY_COMPARE(shownMarks(), (QStringList{u"جديد"_s, u"مُحدَّث"_s}));
+        // Opened again, the menu starts on that order: Return keeps it.
+        app.key(Qt::Key_Space);
+        QTRY_VERIFY(shown(app.root(), u"orderChoice_1"_s)->hasActiveFocus());
+        app.key(Qt::Key_Return);
+        QTRY_VERIFY(!shown(app.root(), u"orderChoice_1"_s));
+        QCOMPARE(text(shown(app.root(), u"orderMenuButton"_s)), u"الأحدث أولًا"_s);
         app.key(Qt::Key_Escape);
         QTRY_COMPARE(app.depth(), 1);
         openSource();

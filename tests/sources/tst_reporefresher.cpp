@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkProxy>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -402,7 +403,8 @@ private Q_SLOTS:
         PacedServer dripping(QByteArray(64 << 10, '\n'), 1, 20); // 50 bytes a second
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QString refused = u"http://127.0.0.1:%1/Packages"_s.arg(closed.serverPort());
+        const quint16 nowhere = closed.serverPort();
+        const QString refused = u"http://127.0.0.1:%1/Packages"_s.arg(nowhere);
         closed.close();
         RepoList repos{servedRepo(server, u"good"_s, tagged("Package: a\n", "\"1\"")),
                        servedRepo(server, u"page"_s, {200, "\n <!DOCTYPE html><html></html>", "text/html", false, {}, {}, false}),
@@ -435,6 +437,14 @@ private Q_SLOTS:
         QVERIFY(idle.wait(10'000));
         QCOMPARE(server.requestCount(u"good/Packages"_s), 1);
         expected[1] = u"succeeded ever "_s;
+        QCOMPARE(outcomes(live.outcomes(), repos), expected);
+        // Through a proxy that refuses it, an https address reaches no server either; the
+        // connection was not cut short.
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s, nowhere));
+        repos[6].packagesURL = u"https://127.0.0.1:%1/Packages"_s.arg(nowhere).toStdString();
+        live.refreshOne(repos.at(6).id);
+        QVERIFY(idle.wait(10'000));
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         QCOMPARE(outcomes(live.outcomes(), repos), expected);
         // Deleted sources are forgotten when the records are next written after a refresh.
         repos.remove(2, 5);

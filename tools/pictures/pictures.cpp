@@ -136,7 +136,8 @@ int main(int argc, char *argv[])
         App first;
         if (!first.window)
             return 1;
-        QTest::qWaitFor([&] { return first.model->showAlert(); }, 10000);
+        if (!QTest::qWaitFor([&] { return first.model->showAlert(); }, 10000))
+            qWarning("pictures: the first start showed no alert");
         shot(first.window, u"main-first-start-alert.png"_s, 1500);
         first.model->setShowAlert(false);
         shot(first.window, u"main-first-start-offline.png"_s);
@@ -174,7 +175,8 @@ int main(int argc, char *argv[])
     // The index that is not UTF-8 fails; its alert is the last message.
     server.setHolding(false);
     server.release();
-    QTest::qWaitFor([&] { return app2.model->showAlert(); }, 10000);
+    if (!QTest::qWaitFor([&] { return app2.model->showAlert(); }, 10000))
+        qWarning("pictures: the failed refresh showed no alert");
     shot(app2.window, u"source-detail-refreshed.png"_s, 1500);
     if (auto *back = app2.window->findChild<QObject *>(u"backButton"_s))
         QMetaObject::invokeMethod(back, "clicked");

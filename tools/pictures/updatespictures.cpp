@@ -119,6 +119,17 @@ bool updatesPictures(const QString &out, const QString &repos)
     model->setSourceOrder(PackageOrder::Newest);
     QMetaObject::invokeMethod(mainScreen, "repoOpened", Q_ARG(QString, list.at(0).id.toString()));
     ok = saveWindowPicture(window, out + u"/source-newest-first.png"_s) && ok;
+    // Its order menu, opened from the keyboard: a mark on the chosen order, which has the focus.
+    const auto buttons = window->findChildren<QQuickItem *>(u"orderMenuButton"_s);
+    const auto shown = std::find_if(buttons.cbegin(), buttons.cend(), [](QQuickItem *b) { return b->isVisible(); });
+    if (shown != buttons.cend()) {
+        QQuickItem *order = *shown;
+        order->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(window, Qt::Key_Space);
+        QTest::qWait(1500);
+        ok = saveWindowPicture(window, out + u"/source-order-menu.png"_s) && ok;
+        QTest::keyClick(window, Qt::Key_Escape);
+    }
     model->waitForPendingWrites();
     return ok;
 }

@@ -16,8 +16,15 @@ Sheet {
     shown: contentModel.showAllPackages
     title: AccessibleTexts.allPackages
     onDismissed: contentModel.showAllPackages = false
-    // Every opening starts at the grid.
+    // Every opening starts at the grid, its first card holding the keys (Page Down, End),
+    // or the search field while there is no card.
     onClosed: stack.pop(null, StackView.Immediate)
+    onOpened: {
+        if (viewModel.packages.count > 0)
+            grid.focusCard(0)
+        else
+            stack.currentItem.focusSearch()
+    }
 
     AllPackagesViewModel {
         id: viewModel

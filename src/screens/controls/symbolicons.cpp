@@ -38,6 +38,7 @@ const QHash<QString, char16_t> &glyphs()
         {QStringLiteral("arrow.up.arrow.down"), 0xe164},       // sort
         {QStringLiteral("sparkles"), 0xe031},                  // new_releases
         {QStringLiteral("ellipsis.circle"), 0xe5d4},           // more_vert
+        {QStringLiteral("checkmark"), 0xe5ca},                 // check
     };
     return table;
 }

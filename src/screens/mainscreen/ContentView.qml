@@ -61,7 +61,7 @@ Page {
     Shortcut {
         sequences: [StandardKey.Undo]
         enabled: page.isCurrent && page.model.undoDeleteText !== ""
-        onActivated: page.model.undoDelete()
+        onActivated: page.undoDelete()
     }
     function focusSearch() { search.forceActiveFocus(Qt.ShortcutFocusReason) }
 
@@ -82,6 +82,20 @@ Page {
         page.model.deleteRepo(id)
         if (next)
             Qt.callLater(() => { if (next) next.forceActiveFocus(Qt.OtherFocusReason) })
+    }
+
+    // A restored source takes the focus back from the neighbour its delete handed it to.
+    function undoDelete() {
+        const ids = page.model.undoDelete()
+        Qt.callLater(() => {
+            for (const id of ids) {
+                const row = pinnedGroup.rowOf(id) || otherGroup.rowOf(id)
+                if (row) {
+                    row.forceActiveFocus(Qt.OtherFocusReason)
+                    return
+                }
+            }
+        })
     }
 
     // Keeps a row reached with the keyboard on screen.
@@ -150,11 +164,14 @@ Page {
                 ToolTip.text: Accessible.name
                 ToolTip.visible: hovered
                 ToolTip.delay: 600
-                Accessible.onPressAction: clicked()
+                Accessible.onPressAction: listMenu.openFromKeyboard()
+                Keys.onReturnPressed: listMenu.openFromKeyboard()
+                Keys.onEnterPressed: listMenu.openFromKeyboard()
+                Keys.onSpacePressed: listMenu.openFromKeyboard()
                 FocusRing {}
                 contentItem: SymbolIcon { name: "ellipsis.circle"; size: 20; color: SystemStyle.accent }
                 onClicked: listMenu.open()
-                Menu {
+                KeyboardMenu {
                     id: listMenu
                     objectName: "listMenu"
                     y: parent.height
@@ -347,7 +364,7 @@ Page {
         objectName: "undoBar"
         actionText: "تراجع"
         duration: 6000
-        onActionTriggered: page.model.undoDelete()
+        onActionTriggered: page.undoDelete()
         onExpired: page.model.forgetDelete()
         Connections {
             target: page.model

@@ -7,7 +7,7 @@ import Vexlo
 // The swipe actions of a source row as a context menu, with the same labels and symbols,
 // and the actions every row has: refresh that source, copy its address. A fixed source that
 // offers no swipe action shows them disabled under "سورس ثابت".
-Menu {
+KeyboardMenu {
     id: menu
     property bool hasPinAction
     property bool hasDeleteAction
@@ -22,12 +22,6 @@ Menu {
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
     title: "إجراءات السورس"
     width: 230
-    background: Rectangle {
-        implicitWidth: 230
-        radius: 12
-        color: SystemStyle.background
-        border.color: SystemStyle.separator
-    }
 
     component ActionItem: MenuItem {
         id: item

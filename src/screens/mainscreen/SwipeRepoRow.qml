@@ -61,8 +61,9 @@ Item {
     function close() { offset = 0 }
     function runLeading() { close(); pinToggled() }
     function runTrailing() { close(); deleteRequested() }
-    function openMenu(x, y) {
+    function openMenu(x, y, byKeyboard) {
         close()
+        menu.openedByKeyboard = !!byKeyboard
         // The menu opens towards the trailing side of the point, as the text runs.
         menu.popup(rightToLeft ? x - menu.width : x, y)
     }
@@ -144,7 +145,7 @@ Item {
     Keys.onDownPressed: focusNeighbour(true)
     Keys.onPressed: event => {
         if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
-            openMenu(width / 2, height / 2)
+            openMenu(width / 2, height / 2, true)
             event.accepted = true
         } else if ([Qt.Key_PageUp, Qt.Key_PageDown, Qt.Key_Home, Qt.Key_End].includes(event.key)) {
             focusJump(event.key)

@@ -335,11 +335,14 @@ void ContentViewModel::removeAt(QList<int> positions)
     Announcer::instance()->announce(m_deleted.message());
 }
 
-void ContentViewModel::undoDelete()
+QStringList ContentViewModel::undoDelete()
 {
     if (m_deleted.isEmpty())
-        return;
+        return {};
     const QString names = m_deleted.names();
+    QStringList restored;
+    for (const QUuid &id : m_deleted.ids())
+        restored.append(id.toString(QUuid::WithoutBraces));
     m_deleted.restoreInto(m_repos);
     m_live->setHeldAside({});
     // A refresh that ended while the source was out of the list was dropped.
@@ -352,6 +355,7 @@ void ContentViewModel::undoDelete()
     Q_EMIT undoDeleteChanged();
     saveRepos();
     Announcer::instance()->announce(u"تمت استعادة السورس «"_s + names + u"»"_s);
+    return restored;
 }
 
 void ContentViewModel::forgetDelete()

@@ -126,8 +126,9 @@ public:
     Q_INVOKABLE void deleteRepoAt(const QList<int> &sectionRows);
     // What the last delete removed, until it is taken back or forgotten: "تم حذف السورس «…»".
     [[nodiscard]] QString undoDeleteText() const { return m_deleted.message(); }
-    // Puts the sources of the last delete back where they were, and writes the list.
-    Q_INVOKABLE void undoDelete();
+    // Puts the sources of the last delete back where they were, and writes the list; returns
+    // the ids of the sources it put back.
+    Q_INVOKABLE QStringList undoDelete();
     // The last delete can no longer be taken back.
     Q_INVOKABLE void forgetDelete();
 

@@ -13,16 +13,19 @@ AbstractButton {
     implicitHeight: Math.max(32, row.implicitHeight + 8)
     implicitWidth: Math.min(row.implicitWidth + 20, 150 * SystemStyle.textScale)
     Accessible.name: AccessibleTexts.sectionChoice(text)
-    Accessible.onPressAction: clicked()
-    Keys.onReturnPressed: clicked()
-    Keys.onEnterPressed: clicked()
+    // From the keyboard or a reader, the menu starts on an item; a click opens it as it is.
+    Accessible.onPressAction: openMenu(true)
+    Keys.onReturnPressed: openMenu(true)
+    Keys.onEnterPressed: openMenu(true)
+    Keys.onSpacePressed: openMenu(true)
     FocusRing {}
     // A button that had the focus keeps it after a choice, which the grid around it would
     // otherwise take for its first card when its packages change.
     property bool refocus: false
-    onClicked: {
+    onClicked: openMenu(false)
+    function openMenu(byKeyboard) {
         refocus = activeFocus
-        menu.open()
+        byKeyboard ? menu.openFromKeyboard() : menu.open()
     }
 
     background: Rectangle {
@@ -47,7 +50,7 @@ AbstractButton {
         }
     }
 
-    Menu {
+    KeyboardMenu {
         id: menu
         objectName: "sectionMenu"
         title: "الأقسام"
