@@ -444,6 +444,15 @@ private Q_SLOTS:
         QCOMPARE(line.right(), rowRect.right() - 74);
         QVERIFY(!find(app.row("mine"), u"rowSeparator"_s)->isVisible());
     }
+    // Started with a link, the window opens the add sheet filled with its address.
+    void startedWithALinkOpensTheAddSheet()
+    {
+        AppWindow app;
+        app.engine.setInitialProperties({{u"launchArguments"_s, QStringList{u"vexlo://add?url=https://a.example/"_s}}});
+        QVERIFY(app.start({}, [&app] { return app.model->showingAddRepo(); }));
+        QTRY_COMPARE(text(find(app.root(), u"addressField"_s)), u"https://a.example/"_s);
+    }
+
     void addSheetControlsFollowTheTextAndTheBatch()
     {
         AppWindow app;

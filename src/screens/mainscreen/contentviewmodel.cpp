@@ -436,8 +436,10 @@ void ContentViewModel::alertRefreshFailure(const QString &message)
 
 void ContentViewModel::openAddSheet(const QStringList &addresses)
 {
-    Q_EMIT addSheetFilled(addresses.join(u'\n'));
+    // Opened first: an opening sheet starts from what the last batch left, which the link's
+    // addresses then replace.
     setShowingAddRepo(true);
+    Q_EMIT addSheetFilled(addresses.join(u'\n'));
 }
 
 void ContentViewModel::alert(const QString &message)
