@@ -165,6 +165,7 @@ private Q_SLOTS:
         app.key(Qt::Key_Escape);
         QTRY_VERIFY(!app.model->showAllPackages());
         QTRY_VERIFY(!cardOf(app.root(), 0));
+        QTRY_COMPARE(app.focused(), u"searchField"_s); // where the sheet was opened from
 
         // A source opened with Enter, its segments named: the arrows move between cards and
         // Enter opens the focused one, with the focus ring drawn around it.
