@@ -100,9 +100,11 @@ def closed_port():
     return port
 
 
-def make_store(ports, refused_port, large=None):
+def make_store(ports, refused_port, large=None, earlier=None):
     """200 sources holding one earlier package each; with `large` (a package list of Debian's
-    size), sources 0 (hostile) and 1 (serving Debian's index) hold that list instead."""
+    size), sources 0 (hostile) and 1 (serving Debian's index) hold that list instead, and the
+    good sources hold, besides, the packages of the index they serve (`earlier`, in the order of
+    the corpus), as after an earlier refresh."""
     repos, kinds = [], {}
     hostile_at = set(range(0, SOURCES, SOURCES // HOSTILE))  # every fifth source
     h = 0
@@ -118,6 +120,8 @@ def make_store(ports, refused_port, large=None):
         old = {"id": str(uuid.uuid4()).upper(), "name": f"old.marker.{i}", "description": "earlier",
                "version": "0", "downloadURL": base + "old.deb", "architecture": "all", "fileSize": 1}
         packages = large if large and i < 2 else [old]
+        if large and kind == "good":
+            packages = packages + [dict(p, id=str(uuid.uuid4()).upper()) for p in earlier[i % len(earlier)]]
         repos.append({"id": str(uuid.uuid4()).upper(), "name": f"source {i}", "url": base,
                       "imageURL": base + "CydiaIcon.png", "packagesURL": base + "Packages", "packages": packages,
                       "isPinned": False, "lastUpdated": 700000000.0, "isFixed": False, "isUpdating": False,
@@ -134,7 +138,7 @@ def main():
     ap.add_argument("--debian", help="Debian's index: two sources of its size make the store about 50 MB")
     args = ap.parse_args()
 
-    large = None
+    large, earlier = None, []
     if args.debian:
         r = subprocess.run([args.cli, "parse", args.debian, "--repo-url", "http://127.0.0.1/debian/"],
                            capture_output=True, check=True)
@@ -148,6 +152,10 @@ def main():
         if r.returncode == 0:
             corpus.append(f)
             expected.append(int(r.stdout.strip()))
+            if large:
+                r = subprocess.run([args.cli, "parse", f, "--repo-url", "http://127.0.0.1/good/"],
+                                   capture_output=True, check=True)
+                earlier.append(json.loads(r.stdout))
 
     bombs(args.cache)
     queue = multiprocessing.Queue()
@@ -159,7 +167,7 @@ def main():
     walls, peaks, ok = [], [], True
     for run in range(args.runs):
         with tempfile.TemporaryDirectory() as data:
-            repos, kinds = make_store(ports, refused_port, large)
+            repos, kinds = make_store(ports, refused_port, large, earlier)
             with open(os.path.join(data, "savedRepos"), "w") as f:
                 json.dump(repos, f, separators=(",", ":"), ensure_ascii=False)
             store_mb = os.path.getsize(os.path.join(data, "savedRepos")) / 1e6
