@@ -1,6 +1,6 @@
 #include "decompress.h"
 
-#include "hugepages.h"
+#include "decompressoutput.h"
 
 #include <bzlib.h>
 #include <lzma.h>
@@ -32,66 +32,6 @@ constexpr std::size_t maxStep = std::size_t(1) << 30;
 // stream is refused rather than allowed to take the machine's memory.
 constexpr std::uint64_t xzMemoryLimit = std::uint64_t(1) << 28;
 
-// The growing output, never allowed past one byte over the limit: that byte shows that the
-// stream would have produced more.
-class Output
-{
-public:
-    Output(qint64 maxOutput, std::size_t inputSize, const std::function<void(qint64)> &reserve)
-        : m_limit(std::max<qint64>(maxOutput, 0))
-        , m_reserve(reserve)
-    {
-        // Not std::clamp: a limit under the floor would break its precondition.
-        const qint64 guess = std::min<qint64>(std::max<qint64>(qint64(inputSize) * 4, 64 * 1024), m_limit + 1);
-        resize(guess);
-    }
-
-    [[nodiscard]] char *cursor() { return m_buffer.data() + m_size; }
-    [[nodiscard]] std::size_t room() const { return std::min(std::size_t(m_buffer.size() - m_size), maxStep); }
-    void advance(std::size_t n) { m_size += qsizetype(n); }
-
-    // Makes room for more output; false once the limit is passed.
-    bool grow()
-    {
-        if (room() > 0)
-            return true;
-        if (m_size > m_limit)
-            return false;
-        resize(std::min<qint64>(qint64(m_buffer.size()) * 2, m_limit + 1));
-        return true;
-    }
-
-    [[nodiscard]] bool overLimit() const { return m_size > m_limit; }
-
-    Decompressed finish()
-    {
-        if (overLimit())
-            return tooLarge();
-        m_buffer.truncate(m_size);
-        m_buffer.squeeze();
-        return {Decompressed::Status::Ok, std::move(m_buffer), {}};
-    }
-
-    Decompressed tooLarge() const
-    {
-        return {Decompressed::Status::TooLarge, {}, u"decompresses to more than %1 bytes"_s.arg(m_limit)};
-    }
-
-private:
-    void resize(qint64 size)
-    {
-        if (m_reserve)
-            m_reserve(size - m_buffer.size());
-        m_buffer.resize(qsizetype(size));
-        adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()));
-    }
-
-    QByteArray m_buffer;
-    qsizetype m_size = 0;
-    qint64 m_limit;
-    const std::function<void(qint64)> &m_reserve;
-};
-
 Decompressed corrupt(const char *format, const QString &what)
 {
     return {Decompressed::Status::Corrupt, {}, u"corrupt %1 data: %2"_s.arg(QLatin1StringView(format), what)};
@@ -102,7 +42,7 @@ bool onlyZeros(const char *p, std::size_t n)
     return std::all_of(p, p + n, [](char c) { return c == 0; });
 }
 
-Decompressed inflateGzip(std::string_view input, Output out)
+Decompressed inflateGzip(std::string_view input, DecompressOutput out)
 {
     z_stream zs{};
     if (inflateInit2(&zs, 15 + 16) != Z_OK)
@@ -149,7 +89,7 @@ Decompressed inflateGzip(std::string_view input, Output out)
     return result;
 }
 
-Decompressed decompressBzip2(std::string_view input, Output out)
+Decompressed decompressBzip2(std::string_view input, DecompressOutput out)
 {
     bz_stream bz{};
     if (BZ2_bzDecompressInit(&bz, 0, 0) != BZ_OK)
@@ -201,7 +141,7 @@ Decompressed decompressBzip2(std::string_view input, Output out)
     return result;
 }
 
-Decompressed decompressXz(std::string_view input, Output out)
+Decompressed decompressXz(std::string_view input, DecompressOutput out)
 {
     lzma_stream xz = LZMA_STREAM_INIT;
     if (lzma_stream_decoder(&xz, xzMemoryLimit, LZMA_CONCATENATED) != LZMA_OK)
@@ -236,7 +176,7 @@ Decompressed decompressXz(std::string_view input, Output out)
     return result;
 }
 
-Decompressed decompressZstd(std::string_view input, Output out)
+Decompressed decompressZstd(std::string_view input, DecompressOutput out)
 {
     ZSTD_DCtx *const dctx = ZSTD_createDCtx();
     if (!dctx)
@@ -290,7 +230,7 @@ Compression detectCompression(std::string_view bytes)
 Decompressed decompress(std::string_view input, Compression format, qint64 maxOutput,
                         const std::function<void(qint64)> &reserve)
 {
-    Output out(maxOutput, input.size(), reserve);
+    DecompressOutput out(maxOutput, input.size(), reserve);
     switch (format) {
     case Compression::Zstd:
         return decompressZstd(input, std::move(out));

@@ -1,6 +1,7 @@
 target_sources(vexlocore PRIVATE
     sources/conditionalrequest.h sources/conditionalrequest.cpp
     sources/decompress.h sources/decompress.cpp
+    sources/decompressoutput.h sources/decompressoutput.cpp
     sources/distribution.h sources/distribution.cpp
     sources/indexdigest.h sources/indexdigest.cpp
     sources/hugepages.h sources/hugepages.cpp

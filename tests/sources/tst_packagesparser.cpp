@@ -182,6 +182,27 @@ private Q_SLOTS:
         }
     }
 
+    // Texts of tens of MiB come out whole; what decompression reserves covers them and never
+    // passes the limit by more than the one byte that shows a stream is too large.
+    void largeOutputs()
+    {
+        const QByteArray text = sampleIndex().repeated(120);
+        for (Compression format : {Compression::Zstd, Compression::Gzip}) {
+            const QByteArray packed = TestCompression::compress(format, text);
+            for (const qint64 limit : {qint64(text.size()), qint64(1) << 30, qint64(text.size()) - 1}) {
+                qint64 reserved = 0;
+                const Decompressed out = decompress(view(packed), format, limit, [&](qint64 bytes) { reserved += bytes; });
+                QVERIFY(reserved <= limit + 1);
+                if (limit < text.size()) {
+                    QCOMPARE(out.status, Decompressed::Status::TooLarge);
+                } else {
+                    QVERIFY(out.data == text);
+                    QVERIFY(reserved >= text.size());
+                }
+            }
+        }
+    }
+
     // Decoded whatever its form, the text must be UTF-8; a file is read in pieces of one MiB,
     // each ending with a whole stanza, which give the records of the whole text.
     void indexFile()
