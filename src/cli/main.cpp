@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "model/repostore.h"
+#include "platform/allocator.h"
 #include "platform/networkaccess.h"
 
 #include <QCoreApplication>
@@ -84,6 +85,7 @@ QTextStream &Cli::err()
 
 int main(int argc, char *argv[])
 {
+    returnLargeFreesToSystem();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexlo"));
     QCoreApplication::setOrganizationName(QStringLiteral("vexlo"));

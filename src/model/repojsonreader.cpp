@@ -172,12 +172,26 @@ bool Reader::readRepos(ondemand::document &doc, RepoList &list)
     return true;
 }
 
-// One parser per thread: it keeps its buffers between documents.
+// One parser per thread: it keeps its buffers between documents, up to documents of this
+// size. Its index of a document takes up to four bytes per byte of it, which a store of
+// Debian's size would otherwise leave in the thread for as long as it lives.
+constexpr std::size_t keptParserCapacity = std::size_t(4) << 20;
+
 ondemand::parser &threadParser()
 {
     thread_local ondemand::parser parser;
     return parser;
 }
+
+// Frees the thread's parser buffers once they exceed what is kept between documents.
+struct ParserTrim
+{
+    ~ParserTrim()
+    {
+        if (threadParser().capacity() > keptParserCapacity)
+            threadParser() = ondemand::parser();
+    }
+};
 
 // Runs `read` over the document, in place when the buffer leaves room for the reader's
 // look-ahead, else over a padded copy.
@@ -185,6 +199,7 @@ template<typename Result, typename Read>
 std::optional<Result> readDocument(const char *data, std::size_t size, std::size_t capacity, QString *error,
                                    Read read)
 {
+    const ParserTrim trim; // after the document and the copy are gone
     padded_string copy;
     if (capacity < size + SIMDJSON_PADDING) {
         copy = padded_string(data, size);

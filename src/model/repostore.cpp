@@ -4,7 +4,10 @@
 #include "platform/console.h"
 #include "platform/userdefaults.h"
 
+#include <QFileInfo>
 #include <QMutex>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -73,6 +76,13 @@ std::optional<RepoList> RepoStore::loadRepos()
 
 bool RepoStore::saveRepos(const RepoList &repos, std::string &buffer, QString *reason)
 {
+    // Sized after the stored document, with room to grow: grown by doubling instead, the
+    // buffer would for a moment hold the part written so far twice.
+    const auto stored = std::size_t(std::max<qint64>(QFileInfo(UserDefaults::filePath(storeKey())).size(), 0));
+    if (buffer.capacity() < stored + stored / 4) {
+        buffer.clear(); // nothing to copy into the new allocation
+        buffer.reserve(stored + stored / 4);
+    }
     if (!RepoJson::writeRepos(repos, buffer)) {
         if (reason)
             *reason = u"the list cannot be written as JSON"_s;

@@ -1,4 +1,5 @@
 target_sources(vexlocore PRIVATE
+    platform/allocator.h platform/allocator.cpp
     platform/console.h platform/console.cpp
     platform/cachedir.h platform/cachedir.cpp
     platform/datadir.h platform/datadir.cpp
