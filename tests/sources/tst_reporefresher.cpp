@@ -394,6 +394,27 @@ private Q_SLOTS:
         QCOMPARE(arrived, (QStringList{u"bمُحدَّث"_s, u"cجديد"_s}));
     }
 
+    // A failed index ends its source's refresh at once, not when a Release that never comes
+    // times out.
+    void failedIndexWaitsForNoRelease()
+    {
+        TempDataDir dir;
+        TestServer server;
+        server.serve(u"gone/Packages"_s, "gone", 404);
+        TestServer::Answer never;
+        never.stall = true;
+        server.serve(u"gone/Release"_s, never);
+        RepoList repos{repoAt(server.url(u"gone/Packages"_s))};
+        LiveRepoList live(&repos, [](const RepoList &) {});
+        FetchOptions options;
+        options.transferTimeoutMs = 60'000;
+        live.refresher().setFetchOptions(options);
+        QSignalSpy idle(&live, &LiveRepoList::idle);
+        live.refreshAll();
+        QVERIFY(idle.wait(10'000));
+        QCOMPARE(outcomes(live.outcomes(), repos), QStringList{u"failed never لا يوجد فهرس حزم على هذا العنوان"_s});
+    }
+
     // Every failure keeps a reason of its own, chosen by what happened, beside the store: it is
     // read back after a restart, and a refresh of one source leaves the others' records alone.
     void outcomesNameEachFailure()
