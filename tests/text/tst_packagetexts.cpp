@@ -159,6 +159,8 @@ private Q_SLOTS:
                  fsi + u"ab\u202Ec\u2066d"_s + pdi + pdf + pdi);
         QCOMPARE(isolateField(u"\u2067\u202Ba\u2069b\u200F"_s), fsi + u"\u2067\u202Ba\u2069b\u200F"_s + pdi);
         QCOMPARE(isolateField(QString()), fsi + pdi);
+        // A closer of embeddings cannot end an isolate opened inside the field.
+        QCOMPARE(isolateField(u"\u2067a\u202Cb"_s), fsi + u"\u2067ab"_s + pdi + pdi);
     }
 
     void addressesAndMessagesForDisplay()
