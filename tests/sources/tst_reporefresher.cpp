@@ -343,6 +343,13 @@ private Q_SLOTS:
         refreshAll(repos, 5000);
         QVERIFY(marks(repos.at(0), 5000).isEmpty());
         QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 1);
+        // A 304 for a source with nothing recorded (the file lost) records its list as a first fetch.
+        QVERIFY(QFile::remove(firstSeenFile()));
+        const int unchanged = server.notModifiedCount();
+        refreshAll(repos, 6000);
+        QCOMPARE(server.notModifiedCount(), unchanged + 1);
+        QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 1);
+        QVERIFY(marks(repos.at(0), 6000).isEmpty());
     }
 
     // Recorded in steps, as a refresh does off the main thread: a store whose records of the
