@@ -395,10 +395,13 @@ private Q_SLOTS:
         Repo repo;
         repo.id = id;
         repo.packages = next;
-        QStringList arrived;
-        for (const PackageNews::Arrival &arrival : PackageNews::arrivals({repo}, store, 1500))
-            arrived << QString::fromStdString(next.at(arrival.package).name) + PackageNews::markText(arrival.novelty);
-        QCOMPARE(arrived, (QStringList{u"bمُحدَّث"_s, u"cجديد"_s}));
+        // What the first fetch found never counts as arrived, however early the window starts.
+        for (const double since : {1500.0, 500.0}) {
+            QStringList arrived;
+            for (const PackageNews::Arrival &arrival : PackageNews::arrivals({repo}, store, since))
+                arrived << QString::fromStdString(next.at(arrival.package).name) + PackageNews::markText(arrival.novelty);
+            QCOMPARE(arrived, (QStringList{u"bمُحدَّث"_s, u"cجديد"_s}));
+        }
     }
 
     // A failed index ends its source's refresh at once, not when a Release that never comes
