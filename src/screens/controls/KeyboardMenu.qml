@@ -26,17 +26,16 @@ Menu {
         return item && item.visible && item.enabled
     }
     // The popup gives its list the focus as it opens, and nothing in it is visible before:
-    // the item takes the focus just after, still before the opening transition has ended.
+    // the item is chosen just after, still before the opening transition has ended.
     onAboutToShow: if (openedByKeyboard) Qt.callLater(start)
     function start() {
         let index = choosable(startIndex) ? startIndex : -1
         for (let i = 0; index < 0 && i < count; ++i)
             if (choosable(i))
                 index = i
-        if (index < 0 || !visible)
-            return
-        currentIndex = index
-        itemAt(index).forceActiveFocus(Qt.TabFocusReason)
+        // A current item has the focus too.
+        if (index >= 0 && visible)
+            currentIndex = index
     }
     onClosed: openedByKeyboard = false
 }
