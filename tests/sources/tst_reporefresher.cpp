@@ -6,6 +6,7 @@
 #include "sources/indexvalidatorstore.h"
 #include "sources/liverepolist.h"
 #include "sources/refreshoutcomestore.h"
+#include "sources/releasefetch.h"
 #include "sources/packagenews.h"
 #include "sources/refreshoutcome.h"
 #include "testsupport.h"
@@ -423,6 +424,19 @@ private Q_SLOTS:
         live.refreshAll();
         QVERIFY(idle.wait(10'000));
         QCOMPARE(outcomes(live.outcomes(), repos), QStringList{u"failed never لا يوجد فهرس حزم على هذا العنوان"_s});
+    }
+
+    // A Release that drips gives up as soon as its index would, not after its own minute.
+    void slowReleaseEndsWithItsIndexLimits()
+    {
+        PacedServer dripping(QByteArray(64 << 10, '\n'), 1, 20); // 50 bytes a second
+        FetchOptions limits;
+        limits.lowSpeedWindowMs = 500;
+        QObject context;
+        std::optional<ReleaseOutcome> outcome;
+        fetchRelease(dripping.url(), {}, limits, &context, [&outcome](ReleaseOutcome o) { outcome = std::move(o); });
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 10'000);
+        QCOMPARE(outcome->kind, ReleaseOutcome::Kind::Unreachable);
     }
 
     // Every failure keeps a reason of its own, chosen by what happened, beside the store: it is
