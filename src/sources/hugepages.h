@@ -7,3 +7,9 @@
 // first parse of a large index on virtual machines. Only advice: it changes no contents, and
 // does nothing where the system has no such pages.
 void adviseHugePages(void *data, std::size_t size);
+
+// Has the system back [data, data + size) with memory now, on a pool thread, so that the
+// thread that fills it later (the main thread, for a download) does not stop at each page for
+// the system to clear it. Only advice as well: it changes no contents, and memory freed
+// meanwhile comes to no harm.
+void prefaultElsewhere(void *data, std::size_t size);

@@ -176,6 +176,7 @@ void IndexFetchJob::onMetaData()
         if (room > m_body.capacity() && m_share->tryTake(room - m_share->held())) {
             m_body.reserve(qsizetype(room));
             adviseHugePages(m_body.data(), std::size_t(m_body.capacity()));
+            prefaultElsewhere(m_body.data() + m_body.size(), std::size_t(m_body.capacity() - m_body.size()));
         }
     }
 }
@@ -228,6 +229,7 @@ IndexFetchJob::Take IndexFetchJob::take(QNetworkReply *reply)
         if (!m_share->tryTake(capacity - m_share->held()))
             return Take::Wait;
         m_body.reserve(qsizetype(capacity));
+        prefaultElsewhere(m_body.data() + size, std::size_t(m_body.capacity() - size));
     }
     // Straight into the body: readAll() would copy every byte once more, on the main thread.
     m_body.resize(qsizetype(size + available));
