@@ -7,9 +7,10 @@
 //     of all sources is applied and stored. For each: the longest main-thread stall from the
 //     call until the store's background work has finished, and the section models' signals.
 //
-//   With BENCH_MAIN_RT=1 the main thread runs under real-time scheduling once the threads of
-//   the run exist (threads started later inherit it), so that other processes on a busy
-//   machine cannot delay it: its stalls are then its own work and its own waits.
+//   With BENCH_MAIN_RT=1 the main thread runs under real-time scheduling, so that other
+//   processes on a busy machine cannot delay it: its stalls are then its own work and its own
+//   waits. Threads started later do not inherit it: a pool thread decoding an index at the same
+//   real-time priority would hold a core until it is done, and the main thread would wait.
 //
 //   bench_mainscreen refresh DEBIAN_INDEX CORPUS_REPOS [REPS]
 //     50 sources, one Debian's whole index and 49 corpus indexes under their own paths: the
@@ -100,7 +101,7 @@ void maybeRealTime()
         return;
     sched_param param{};
     param.sched_priority = 1;
-    if (const int error = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param))
+    if (const int error = pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param))
         std::fprintf(stderr, "real-time scheduling refused (%d)\n", error);
 }
 
