@@ -109,6 +109,7 @@ QString UserDefaults::filePath(const QString &key)
 
 std::optional<QByteArray> UserDefaults::data(const QString &key, FileIdentity *identity)
 {
+    waitForWrites(key);
     QFile file(filePath(key));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return std::nullopt;
@@ -146,6 +147,7 @@ void UserDefaults::setWriteHook(WriteHook hook)
 
 bool UserDefaults::set(QByteArrayView bytes, const QString &key, QString *reason)
 {
+    waitForWrites(key);
     const QString target = filePath(key);
     {
         QMutexLocker lock(&hookMutex);

@@ -32,6 +32,15 @@ struct FileIdentity
 // write of the key left behind are removed first.
 bool set(QByteArrayView bytes, const QString &key, QString *reason = nullptr);
 
+// Replaces the value of `key` on a thread of its own, with what `encode` returns there, so
+// the wait for the disk stalls no caller. Writes run in the order asked for; one still waiting
+// when a newer value of its key is asked for is dropped. A failed one is tried again with the
+// next write asked for and at the next wait for all writes. Reading or setting the key, here
+// or through `data` and `set`, first waits for the writes of the key asked for before.
+void setLater(const QString &key, std::function<QByteArray()> encode);
+// Blocks until the writes of `key` asked for so far have ended; of every key when empty.
+void waitForWrites(const QString &key = {});
+
 // Removes the temporary files that interrupted writes of `key` left behind.
 void removeLeftovers(const QString &key);
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -318,4 +319,11 @@ bool FirstSeenStore::save()
         return false;
     m_changed = false;
     return true;
+}
+
+void FirstSeenStore::saveLater()
+{
+    // The copy shares the records until either side changes them, and is encoded there.
+    if (std::exchange(m_changed, false))
+        UserDefaults::setLater(QString::fromUtf16(key), [copy = *this] { return copy.serialize(); });
 }

@@ -39,6 +39,9 @@ public:
     // Writes the file atomically when something changed since the last load or save; false
     // when it could not be written (the entries stay, to be written next time).
     bool save();
+    // The same on the writing thread of the key-value store: the caller does not wait for the
+    // disk. A write that fails there is tried again later (see UserDefaults::setLater).
+    void saveLater();
 
     // A successful fetch of the source's index at `now` gave these packages (a 304 is not
     // one). The first fetch of a source records every package as known; later ones record

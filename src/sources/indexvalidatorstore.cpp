@@ -6,6 +6,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -61,6 +62,20 @@ bool IndexValidatorStore::save()
 {
     if (!m_changed)
         return true;
+    if (!UserDefaults::set(encode(), QString::fromUtf16(key)))
+        return false;
+    m_changed = false;
+    return true;
+}
+
+void IndexValidatorStore::saveLater()
+{
+    if (std::exchange(m_changed, false))
+        UserDefaults::setLater(QString::fromUtf16(key), [bytes = encode()] { return bytes; });
+}
+
+QByteArray IndexValidatorStore::encode() const
+{
     QJsonObject sources;
     for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
         const Entry &entry = it.value();
@@ -71,10 +86,7 @@ bool IndexValidatorStore::save()
                                    {u"count"_s, double(entry.fingerprint.count)},
                                    {u"hash"_s, QString::number(entry.fingerprint.hash, 16)}});
     }
-    if (!UserDefaults::set(QJsonDocument(sources).toJson(QJsonDocument::Compact), QString::fromUtf16(key)))
-        return false;
-    m_changed = false;
-    return true;
+    return QJsonDocument(sources).toJson(QJsonDocument::Compact);
 }
 
 std::optional<IndexValidatorStore::Entry> IndexValidatorStore::find(const QUuid &id) const

@@ -61,7 +61,7 @@ void LiveRepoList::ended()
     for (const Repo &repo : std::as_const(*m_repos))
         listed.insert(repo.id);
     m_outcomes.keepOnly(listed);
-    m_outcomes.save();
+    m_outcomes.saveLater();
     Q_EMIT idle();
 }
 

@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -79,6 +81,20 @@ bool RefreshOutcomeStore::save()
 {
     if (!m_changed)
         return true;
+    if (!UserDefaults::set(encode(), QString::fromUtf16(key)))
+        return false;
+    m_changed = false;
+    return true;
+}
+
+void RefreshOutcomeStore::saveLater()
+{
+    if (std::exchange(m_changed, false))
+        UserDefaults::setLater(QString::fromUtf16(key), [bytes = encode()] { return bytes; });
+}
+
+QByteArray RefreshOutcomeStore::encode() const
+{
     QJsonObject sources;
     for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
         QJsonObject entry{{u"result"_s, resultName(it->result)}, {u"everSucceeded"_s, it->everSucceeded}};
@@ -86,10 +102,7 @@ bool RefreshOutcomeStore::save()
             entry.insert(u"reason"_s, it->reason);
         sources.insert(it.key().toString(QUuid::WithoutBraces).toUpper(), entry);
     }
-    if (!UserDefaults::set(QJsonDocument(sources).toJson(QJsonDocument::Compact), QString::fromUtf16(key)))
-        return false;
-    m_changed = false;
-    return true;
+    return QJsonDocument(sources).toJson(QJsonDocument::Compact);
 }
 
 std::optional<RefreshOutcomeStore::Entry> RefreshOutcomeStore::find(const QUuid &id) const

@@ -32,6 +32,9 @@ public:
     // Writes the file atomically when something changed since the last load or save; false
     // when it could not be written (the entries stay, to be written next time).
     bool save();
+    // The same on the writing thread of the key-value store: the caller does not wait for the
+    // disk. A write that fails there is tried again later (see UserDefaults::setLater).
+    void saveLater();
 
     [[nodiscard]] std::optional<Entry> find(const QUuid &id) const;
     void insert(const QUuid &id, Entry entry);
@@ -43,6 +46,7 @@ public:
     [[nodiscard]] static QString resultName(Result result);
 
 private:
+    [[nodiscard]] QByteArray encode() const;
     QHash<QUuid, Entry> m_entries;
     bool m_changed = false;
 };

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -111,13 +113,24 @@ bool ReleaseInfoStore::save()
 {
     if (!m_changed)
         return true;
-    QJsonObject sources;
-    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
-        sources.insert(it.key().toString(QUuid::WithoutBraces).toUpper(), toJson(*it));
-    if (!UserDefaults::set(QJsonDocument(sources).toJson(QJsonDocument::Compact), QString::fromUtf16(key)))
+    if (!UserDefaults::set(encode(), QString::fromUtf16(key)))
         return false;
     m_changed = false;
     return true;
+}
+
+void ReleaseInfoStore::saveLater()
+{
+    if (std::exchange(m_changed, false))
+        UserDefaults::setLater(QString::fromUtf16(key), [bytes = encode()] { return bytes; });
+}
+
+QByteArray ReleaseInfoStore::encode() const
+{
+    QJsonObject sources;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
+        sources.insert(it.key().toString(QUuid::WithoutBraces).toUpper(), toJson(*it));
+    return QJsonDocument(sources).toJson(QJsonDocument::Compact);
 }
 
 const ReleaseInfo *ReleaseInfoStore::find(const QUuid &id) const

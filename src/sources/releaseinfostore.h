@@ -19,6 +19,9 @@ public:
     void load();
     // Writes the file atomically when something changed; false when it could not be written.
     bool save();
+    // The same on the writing thread of the key-value store: the caller does not wait for the
+    // disk. A write that fails there is tried again later (see UserDefaults::setLater).
+    void saveLater();
 
     [[nodiscard]] const ReleaseInfo *find(const QUuid &id) const;
     // Returns whether the entry changed; an empty one removes the source's entry.
@@ -26,6 +29,7 @@ public:
     void keepOnly(const QSet<QUuid> &ids);
 
 private:
+    [[nodiscard]] QByteArray encode() const;
     QHash<QUuid, ReleaseInfo> m_entries;
     bool m_changed = false;
 };

@@ -1,5 +1,6 @@
 #include "reporefresher.h"
 
+#include "platform/userdefaults.h"
 #include "sourcefetch.h"
 
 #include <QtConcurrent>
@@ -14,6 +15,8 @@ RepoRefresher::RepoRefresher(QObject *parent)
 
 RepoRefresher::~RepoRefresher()
 {
+    // What was handed to the writing thread is written (or tried again) before this ends.
+    UserDefaults::waitForWrites();
     if (m_validators)
         m_validators->save();
     if (m_firstSeen)
@@ -168,10 +171,11 @@ void RepoRefresher::conclude(Fetch fetch, SourceFetchResult &fetched, std::optio
         m_inFlight.erase(it);
     if (m_inFlight.isEmpty()) {
         // Written once a refresh has ended, not after each source: it is the list's companion,
-        // and a fingerprint that no longer matches only costs an ordinary fetch.
-        m_validators->save();
-        m_firstSeen->save();
-        m_releases->save();
+        // and a fingerprint that no longer matches only costs an ordinary fetch. Written on
+        // another thread: a wait for the disk here would stall the screen.
+        m_validators->saveLater();
+        m_firstSeen->saveLater();
+        m_releases->saveLater();
         Q_EMIT idle();
     }
 }

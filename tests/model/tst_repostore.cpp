@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -120,6 +121,27 @@ void TestRepoStore::firstStartHasNothingStored()
     QVERIFY(UserDefaults::set({}, u"empty"_s));
     QCOMPARE(UserDefaults::data(u"empty"_s), std::optional<QByteArray>(QByteArray()));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{u"empty"_s, u"someKey"_s}));
+
+    // Written later, on a thread of their own: a read or a write of the key waits for them, the
+    // last value asked for stays, and a failed write is tried again.
+    std::atomic<bool> full = true;
+    UserDefaults::setWriteHook([&full](const QString &key, QByteArrayView) -> std::optional<QString> {
+        return key == u"later"_s && full ? std::optional<QString>(u"No space left on device"_s) : std::nullopt;
+    });
+    UserDefaults::setLater(u"later"_s, [] { return QByteArray("kept"); });
+    QVERIFY(!UserDefaults::data(u"later"_s));
+    full = false;
+    UserDefaults::waitForWrites();
+    QCOMPARE(UserDefaults::data(u"later"_s), std::optional<QByteArray>("kept"));
+    for (const char *value : {"one", "two", "three"})
+        UserDefaults::setLater(u"later"_s, [value] { return QByteArray(value); });
+    QCOMPARE(UserDefaults::data(u"later"_s), std::optional<QByteArray>("three"));
+    UserDefaults::setLater(u"later"_s, [] { return QByteArray("older"); });
+    QVERIFY(UserDefaults::set("newer", u"later"_s));
+    UserDefaults::waitForWrites();
+    QCOMPARE(UserDefaults::data(u"later"_s), std::optional<QByteArray>("newer"));
+    UserDefaults::setWriteHook({});
+    QVERIFY(QFile::remove(UserDefaults::filePath(u"later"_s)));
 
     QVERIFY(!RepoStore::loadRepos());
     QVERIFY(!QFile::exists(storeFile()));
