@@ -5,6 +5,7 @@
 #include "model/asyncrepostore.h"
 #include "model/defaultrepos.h"
 #include "platform/platformservices.h"
+#include "platform/userdefaults.h"
 #include "sources/refreshoutcomestore.h"
 #include "reposectionmodel.h"
 #include "screens/controls/announcer.h"
@@ -413,6 +414,7 @@ bool ContentViewModel::hasProfile()
 void ContentViewModel::waitForPendingWrites()
 {
     m_store->waitForIdle();
+    UserDefaults::waitForWrites();
 }
 
 int ContentViewModel::positionOf(const QUuid &id) const

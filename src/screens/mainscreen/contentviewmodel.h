@@ -158,7 +158,8 @@ public:
 
     // A copy of one source, for the screens pushed from a row.
     [[nodiscard]] std::optional<Repo> repo(const QString &repoId) const;
-    // Blocks until pending writes of the store have completed (used at quit).
+    // Blocks until pending writes of the store and of its companion files have completed (used
+    // at quit).
     void waitForPendingWrites();
     // The limits of the refreshes' fetches, replaceable in tests.
     void setFetchOptions(const FetchOptions &options);
