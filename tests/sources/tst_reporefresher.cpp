@@ -486,7 +486,7 @@ private Q_SLOTS:
         // Through a proxy that refuses it, an https address reaches no server either; the
         // connection was not cut short.
         QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, u"127.0.0.1"_s, nowhere));
-        repos[6].packagesURL = u"https://127.0.0.1:%1/Packages"_s.arg(nowhere).toStdString();
+        repos[6].packagesURL = "https://repo.example.invalid/Packages"; // a loopback address would bypass the proxy
         live.refreshOne(repos.at(6).id);
         QVERIFY(idle.wait(10'000));
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
