@@ -50,7 +50,7 @@ void RepoRefresher::refresh(const RepoList &list, Scope scope, const QSet<QUuid>
         m_validators->keepOnly(listed);
         releases().keepOnly(listed);
     }
-    firstSeen();
+    (void)firstSeen(); // loaded now: every result is compared with it
     if (scope == Scope::Whole)
         m_firstSeen->keepOnly(listed);
     for (const Repo &repo : repos) {
