@@ -6,8 +6,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The JSON form of the records, as the store keeps them: keys named as the fields, UUIDs as
 // upper-case canonical text, dates as seconds since 2001-01-01 UTC, "/" written as "\/",
@@ -18,6 +20,13 @@ namespace RepoJson {
 // not UTF-8: such a document could never be read back. `out` is cleared first; its capacity
 // is kept, so a reused buffer costs no fresh memory.
 [[nodiscard]] bool writeRepos(const RepoList &repos, std::string &out);
+// The same document handed to `flush` in pieces of about pieceBytes, so a large list is never
+// whole in memory; `buffer` holds one piece at a time. False, as soon as it is known, when the
+// document cannot be written or `flush` returns false; the pieces handed on so far are then
+// not a document.
+using Flush = std::function<bool(std::string_view piece)>;
+inline constexpr std::size_t pieceBytes = std::size_t(1) << 20;
+[[nodiscard]] bool writeRepos(const RepoList &repos, std::string &buffer, const Flush &flush);
 [[nodiscard]] bool writeRepo(const Repo &repo, std::string &out);
 [[nodiscard]] bool writePackages(const PackageList &packages, std::string &out);
 [[nodiscard]] bool writePackage(const Package &package, std::string &out);

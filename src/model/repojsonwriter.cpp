@@ -18,23 +18,30 @@ namespace {
 class Writer
 {
 public:
-    explicit Writer(std::string &out)
+    // With `flush`, the text is handed on in pieces of about `pieceBytes`, cut between
+    // records, so the string never holds the whole document.
+    explicit Writer(std::string &out, const RepoJson::Flush *flush = nullptr)
         : m_out(out)
+        , m_flush(flush)
     {
         m_out.resize(m_out.capacity());
     }
 
     bool finish()
     {
-        m_out.resize(m_pos);
-        // Records hold UTF-8 only; a stray byte sequence would make the whole document
-        // unreadable at the next start, so such a document is never written.
-        if (m_failed || !simdjson::validate_utf8(m_out.data(), m_out.size())) {
-            m_out.clear();
-            return false;
-        }
-        return true;
+        const bool written = m_flush ? handOn() : checked();
+        m_out.resize(written && !m_flush ? m_pos : 0);
+        return written;
     }
+
+    // Between records: hands the text so far on once it is large enough.
+    void recordEnded()
+    {
+        if (m_flush && m_pos >= RepoJson::pieceBytes && !m_failed)
+            m_failed = !handOn();
+    }
+
+    [[nodiscard]] bool failed() const { return m_failed; }
 
     void raw(std::string_view text)
     {
@@ -59,6 +66,18 @@ public:
     void packages(const PackageList &list);
 
 private:
+    // Records hold UTF-8 only; a stray byte sequence would make the whole document
+    // unreadable at the next start, so such a document is never written. Pieces end after
+    // a record, never inside a character.
+    bool checked() const { return !m_failed && simdjson::validate_utf8(m_out.data(), m_pos); }
+
+    bool handOn()
+    {
+        const bool handed = checked() && (*m_flush)(std::string_view(m_out.data(), m_pos));
+        m_pos = 0;
+        return handed;
+    }
+
     char *room(std::size_t n)
     {
         if (m_out.size() - m_pos < n) [[unlikely]]
@@ -67,6 +86,7 @@ private:
     }
 
     std::string &m_out;
+    const RepoJson::Flush *m_flush;
     std::size_t m_pos = 0;
     bool m_failed = false;
 };
@@ -220,6 +240,9 @@ void Writer::packages(const PackageList &list)
             raw(',');
         first = false;
         package(p);
+        recordEnded();
+        if (m_failed)
+            return;
     }
     raw(']');
 }
@@ -276,10 +299,12 @@ void Writer::repo(const Repo &r)
 
 } // namespace
 
-bool RepoJson::writeRepos(const RepoList &repos, std::string &out)
+namespace {
+
+bool writeList(const RepoList &repos, std::string &out, const RepoJson::Flush *flush)
 {
     out.clear();
-    Writer w(out);
+    Writer w(out, flush);
     w.raw('[');
     bool first = true;
     for (const Repo &r : repos) {
@@ -287,9 +312,24 @@ bool RepoJson::writeRepos(const RepoList &repos, std::string &out)
             w.raw(',');
         first = false;
         w.repo(r);
+        w.recordEnded();
+        if (w.failed())
+            break;
     }
     w.raw(']');
     return w.finish();
+}
+
+} // namespace
+
+bool RepoJson::writeRepos(const RepoList &repos, std::string &out)
+{
+    return writeList(repos, out, nullptr);
+}
+
+bool RepoJson::writeRepos(const RepoList &repos, std::string &buffer, const Flush &flush)
+{
+    return writeList(repos, buffer, &flush);
 }
 
 bool RepoJson::writeRepo(const Repo &repo, std::string &out)

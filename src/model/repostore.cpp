@@ -4,7 +4,6 @@
 #include "platform/console.h"
 #include "platform/userdefaults.h"
 
-#include <QFileInfo>
 #include <QMutex>
 
 #include <algorithm>
@@ -76,24 +75,23 @@ std::optional<RepoList> RepoStore::loadRepos()
 
 bool RepoStore::saveRepos(const RepoList &repos, std::string &buffer, QString *reason)
 {
-    // Sized after the stored document, with room to grow: grown by doubling instead, the
-    // buffer would for a moment hold the part written so far twice.
-    const auto stored = std::size_t(std::max<qint64>(QFileInfo(UserDefaults::filePath(storeKey())).size(), 0));
-    if (buffer.capacity() < stored + stored / 4) {
-        buffer.clear(); // nothing to copy into the new allocation
-        buffer.reserve(stored + stored / 4);
-    }
-    if (!RepoJson::writeRepos(repos, buffer)) {
-        if (reason)
-            *reason = u"the list cannot be written as JSON"_s;
-        return false;
-    }
     if (!keepAside()) {
         if (reason)
             *reason = u"the unreadable stored list could not be kept aside"_s;
         return false;
     }
-    return UserDefaults::set(QByteArrayView(buffer.data(), qsizetype(buffer.size())), storeKey(), reason);
+    // Written as it is encoded: a list of 100,000 packages never stands whole in memory as text.
+    return UserDefaults::write(
+        storeKey(),
+        [&](const UserDefaults::Sink &sink) -> std::optional<QString> {
+            const bool written = RepoJson::writeRepos(repos, buffer, [&sink](std::string_view piece) {
+                return sink(QByteArrayView(piece.data(), qsizetype(piece.size())));
+            });
+            if (!written)
+                return u"the list cannot be written as JSON"_s;
+            return std::nullopt;
+        },
+        reason);
 }
 
 bool RepoStore::saveRepos(const RepoList &repos)

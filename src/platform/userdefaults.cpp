@@ -147,16 +147,16 @@ void UserDefaults::setWriteHook(WriteHook hook)
 
 bool UserDefaults::set(QByteArrayView bytes, const QString &key, QString *reason)
 {
+    return write(
+        key, [bytes](const Sink &sink) { return sink(bytes) ? std::nullopt : std::optional<QString>(QString()); },
+        reason);
+}
+
+bool UserDefaults::write(const QString &key, const Producer &produce, QString *reason)
+{
     waitForWrites(key);
-    const QString target = filePath(key);
-    {
-        QMutexLocker lock(&hookMutex);
-        if (writeHook) {
-            if (const std::optional<QString> refused = writeHook(key, bytes))
-                return fail(reason, *refused);
-        }
-    }
     removeLeftovers(key);
+    const QString target = filePath(key);
 
     QByteArray temporary;
     int fd = -1;
@@ -170,16 +170,39 @@ bool UserDefaults::set(QByteArrayView bytes, const QString &key, QString *reason
         return failWithErrno(reason);
     // Held until the file is renamed or removed: tells a concurrent writer it is no leftover.
     ::flock(fd, LOCK_EX | LOCK_NB);
-    // The data must be on the disk before the rename makes it the value, or a power loss
-    // could leave an empty file under the key's name.
-    const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    if (!written || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int error = errno ? errno : EIO;
+    const auto abandon = [&](const QString &why) {
         ::unlink(temporary.constData());
         ::close(fd);
-        errno = error;
-        return failWithErrno(reason);
+        return fail(reason, why);
+    };
+
+    qint64 size = 0;
+    std::optional<QString> systemError;
+    const Sink sink = [&](QByteArrayView piece) {
+        if (!systemError && writeAll(fd, piece.data(), piece.size())) {
+            size += piece.size();
+            return true;
+        }
+        if (!systemError)
+            systemError = qt_error_string(errno ? errno : EIO);
+        return false;
+    };
+    const std::optional<QString> givenUp = produce(sink);
+    if (systemError)
+        return abandon(*systemError);
+    if (givenUp)
+        return abandon(*givenUp);
+    {
+        QMutexLocker lock(&hookMutex);
+        if (writeHook) {
+            if (const std::optional<QString> refused = writeHook(key, size))
+                return abandon(*refused);
+        }
     }
+    // The data must be on the disk before the rename makes it the value, or a power loss
+    // could leave an empty file under the key's name.
+    if (::fsync(fd) != 0 || ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
+        return abandon(qt_error_string(errno ? errno : EIO));
     ::close(fd);
     // Makes the rename itself durable.
     syncFolder(DataDir::path());

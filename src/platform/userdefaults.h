@@ -32,6 +32,13 @@ struct FileIdentity
 // write of the key left behind are removed first.
 bool set(QByteArrayView bytes, const QString &key, QString *reason = nullptr);
 
+// The same for a value too large to hold whole: `produce` hands it to the sink piece by piece
+// and returns nothing, or why it gave up (nothing is written then). The sink returns false
+// once the system refuses a piece; the system's reason is then the one given.
+using Sink = std::function<bool(QByteArrayView piece)>;
+using Producer = std::function<std::optional<QString>(const Sink &sink)>;
+bool write(const QString &key, const Producer &produce, QString *reason = nullptr);
+
 // Replaces the value of `key` on a thread of its own, with what `encode` returns there, so
 // the wait for the disk stalls no caller. Writes run in the order asked for; one still waiting
 // when a newer value of its key is asked for is dropped. A failed one is tried again with the
@@ -44,9 +51,10 @@ void waitForWrites(const QString &key = {});
 // Removes the temporary files that interrupted writes of `key` left behind.
 void removeLeftovers(const QString &key);
 
-// Called before every write of a value, on the writing thread; a reason it returns fails the
-// write as the disk would (nothing is written). Lets tests count writes or fill the disk.
-using WriteHook = std::function<std::optional<QString>(const QString &key, QByteArrayView bytes)>;
+// Called once a value is written out, before it replaces the old one, on the writing thread,
+// with the value's size; a reason it returns fails the write as the disk would (the old value
+// stays). Lets tests count writes or fill the disk.
+using WriteHook = std::function<std::optional<QString>(const QString &key, qint64 size)>;
 void setWriteHook(WriteHook hook);
 
 // Keeps the file of `key` under a new name in the same folder, "<key>.<label>-<date and

@@ -2,8 +2,10 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <bit>
 #include <limits>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -94,6 +96,7 @@ private Q_SLOTS:
     void roundTripIsExact();
     void exactTextForm();
     void unwritableValueFailsTheWholeWrite();
+    void streamedWriteIsTheSameDocumentInPieces();
     void validDocumentsRead();
     void readValuesAreRight();
     void invalidDocumentsFail_data();
@@ -183,6 +186,48 @@ void TestRepoJson::unwritableValueFailsTheWholeWrite()
         QVERIFY(out.empty());
         QVERIFY(!RepoJson::encodeRepos(list));
     }
+}
+
+// Handed on in pieces, a list is the same document, cut between records and never held whole;
+// a value that cannot be written, or a piece refused, stops the writing there.
+void TestRepoJson::streamedWriteIsTheSameDocumentInPieces()
+{
+    RepoList list = {fullRepo(), minimalRepo(), fullRepo()};
+    for (int i = 0; i < 12000; ++i)
+        list[1].packages.append(package(("com.example.p" + std::to_string(i)).c_str()));
+    std::string buffer, joined;
+    QList<std::size_t> sizes;
+    const auto collect = [&](std::string_view piece) {
+        joined += piece;
+        sizes << piece.size();
+        return true;
+    };
+    QVERIFY(RepoJson::writeRepos(list, buffer, collect));
+    QVERIFY(buffer.capacity() <= 3 * RepoJson::pieceBytes && joined.size() > 3 * RepoJson::pieceBytes);
+
+    list[2].packages[0].description = std::string(3 * RepoJson::pieceBytes, 'x');
+    const std::string whole = write(list);
+    joined.clear();
+    sizes.clear();
+    QVERIFY(RepoJson::writeRepos(list, buffer, collect));
+    QCOMPARE(joined, whole);
+    QVERIFY(sizes.size() >= 3);
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        const std::size_t end = std::accumulate(sizes.cbegin(), sizes.cbegin() + i + 1, std::size_t(0));
+        QVERIFY(whole[end - 1] == '}' || whole[end - 1] == ']');
+    }
+    // Only the piece with the long description outgrows its size.
+    QCOMPARE(std::count_if(sizes.cbegin(), sizes.cend(), [](std::size_t n) { return n > RepoJson::pieceBytes + 4096; }), 1);
+
+    // The bad value in the last repo: pieces were handed on before the failure was known.
+    list[2].packages.last().ratings = std::numeric_limits<double>::quiet_NaN();
+    joined.clear();
+    QVERIFY(!RepoJson::writeRepos(list, buffer, collect));
+    QVERIFY(!joined.empty() && joined.size() < whole.size());
+    list[2].packages.last().ratings.reset();
+    int handed = 0;
+    QVERIFY(!RepoJson::writeRepos(list, buffer, [&handed](std::string_view) { return ++handed < 2; }));
+    QCOMPARE(handed, 2);
 }
 
 void TestRepoJson::validDocumentsRead()

@@ -125,7 +125,7 @@ void TestRepoStore::firstStartHasNothingStored()
     // Written later, on a thread of their own: a read or a write of the key waits for them, the
     // last value asked for stays, and a failed write is tried again.
     std::atomic<bool> full = true;
-    UserDefaults::setWriteHook([&full](const QString &key, QByteArrayView) -> std::optional<QString> {
+    UserDefaults::setWriteHook([&full](const QString &key, qint64) -> std::optional<QString> {
         return key == u"later"_s && full ? std::optional<QString>(u"No space left on device"_s) : std::nullopt;
     });
     UserDefaults::setLater(u"later"_s, [] { return QByteArray("kept"); });
@@ -195,15 +195,23 @@ void TestRepoStore::unreadableDocumentIsKeptAsideBeforeItIsWrittenOver()
     QCOMPARE(aside().size(), 2);
 }
 
+// Also when the bad value comes after megabytes already written out.
 void TestRepoStore::encodingFailureKeepsThePreviousDocument()
 {
     TempDataDir dir;
-    RepoList list = sampleList(2, 2);
-    QVERIFY(RepoStore::saveRepos(list));
-    const QByteArray before = TestData::readFile(storeFile());
-    list[1].packages[1].ratings = std::nan("");
-    QVERIFY(!RepoStore::saveRepos(list));
-    QCOMPARE(TestData::readFile(storeFile()), before);
+    for (const int packages : {2, 20'000}) {
+        RepoList list = sampleList(2, packages);
+        QVERIFY(RepoStore::saveRepos(list));
+        const QByteArray before = TestData::readFile(storeFile());
+        QVERIFY(before.size() > packages * 100);
+        list[1].packages.last().ratings = std::nan("");
+        QString reason;
+        std::string buffer;
+        QVERIFY(!RepoStore::saveRepos(list, buffer, &reason));
+        QCOMPARE(reason, u"the list cannot be written as JSON"_s);
+        QCOMPARE(TestData::readFile(storeFile()), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"savedRepos"_s});
+    }
 }
 
 void TestRepoStore::killedWhileSavingKeepsAReadableDocument()

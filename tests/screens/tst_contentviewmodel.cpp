@@ -384,7 +384,7 @@ private Q_SLOTS:
         const QByteArray before = TestData::readFile(file);
         int refused = 0;
         bool full = true;
-        UserDefaults::setWriteHook([&](const QString &key, QByteArrayView) -> std::optional<QString> {
+        UserDefaults::setWriteHook([&](const QString &key, qint64) -> std::optional<QString> {
             if (key != QString::fromUtf16(RepoStore::key) || !full)
                 return std::nullopt;
             ++refused;

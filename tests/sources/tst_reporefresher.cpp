@@ -260,9 +260,9 @@ private Q_SLOTS:
             repos << servedRepo(server, u"s%1"_s.arg(i), tagged("Package: p" + QByteArray::number(i) + '\n', {}));
 
         QList<qint64> writes; // sizes
-        UserDefaults::setWriteHook([&writes](const QString &key, QByteArrayView bytes) -> std::optional<QString> {
+        UserDefaults::setWriteHook([&writes](const QString &key, qint64 size) -> std::optional<QString> {
             if (key == QString::fromUtf16(RepoStore::key))
-                writes << bytes.size();
+                writes << size;
             return std::nullopt;
         });
         // Small documents are quick to write: the spacing of saves keeps their number down too.
