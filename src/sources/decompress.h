@@ -20,7 +20,8 @@ struct Decompressed
 };
 
 // Decompresses a whole stream of the given form (concatenated streams or frames included),
-// producing at most maxOutput bytes: more is TooLarge, so a small bomb cannot exhaust memory.
+// producing at most maxOutput bytes: more is TooLarge, so a small bomb cannot exhaust memory;
+// so is a stream that grows past 16 MiB to more than 200 times its size, long before the limit.
 // Truncated or damaged data, and anything but padding after the last stream, is Corrupt.
 // `reserve`, when given, is told of every growth of the output buffer before it happens (and
 // may block until that memory can be had).

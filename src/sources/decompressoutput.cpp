@@ -16,10 +16,16 @@ constexpr std::size_t maxStep = std::size_t(1) << 30;
 // much more than the text.
 constexpr qint64 maxBlock = qint64(16) << 20;
 
+// Real indexes shrink four to six times; a stream that grows more than this past its first
+// blocks is a bomb, stopped before it fills memory up to the limit.
+constexpr qint64 maxRatio = 200;
+constexpr qint64 ratioFloor = maxBlock;
+
 } // namespace
 
 DecompressOutput::DecompressOutput(qint64 maxOutput, std::size_t inputSize, const std::function<void(qint64)> &reserve)
     : m_limit(std::max<qint64>(maxOutput, 0))
+    , m_input(qint64(inputSize))
     , m_reserve(reserve)
 {
     // Not std::clamp: a limit under the floor would break its precondition.
@@ -44,6 +50,10 @@ bool DecompressOutput::grow()
         return true;
     if (m_size > m_limit)
         return false;
+    if (m_size >= ratioFloor && m_size > m_input * maxRatio) {
+        m_bomb = true;
+        return false;
+    }
     addBlock(std::min({m_capacity, maxBlock, m_limit + 1 - m_capacity}));
     return true;
 }
@@ -83,5 +93,8 @@ Decompressed DecompressOutput::finish()
 
 Decompressed DecompressOutput::tooLarge() const
 {
+    if (m_bomb)
+        return {Decompressed::Status::TooLarge, {},
+                u"decompresses to more than %1 times its %2 bytes"_s.arg(maxRatio).arg(m_input)};
     return {Decompressed::Status::TooLarge, {}, u"decompresses to more than %1 bytes"_s.arg(m_limit)};
 }

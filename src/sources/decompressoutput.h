@@ -26,7 +26,8 @@ public:
     [[nodiscard]] std::size_t room() const;
     void advance(std::size_t n);
 
-    // Makes room for more output; false once the limit is passed.
+    // Makes room for more output; false once the limit is passed, or once the output has
+    // grown past its first blocks to a multiple of the input no real index reaches.
     bool grow();
 
     [[nodiscard]] bool overLimit() const { return m_size > m_limit; }
@@ -42,5 +43,7 @@ private:
     qint64 m_size = 0;
     qint64 m_capacity = 0;
     qint64 m_limit;
+    qint64 m_input;
+    bool m_bomb = false;
     const std::function<void(qint64)> &m_reserve;
 };
