@@ -1,5 +1,6 @@
 target_sources(vexlocore PRIVATE
     platform/allocator.h platform/allocator.cpp
+    platform/backgroundpool.h platform/backgroundpool.cpp
     platform/console.h platform/console.cpp
     platform/cachedir.h platform/cachedir.cpp
     platform/datadir.h platform/datadir.cpp

@@ -3,6 +3,8 @@
 #include "conditionalrequest.h"
 #include "hugepages.h"
 
+#include "platform/backgroundpool.h"
+
 #include <QFutureWatcher>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -311,7 +313,9 @@ void IndexFetchJob::decode(QByteArray body)
         }
     });
     watcher->setFuture(QtConcurrent::run(
+        BackgroundPool::instance(),
         [work = m_work, share = m_share, maxBytes = m_options.maxBytes](QByteArray body) {
+            BackgroundPool::enter();
             return work(std::move(body), maxBytes, *share);
         },
         std::move(body)));

@@ -1,6 +1,8 @@
 #include "memorybudget.h"
 
 #include <QCoreApplication>
+#include "platform/backgroundpool.h"
+
 #include <QThreadPool>
 
 MemoryBudget::MemoryBudget(qint64 capacity, QObject *parent)
@@ -83,10 +85,10 @@ void MemoryBudget::Share::take(qint64 bytes)
     QMutexLocker lock(&m_budget->m_mutex);
     if (!m_budget->grantable(*this, bytes)) {
         // The work that would give room back may be queued behind this thread.
-        QThreadPool::globalInstance()->releaseThread();
+        BackgroundPool::instance()->releaseThread();
         while (!m_budget->grantable(*this, bytes))
             m_budget->m_room.wait(&m_budget->m_mutex);
-        QThreadPool::globalInstance()->reserveThread();
+        BackgroundPool::instance()->reserveThread();
     }
     m_held += bytes;
     m_budget->m_used += bytes;

@@ -4,6 +4,8 @@
 #include "sources/packagesparser.h"
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -44,6 +46,18 @@ IndexResult fetch(const QString &url, const FetchOptions &options = {})
     return results.size() == 1 ? results[0] : IndexResult{{}, IndexError{IndexError::Kind::Network, u"test: called twice"_s}};
 }
 
+// The nice value of a process or thread, from its /proc/<path>/stat line.
+int niceOf(const QString &path)
+{
+    QFile stat(u"/proc/"_s + path + u"/stat"_s);
+    if (!stat.open(QIODevice::ReadOnly))
+        return -100;
+    const QByteArray line = stat.readAll();
+    // After the command name in brackets: state, then fields 4 to 19, the nice value last.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 16 ? fields.at(16).toInt() : -100;
+}
+
 QByteArray indexOfSize(qint64 bytes)
 {
     QByteArray index;
@@ -66,6 +80,11 @@ private Q_SLOTS:
         QCOMPARE(names(result.packages), expectedNames(sample));
         QCOMPARE(server.totalRequests(), 1);
         QCOMPARE(result.bytesReceived, sample.size());
+        // Decoded on a thread that yields to this one: the process has one at background
+        // priority now, and this thread kept its own.
+        QCOMPARE(niceOf(u"self"_s), 0);
+        const QStringList threads = QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(std::any_of(threads.cbegin(), threads.cend(), [](const QString &t) { return niceOf(u"self/task/"_s + t) == 10; }));
 
         // Text without stanzas nor markup is an index without packages; a body at the limit is whole.
         const QByteArray text = "\xEF\xBB\xBFNo packages here\n"_ba;
