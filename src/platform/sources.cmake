@@ -1,6 +1,6 @@
 target_sources(vexlocore PRIVATE
     platform/allocator.h platform/allocator.cpp
-    platform/backgroundpool.h platform/backgroundpool.cpp
+    platform/backgroundpriority.h platform/backgroundpriority.cpp
     platform/console.h platform/console.cpp
     platform/cachedir.h platform/cachedir.cpp
     platform/datadir.h platform/datadir.cpp

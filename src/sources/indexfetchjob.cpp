@@ -3,7 +3,7 @@
 #include "conditionalrequest.h"
 #include "hugepages.h"
 
-#include "platform/backgroundpool.h"
+#include "platform/backgroundpriority.h"
 
 #include <QFutureWatcher>
 #include <QNetworkAccessManager>
@@ -313,9 +313,9 @@ void IndexFetchJob::decode(QByteArray body)
         }
     });
     watcher->setFuture(QtConcurrent::run(
-        BackgroundPool::instance(),
+        BackgroundPriority::pool(),
         [work = m_work, share = m_share, maxBytes = m_options.maxBytes](QByteArray body) {
-            BackgroundPool::enter();
+            BackgroundPriority::lowerThisThread();
             return work(std::move(body), maxBytes, *share);
         },
         std::move(body)));

@@ -1,7 +1,7 @@
 #include "memorybudget.h"
 
 #include <QCoreApplication>
-#include "platform/backgroundpool.h"
+#include "platform/backgroundpriority.h"
 
 #include <QThreadPool>
 
@@ -85,10 +85,10 @@ void MemoryBudget::Share::take(qint64 bytes)
     QMutexLocker lock(&m_budget->m_mutex);
     if (!m_budget->grantable(*this, bytes)) {
         // The work that would give room back may be queued behind this thread.
-        BackgroundPool::instance()->releaseThread();
+        BackgroundPriority::pool()->releaseThread();
         while (!m_budget->grantable(*this, bytes))
             m_budget->m_room.wait(&m_budget->m_mutex);
-        BackgroundPool::instance()->reserveThread();
+        BackgroundPriority::pool()->reserveThread();
     }
     m_held += bytes;
     m_budget->m_used += bytes;

@@ -37,7 +37,7 @@ public:
         // Takes `bytes` more when there is room, or when this is the largest holder; false
         // otherwise: wait for MemoryBudget::released and try again.
         [[nodiscard]] bool tryTake(qint64 bytes);
-        // Blocks until `bytes` more could be taken. For work on the background pool, whose
+        // Blocks until `bytes` more could be taken. For work on the background priority pool, whose
         // place is lent to other work meanwhile.
         void take(qint64 bytes);
         void giveBack(qint64 bytes);

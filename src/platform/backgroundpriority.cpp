@@ -1,4 +1,4 @@
-#include "backgroundpool.h"
+#include "backgroundpriority.h"
 
 #include <QCoreApplication>
 #include <QThreadPool>
@@ -17,7 +17,7 @@ constexpr int backgroundNice = 10;
 
 } // namespace
 
-QThreadPool *BackgroundPool::instance()
+QThreadPool *BackgroundPriority::pool()
 {
     static QThreadPool *const pool = [] {
         auto *p = new QThreadPool(QCoreApplication::instance());
@@ -27,7 +27,7 @@ QThreadPool *BackgroundPool::instance()
     return pool;
 }
 
-void BackgroundPool::enter()
+void BackgroundPriority::lowerThisThread()
 {
     thread_local bool lowered = false;
     if (std::exchange(lowered, true))
