@@ -136,12 +136,16 @@ void TestRepoStore::firstStartHasNothingStored()
     for (const char *value : {"one", "two", "three"})
         UserDefaults::setLater(u"later"_s, [value] { return QByteArray(value); });
     QCOMPARE(UserDefaults::data(u"later"_s), std::optional<QByteArray>("three"));
+    // A value waiting behind another key's write is waited for too.
+    UserDefaults::setLater(u"slow"_s, [] { QThread::msleep(200); return QByteArray("slow"); });
+    UserDefaults::setLater(u"later"_s, [] { return QByteArray("queued"); });
+    QCOMPARE(UserDefaults::data(u"later"_s), std::optional<QByteArray>("queued"));
     UserDefaults::setLater(u"later"_s, [] { return QByteArray("older"); });
     QVERIFY(UserDefaults::set("newer", u"later"_s));
     UserDefaults::waitForWrites();
     QCOMPARE(UserDefaults::data(u"later"_s), std::optional<QByteArray>("newer"));
     UserDefaults::setWriteHook({});
-    QVERIFY(QFile::remove(UserDefaults::filePath(u"later"_s)));
+    QVERIFY(QFile::remove(UserDefaults::filePath(u"later"_s)) && QFile::remove(UserDefaults::filePath(u"slow"_s)));
 
     QVERIFY(!RepoStore::loadRepos());
     QVERIFY(!QFile::exists(storeFile()));

@@ -41,7 +41,8 @@ TestServer::Answer tagged(const QByteArray &body, const QByteArray &etag, bool i
 
 // One refresh as a restarted application runs it, its results applied to `repos` as the main
 // screen applies them; the ids of the sources found unchanged.
-QList<QUuid> refreshAll(RepoList &repos, double now = 0)
+// `whileAlive` runs once the refresh has ended, before the refresher goes.
+QList<QUuid> refreshAll(RepoList &repos, double now = 0, const std::function<void()> &whileAlive = {})
 {
     RepoRefresher refresher;
     if (now != 0)
@@ -58,6 +59,8 @@ QList<QUuid> refreshAll(RepoList &repos, double now = 0)
     refresher.refresh(repos);
     if (!idle.wait(10'000))
         qWarning("refresh did not end");
+    if (whileAlive)
+        whileAlive();
     return unchanged;
 }
 
@@ -306,8 +309,13 @@ private Q_SLOTS:
         TestServer server;
         RepoList repos{servedRepo(server, u"s"_s, tagged("Package: a\nVersion: 1\n\nPackage: b\nVersion: 1\n\n"
                                                         "Package: c\nVersion: 1\n", "\"1\""))};
-        refreshAll(repos, 1000);
-        QCOMPARE(storedFirstSeen().entryCount(repos.at(0).id), 3);
+        // Written when the refresh ends, not only when the refresher goes.
+        int written = 0;
+        refreshAll(repos, 1000, [&] {
+            UserDefaults::waitForWrites();
+            written = storedFirstSeen().entryCount(repos.at(0).id);
+        });
+        QCOMPARE(written, 3);
         QVERIFY(marks(repos.at(0), 1000).isEmpty());
 
         server.serve(u"s/Packages"_s, tagged("Package: a\nVersion: 1\n\nPackage: b\nVersion: 2\n\n"
