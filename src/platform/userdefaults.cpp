@@ -179,6 +179,7 @@ bool UserDefaults::write(const QString &key, const Producer &produce, QString *r
     qint64 size = 0;
     std::optional<QString> systemError;
     const Sink sink = [&](QByteArrayView piece) {
+        errno = 0; // a write that takes nothing sets none
         if (!systemError && writeAll(fd, piece.data(), piece.size())) {
             size += piece.size();
             return true;

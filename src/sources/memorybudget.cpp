@@ -1,8 +1,8 @@
 #include "memorybudget.h"
 
-#include <QCoreApplication>
 #include "platform/backgroundpriority.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 
 MemoryBudget::MemoryBudget(qint64 capacity, QObject *parent)
