@@ -1,6 +1,7 @@
 #include "buildconfig.h"
 #include "platform/datadir.h"
 #include "platform/singleinstance.h"
+#include "platform/terminationsignals.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
     // Also the language the application reports to assistive technology.
     QLocale::setDefault(QLocale(QLocale::Arabic));
     QQuickStyle::setStyle(QStringLiteral("Material"));
+    quitOnTerminationSignals();
 
     // A second start on the same data folder hands its arguments (a vexlo:// link, a list
     // file) to the running window and ends, so two processes never write one store.

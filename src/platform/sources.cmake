@@ -8,5 +8,6 @@ target_sources(vexlocore PRIVATE
     platform/networkaccess.h platform/networkaccess.cpp
     platform/platformservices.h platform/platformservices.cpp
     platform/singleinstance.h platform/singleinstance.cpp
+    platform/terminationsignals.h platform/terminationsignals.cpp
     platform/userdefaults.h platform/userdefaults.cpp platform/userdefaultswriter.cpp
 )

@@ -7,6 +7,7 @@
 #include "sources/sourceaddress.h"
 #include "testsupport.h"
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QDir>
@@ -299,6 +300,33 @@ private Q_SLOTS:
         QVERIFY(ended.wait(20'000));
         QCOMPARE(urls(screen.model.repos()), QStringList{server.url(u"flat/"_s)});
         QCOMPARE(screen.sheet.repoURLs(), u"https://a.example/\nhttps://b.example/repo"_s); // not an add link
+    }
+
+    // A request to end from outside (a session that ends) quits as closing the window does,
+    // so what is still to be written is written, rather than killing the process.
+    void terminationRequestQuitsTheWindow()
+    {
+        TempDataDir data;
+        QVERIFY(RepoStore::saveRepos({})); // nothing to refresh from outside
+        QProcess app;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"VEXLO_DATA_DIR"_s, data.path());
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"ASAN_OPTIONS"_s, u"detect_leaks=0"_s);
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(VEXLO_APP), {});
+        const QString name = SingleInstance(data.path()).serverName();
+        QVERIFY(QTest::qWaitFor([&] {
+            QLocalSocket probe;
+            probe.connectToServer(name);
+            return probe.waitForConnected(100);
+        }, 60'000));
+        app.terminate();
+        QVERIFY(app.waitForFinished(30'000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        const std::optional<RepoList> stored = RepoStore::loadRepos();
+        QVERIFY(stored && stored->isEmpty());
     }
 };
 
