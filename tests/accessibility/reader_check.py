@@ -256,7 +256,9 @@ def main():
     data = tempfile.TemporaryDirectory(prefix="vexlo-reader-")
     with open(os.path.join(data.name, "savedRepos"), "w") as f:
         json.dump(stored_list(server), f)
-    env = dict(os.environ, VEXLO_DATA_DIR=data.name, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+    # The pictures' cache too stays out of the user's folders.
+    env = dict(os.environ, VEXLO_DATA_DIR=data.name, XDG_CACHE_HOME=os.path.join(data.name, "cache"),
+               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", LANG="C.UTF-8")
     app_process = subprocess.Popen([binary], env=env)
     failures = []
