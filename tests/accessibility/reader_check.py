@@ -11,6 +11,7 @@ import json
 import os
 import signal
 import subprocess
+import socket
 import sys
 import tempfile
 import threading
@@ -33,6 +34,18 @@ def run_inside_session():
         if not display:
             print("FAIL: Xvfb did not start")
             return 1
+        # The number may come before the server takes connections on its socket.
+        deadline = time.monotonic() + 30
+        while True:
+            try:
+                with socket.socket(socket.AF_UNIX) as probe:
+                    probe.connect("/tmp/.X11-unix/X" + display)
+                break
+            except OSError:
+                if xvfb.poll() is not None or time.monotonic() > deadline:
+                    print("FAIL: Xvfb takes no connections on display :" + display)
+                    return 1
+                time.sleep(0.05)
         env = dict(os.environ, DISPLAY=":" + display)
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         env.pop("AT_SPI_BUS_ADDRESS", None)
