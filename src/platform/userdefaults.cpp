@@ -152,6 +152,13 @@ bool UserDefaults::set(QByteArrayView bytes, const QString &key, QString *reason
         reason);
 }
 
+bool UserDefaults::setIfChanged(bool &changed, const QString &key, const std::function<QByteArray()> &encode)
+{
+    if (changed && set(encode(), key))
+        changed = false;
+    return !changed;
+}
+
 bool UserDefaults::write(const QString &key, const Producer &produce, QString *reason)
 {
     waitForWrites(key);

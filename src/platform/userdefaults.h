@@ -32,9 +32,13 @@ struct FileIdentity
 // write of the key left behind are removed first.
 bool set(QByteArrayView bytes, const QString &key, QString *reason = nullptr);
 
-// The same for a value too large to hold whole: `produce` hands it to the sink piece by piece
-// and returns nothing, or why it gave up (nothing is written then). The sink returns false
-// once the system refuses a piece; the system's reason is then the one given.
+// When `changed`, replaces the value of `key` with what `encode` returns and clears `changed`;
+// true when nothing was left unwritten.
+bool setIfChanged(bool &changed, const QString &key, const std::function<QByteArray()> &encode);
+
+// The same as set() for a value too large to hold whole: `produce` hands it to the sink piece
+// by piece and returns nothing, or why it gave up (nothing is written then). The sink returns
+// false once the system refuses a piece; the system's reason is then the one given.
 using Sink = std::function<bool(QByteArrayView piece)>;
 using Producer = std::function<std::optional<QString>(const Sink &sink)>;
 bool write(const QString &key, const Producer &produce, QString *reason = nullptr);

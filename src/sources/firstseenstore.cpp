@@ -313,12 +313,7 @@ void FirstSeenStore::load()
 
 bool FirstSeenStore::save()
 {
-    if (!m_changed)
-        return true;
-    if (!UserDefaults::set(serialize(), QString::fromUtf16(key)))
-        return false;
-    m_changed = false;
-    return true;
+    return UserDefaults::setIfChanged(m_changed, QString::fromUtf16(key), [this] { return serialize(); });
 }
 
 void FirstSeenStore::saveLater()

@@ -60,12 +60,7 @@ void IndexValidatorStore::load()
 
 bool IndexValidatorStore::save()
 {
-    if (!m_changed)
-        return true;
-    if (!UserDefaults::set(encode(), QString::fromUtf16(key)))
-        return false;
-    m_changed = false;
-    return true;
+    return UserDefaults::setIfChanged(m_changed, QString::fromUtf16(key), [this] { return encode(); });
 }
 
 void IndexValidatorStore::saveLater()

@@ -79,12 +79,7 @@ void RefreshOutcomeStore::load()
 
 bool RefreshOutcomeStore::save()
 {
-    if (!m_changed)
-        return true;
-    if (!UserDefaults::set(encode(), QString::fromUtf16(key)))
-        return false;
-    m_changed = false;
-    return true;
+    return UserDefaults::setIfChanged(m_changed, QString::fromUtf16(key), [this] { return encode(); });
 }
 
 void RefreshOutcomeStore::saveLater()

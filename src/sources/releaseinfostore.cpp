@@ -111,12 +111,7 @@ void ReleaseInfoStore::load()
 
 bool ReleaseInfoStore::save()
 {
-    if (!m_changed)
-        return true;
-    if (!UserDefaults::set(encode(), QString::fromUtf16(key)))
-        return false;
-    m_changed = false;
-    return true;
+    return UserDefaults::setIfChanged(m_changed, QString::fromUtf16(key), [this] { return encode(); });
 }
 
 void ReleaseInfoStore::saveLater()

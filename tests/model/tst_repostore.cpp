@@ -126,8 +126,20 @@ void TestRepoStore::firstStartHasNothingStored()
     // last value asked for stays, and a failed write is tried again.
     std::atomic<bool> full = true;
     UserDefaults::setWriteHook([&full](const QString &key, qint64) -> std::optional<QString> {
-        return key == u"later"_s && full ? std::optional<QString>(u"No space left on device"_s) : std::nullopt;
+        const bool refused = (key == u"later"_s || key == u"companion"_s) && full;
+        return refused ? std::optional<QString>(u"No space left on device"_s) : std::nullopt;
     });
+    // A companion store writes what changed, once, and keeps it changed while it is refused.
+    bool changed = true;
+    int encoded = 0;
+    const auto encode = [&encoded] { ++encoded; return QByteArray("v"); };
+    QVERIFY(!UserDefaults::setIfChanged(changed, u"companion"_s, encode) && changed);
+    full = false;
+    QVERIFY(UserDefaults::setIfChanged(changed, u"companion"_s, encode) && !changed);
+    QVERIFY(UserDefaults::setIfChanged(changed, u"companion"_s, encode));
+    QCOMPARE(encoded, 2);
+    QVERIFY(QFile::remove(UserDefaults::filePath(u"companion"_s)));
+    full = true;
     UserDefaults::setLater(u"later"_s, [] { return QByteArray("kept"); });
     QVERIFY(!UserDefaults::data(u"later"_s));
     full = false;
